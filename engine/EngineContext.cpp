@@ -1,0 +1,25 @@
+#include "engine/EngineContext.h"
+
+QString LogTimeStamp(const QDateTime &when)
+{
+    return when.toString(QStringLiteral("'['hh:mm']'"));
+}
+
+void EngineContext::AddLogLine(const QString &text)
+{
+    log.appendLogLine(LogTimeStamp(platform.currentDateTime()) + QLatin1Char(' ') + text);
+}
+
+QString EngineContext::LangText(int n, const QStringList &values) const
+{
+    return language.LangText(n, values);
+}
+
+bool EngineContext::WaitWhilePaused()
+{
+    while (job.Paused && !job.AbortRequested) {
+        platform.sleepMs(10);
+        platform.processEvents();
+    }
+    return job.AbortRequested;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// Everything the engine may reach of the window and the system, handed to each engine call.
+
+#include <QString>
+#include <QStringList>
+
+#include "engine/Dialogs.h"
+#include "engine/JobControl.h"
+#include "engine/JobView.h"
+#include "engine/LogSink.h"
+#include "platform/Platform.h"
+#include "settings/LanguageTexts.h"
+#include "settings/Settings.h"
+
+// The fixed log tags: a bracketed word padded to nine characters, then a blank.
+namespace LogTag {
+inline const QString Unpack = QStringLiteral("[UNPACK ] ");
+inline const QString Sfv = QStringLiteral("[SFV    ] ");
+inline const QString Delete = QStringLiteral("[DELETE ] ");
+inline const QString Nfo = QStringLiteral("[NFO    ] ");
+inline const QString Archive = QStringLiteral("[ARCHiVE] ");
+inline const QString Note = QStringLiteral("[NOTE   ] ");
+inline const QString End = QStringLiteral("[END    ] ");
+inline const QString Notice = QStringLiteral("[NOTICE ] ");
+inline const QString Init = QStringLiteral("[iNiT   ] ");
+} // namespace LogTag
+
+class EngineContext
+{
+public:
+    EngineContext(const Settings &settings, LanguageTexts &language, LogSink &log, JobView &view,
+                  Dialogs &dialogs, Platform &platform, JobControl &job)
+        : settings(settings), language(language), log(log), view(view), dialogs(dialogs),
+          platform(platform), job(job)
+    {
+    }
+
+    const Settings &settings;
+    LanguageTexts &language;
+    LogSink &log;
+    JobView &view;
+    Dialogs &dialogs;
+    Platform &platform;
+    JobControl &job;
+    // The folder of the program file, ending with "/".
+    QString programFolder;
+
+    // Appends "[hh:nn] " + text to the log.
+    void AddLogLine(const QString &text);
+    // Language text n with its "%s" filled from left to right.
+    QString LangText(int n, const QStringList &values = {}) const;
+
+    // Waits while the job is paused, sleeping 10 ms and pumping events; returns true when an
+    // abort was requested meanwhile (or before).
+    bool WaitWhilePaused();
+
+    // The separators of the log: 41 "=" and 41 "-".
+    static QString equalsLine() { return QString(41, QLatin1Char('=')); }
+    static QString dashLine() { return QString(41, QLatin1Char('-')); }
+};
+
+// The time stamp of a log line: "[hh:nn]".
+QString LogTimeStamp(const QDateTime &when);

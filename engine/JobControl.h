@@ -1,0 +1,14 @@
+#pragma once
+// The job-control flags through which Stop, Pause and Close reach a running job.
+
+#include <cstdint>
+
+struct JobControl
+{
+    bool UnpackRunning = false;  // a folder run is inside UnPack
+    bool StopRequested = false;  // the Stop command is pending
+    bool Paused = false;         // the Pause command holds the job
+    bool AbortRequested = false; // the program is closing: cancel now
+    std::uint32_t JobStartTick = 0;  // 0 when no job runs
+    std::uint32_t StepStartTick = 0; // start of the current ZIP phase or archive set
+};

@@ -1,0 +1,75 @@
+#include "platform/QtPlatform.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QProcess>
+#include <QThread>
+#include <QUrl>
+
+#include <sys/resource.h>
+#include <time.h>
+
+bool QtPlatform::openPath(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtPlatform::startDetached(const QString &program, const QStringList &arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
+void QtPlatform::requestShutdown()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PowerOff"));
+    call << false; // not interactive: no polkit prompt
+    QDBusConnection::systemBus().call(call, QDBus::NoBlock);
+}
+
+void QtPlatform::setProcessPriority(PriorityChoice priority)
+{
+    int niceness = 0;
+    switch (priority) {
+    case PriorityChoice::High:
+        niceness = -10;
+        break;
+    case PriorityChoice::Normal:
+        niceness = 0;
+        break;
+    case PriorityChoice::Low:
+        niceness = 19;
+        break;
+    case PriorityChoice::NoSelection:
+        return;
+    }
+    // Raising the priority needs privileges an ordinary user lacks; that failure is ignored.
+    (void)setpriority(PRIO_PROCESS, 0, niceness);
+}
+
+void QtPlatform::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void QtPlatform::sleepMs(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+std::uint32_t QtPlatform::tickCount() const
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                             static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);
+}
+
+QDateTime QtPlatform::currentDateTime() const
+{
+    return QDateTime::currentDateTime();
+}

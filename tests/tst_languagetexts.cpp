@@ -1,0 +1,134 @@
+// Language files: line numbering, line ends, placeholders and where files are found.
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <unistd.h>
+#include <QTest>
+
+#include "engine/Errors.h"
+#include "settings/LanguageTexts.h"
+#include "support/Fakes.h"
+#include "support/ReleaseMaker.h"
+
+class TestLanguageTexts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lineEndsOfEveryKind()
+    {
+        LanguageTexts texts;
+        texts.setText(QStringLiteral("zero\r\none\ntwo\rthree"));
+        QCOMPARE(texts.count(), 4);
+        QCOMPARE(texts.LangText(0), QStringLiteral("zero"));
+        QCOMPARE(texts.LangText(1), QStringLiteral("one"));
+        QCOMPARE(texts.LangText(2), QStringLiteral("two"));
+        QCOMPARE(texts.LangText(3), QStringLiteral("three"));
+        QCOMPARE(texts.LangText(4), QString());
+        QCOMPARE(texts.LangText(-1), QString());
+    }
+
+    void emptyLinesKeepTheNumbering()
+    {
+        LanguageTexts texts;
+        texts.setText(QStringLiteral("a\r\n\r\nc\n\nd\r\rf\r\n"));
+        QCOMPARE(texts.count(), 7);
+        QCOMPARE(texts.LangText(1), QString());
+        QCOMPARE(texts.LangText(2), QStringLiteral("c"));
+        QCOMPARE(texts.LangText(4), QStringLiteral("d"));
+        QCOMPARE(texts.LangText(6), QStringLiteral("f"));
+    }
+
+    void blanksBelongToTheText()
+    {
+        LanguageTexts texts;
+        texts.setText(QStringLiteral(" Options \n"));
+        QCOMPARE(texts.LangText(0), QStringLiteral(" Options "));
+    }
+
+    void placeholders()
+    {
+        LanguageTexts texts;
+        texts.setText(QStringLiteral("%s of %s\nno placeholder\n%s%s%s\n100%S done %s"));
+        QCOMPARE(texts.LangText(0, {QStringLiteral("3"), QStringLiteral("7")}),
+                 QStringLiteral("3 of 7"));
+        QCOMPARE(texts.LangText(0, {QStringLiteral("3")}), QStringLiteral("3 of %s"));
+        QCOMPARE(texts.LangText(0), QStringLiteral("%s of %s"));
+        QCOMPARE(texts.LangText(1, {QStringLiteral("x")}), QStringLiteral("no placeholder"));
+        // A value holding "%s" receives the next value in its place.
+        QCOMPARE(texts.LangText(0, {QStringLiteral("a%s"), QStringLiteral("b"), QStringLiteral("c")}),
+                 QStringLiteral("ab of c"));
+        QCOMPARE(texts.LangText(3, {QStringLiteral("x")}), QStringLiteral("100%S done x"));
+    }
+
+    void loadFileReplacesAndMissingFileKeeps()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("first.lng"));
+        ReleaseMaker::writeText(first, "one\r\ntwo\r\n");
+        LanguageTexts texts;
+        QVERIFY(texts.loadFile(first));
+        QCOMPARE(texts.count(), 2);
+        QVERIFY(!texts.loadFile(dir.filePath(QStringLiteral("missing.lng"))));
+        QCOMPARE(texts.LangText(1), QStringLiteral("two"));
+
+        const QString second = dir.filePath(QStringLiteral("second.lng"));
+        ReleaseMaker::writeText(second, "uno");
+        QVERIFY(texts.loadFile(second));
+        QCOMPARE(texts.count(), 1);
+        QCOMPARE(texts.LangText(1), QString()); // never merged with the earlier file
+    }
+
+    void unreadableFileEmptiesTheTexts()
+    {
+        if (geteuid() == 0)
+            QSKIP("root reads every file");
+        QTemporaryDir dir;
+        const QString locked = dir.filePath(QStringLiteral("locked.lng"));
+        ReleaseMaker::writeText(locked, "x\n");
+        QFile::setPermissions(locked, QFileDevice::WriteOwner);
+        LanguageTexts texts;
+        texts.setText(QStringLiteral("before"));
+        QVERIFY_THROWS_EXCEPTION(TevoError, texts.loadFile(locked));
+        QCOMPARE(texts.count(), 0);
+    }
+
+    void resolveLooksBesideTheNameThenInTheFolders()
+    {
+        QTemporaryDir program;
+        QTemporaryDir data;
+        ReleaseMaker::writeText(data.filePath(QStringLiteral("german.lng")), "x");
+        ReleaseMaker::writeText(program.filePath(QStringLiteral("english.lng")), "x");
+        const QStringList folders{program.path(), data.path()};
+        QCOMPARE(LanguageTexts::resolve(QStringLiteral("german.lng"), folders),
+                 QDir(data.path()).filePath(QStringLiteral("german.lng")));
+        QCOMPARE(LanguageTexts::resolve(QStringLiteral("english.lng"), folders),
+                 QDir(program.path()).filePath(QStringLiteral("english.lng")));
+        QCOMPARE(LanguageTexts::resolve(QStringLiteral("none.lng"), folders), QString());
+        QCOMPARE(LanguageTexts::resolve(QString(), folders), QString());
+        const QString absolute = data.filePath(QStringLiteral("german.lng"));
+        QCOMPARE(LanguageTexts::resolve(absolute, {}), absolute);
+    }
+
+    void shippedEnglishFileIsComplete()
+    {
+        LanguageTexts texts;
+        QVERIFY(texts.loadFile(EnglishLanguageFile()));
+        QVERIFY(texts.count() >= 162);
+        QCOMPARE(texts.LangText(0), QStringLiteral("Unpack"));
+        QCOMPARE(texts.LangText(26), QStringLiteral(" Options "));
+        QCOMPARE(texts.LangText(39), QStringLiteral("Close Tevo after extraction"));
+        QVERIFY(texts.LangText(48).contains(QStringLiteral("Unpack with Tevo")));
+        QCOMPARE(texts.LangText(152), QString());
+        QCOMPARE(texts.LangText(155), texts.LangText(1));
+        QCOMPARE(texts.LangText(161), QStringLiteral("Clear queue and jump back to welcome screen"));
+        // Texts that take values have as many placeholders as their users fill.
+        QCOMPARE(texts.LangText(103).count(QStringLiteral("%s")), 3);
+        QCOMPARE(texts.LangText(105).count(QStringLiteral("%s")), 4);
+        QCOMPARE(texts.LangText(110).count(QStringLiteral("%s")), 2);
+        QCOMPARE(texts.LangText(137, {QStringLiteral("v1.06")}), QStringLiteral("Tevo v1.06 started"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLanguageTexts)
+#include "tst_languagetexts.moc"

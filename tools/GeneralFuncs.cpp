@@ -1,0 +1,165 @@
+#include "tools/GeneralFuncs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <cmath>
+
+#include "engine/Errors.h"
+
+QString FormatSize(qint64 bytes)
+{
+    static const struct
+    {
+        qint64 threshold;
+        const char *unit;
+    } units[] = {{1024LL, "KiB"},
+                 {1048576LL, "MiB"},
+                 {1073741824LL, "GiB"},
+                 {1099511627776LL, "TiB"}};
+
+    QString result;
+    for (const auto &row : units) {
+        if (row.threshold >= bytes)
+            continue;
+        const long double quotient = static_cast<long double>(bytes) / row.threshold;
+        const QLocale locale;
+        QString number;
+        if (quotient >= 99999.5L) {
+            number = locale.toString(static_cast<double>(quotient), 'E', 4);
+        } else {
+            // At most 5 significant digits and at most 2 decimals, written with 2 decimals.
+            const int integerDigits =
+                quotient < 1.0L ? 1 : static_cast<int>(std::floor(std::log10(quotient))) + 1;
+            const int decimals = qBound(0, 5 - integerDigits, 2);
+            const long double scale = std::pow(10.0L, decimals);
+            const long double rounded = std::round(quotient * scale) / scale;
+            number = locale.toString(static_cast<double>(rounded), 'f', 2);
+            number.remove(locale.groupSeparator());
+        }
+        result = number + QLatin1Char(' ') + QLatin1String(row.unit);
+    }
+    return result;
+}
+
+QString FormatDuration(qint32 s)
+{
+    const qint32 seconds = s % 60;
+    const qint32 minutes = (s / 60) % 60;
+    const qint32 hours = (s / 3600) % 24;
+    const qint32 days = (s / 86400) % 7;
+    const qint32 weeks = ((s / 86400) / 7) % 52;
+    QString text;
+    if (weeks > 0)
+        text += QString::number(weeks) + QLatin1String(" w ");
+    if (days > 0)
+        text += QString::number(days) + QLatin1String(" d ");
+    if (hours > 0)
+        text += QString::number(hours) + QLatin1String(" h ");
+    if (minutes > 0)
+        text += QString::number(minutes) + QLatin1String(" m ");
+    if (seconds > 0)
+        text += QString::number(seconds) + QLatin1String(" s");
+    return text;
+}
+
+QString GetToken(const QString &text, QChar separator, int n)
+{
+    if (!text.contains(separator))
+        return (n == 1 || n == -1) ? text : QString();
+    QString rest = text;
+    const int skips = std::abs(n) - 1;
+    for (int i = 0; i < skips; ++i) {
+        const int at = rest.indexOf(separator);
+        if (at < 0) {
+            rest.clear();
+            break;
+        }
+        rest = rest.mid(at + 1);
+    }
+    const int at = rest.indexOf(separator);
+    if (n < 0 || at < 0)
+        return rest;
+    return rest.left(at);
+}
+
+int TokenCount(const QString &text, QChar separator)
+{
+    return text.count(separator) + 1;
+}
+
+bool IsNumeric(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+QString IfThenStr(bool condition, const QString &whenTrue, const QString &whenFalse)
+{
+    return condition ? whenTrue : whenFalse;
+}
+
+QString BoolToDigit(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+qint64 FileSize64(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TevoError(QStringLiteral("Cannot open file \"%1\": %2")
+                            .arg(fileName, file.errorString()));
+    return file.size();
+}
+
+QString ToOem(const QString &text)
+{
+    return text;
+}
+
+QString NameWithoutExtension(const QString &path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+void ForceDirectory(const QString &path)
+{
+    // One left-to-right pass that turns each pair "//" into "/".
+    QString folder = path;
+    folder.replace(QLatin1String("//"), QLatin1String("/"));
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    for (int at = folder.indexOf(QLatin1Char('/')); at >= 0;
+         at = folder.indexOf(QLatin1Char('/'), at + 1)) {
+        const QString prefix = folder.left(at + 1);
+        if (QFileInfo(prefix).isDir())
+            continue;
+        if (!QDir().mkdir(prefix) && !QFileInfo(prefix).isDir())
+            throw TevoError(QStringLiteral("Cannot create folder \"%1\"").arg(prefix));
+    }
+}
+
+QString NormalizeSlashes(const QString &path)
+{
+    QString result = path;
+    while (result.contains(QLatin1String("//")))
+        result.replace(QLatin1String("//"), QLatin1String("/"));
+    return result;
+}
+
+QString NormalizeFolder(const QString &path)
+{
+    QString folder = NormalizeSlashes(path);
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}

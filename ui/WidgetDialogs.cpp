@@ -1,0 +1,111 @@
+#include "ui/WidgetDialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+MessageAnswer WidgetDialogs::messageBox(const QString &text, const QString &caption,
+                                        MessageIcon icon, MessageButtons buttons)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (icon) {
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    default:
+        return MessageAnswer::Ok;
+    }
+}
+
+QString WidgetDialogs::chooseFolder(const QString &title, const QString &startFolder)
+{
+    return QFileDialog::getExistingDirectory(m_parent, title, startFolder);
+}
+
+QStringList WidgetDialogs::qtNameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), patterns);
+    }
+    return filters;
+}
+
+QString WidgetDialogs::chooseOpenFile(const QString &title, const QString &startFolder,
+                                      const QString &filter, const QString &defaultSuffix)
+{
+    QFileDialog dialog(m_parent, title, startFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(qtNameFilters(filter));
+    dialog.setDefaultSuffix(defaultSuffix.startsWith(QLatin1Char('.')) ? defaultSuffix.mid(1)
+                                                                       : defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString WidgetDialogs::chooseSaveFile(const QString &title, const QString &startFolder,
+                                      const QString &filter, const QString &defaultSuffix)
+{
+    QFileDialog dialog(m_parent, title, startFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(qtNameFilters(filter));
+    dialog.setDefaultSuffix(defaultSuffix.startsWith(QLatin1Char('.')) ? defaultSuffix.mid(1)
+                                                                       : defaultSuffix);
+    // QFileDialog asks before overwriting an existing file unless told not to.
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> WidgetDialogs::inputBox(const QString &caption, const QString &prompt,
+                                               const QString &initial)
+{
+    bool accepted = false;
+    const QString text =
+        QInputDialog::getText(m_parent, caption, prompt, QLineEdit::Normal, initial, &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return text;
+}
