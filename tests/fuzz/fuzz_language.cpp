@@ -1,0 +1,19 @@
+// Language files: line splitting and "%s" filling on arbitrary bytes.
+
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <cstdint>
+
+#include "settings/LanguageTexts.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<int>(size));
+    LanguageTexts texts;
+    texts.setText(QString::fromUtf8(bytes));
+    const QStringList values{QStringLiteral("a%s"), QStringLiteral("%s%s"), QString()};
+    for (int n = -1; n <= texts.count(); ++n)
+        (void)texts.LangText(n, values);
+    return 0;
+}
