@@ -26,6 +26,8 @@ public:
     virtual void showTab(WindowTab tab) = 0;
     // Clears the input queue (the "Clear queue and jump back" action).
     virtual void clearQueue() = 0;
+    // Empties the input folder text (the same action, in single-folder mode).
+    virtual void clearInputFolder() = 0;
     // Asks the main window to close; it does so once the job has returned.
     virtual void requestClose() = 0;
 };

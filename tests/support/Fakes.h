@@ -118,6 +118,7 @@ struct RecordingJobView : JobView
     bool runControlsLocked = false;
     QList<WindowTab> shownTabs;
     int queueClears = 0;
+    int inputFolderClears = 0;
     int closeRequests = 0;
     // Called on every progress update, for tests that act in the middle of a job.
     std::function<void()> onProgress;
@@ -131,6 +132,7 @@ struct RecordingJobView : JobView
     void setRunControlsLocked(bool locked) override { runControlsLocked = locked; }
     void showTab(WindowTab tab) override { shownTabs << tab; }
     void clearQueue() override { ++queueClears; }
+    void clearInputFolder() override { ++inputFolderClears; }
     void requestClose() override { ++closeRequests; }
 };
 
