@@ -1,0 +1,152 @@
+// The folder context-menu entry against a temporary data folder: on, off, refresh, start-up read.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "settings/IniReader.h"
+#include "settings/ShellIntegration.h"
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestShellIntegration : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_data;
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_data.isValid());
+        QDir(m_data.path()).removeRecursively();
+        QDir().mkpath(m_data.path());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    }
+
+    void onWritesTheEntriesWithTheProgramPath()
+    {
+        QVERIFY(!ShellIntegration::ReadState());
+        ShellIntegration::Apply(true, QStringLiteral("/opt/tevo/tevo"));
+        QCOMPARE(ShellIntegration::DesktopEntryPath(),
+                 m_data.path() + QStringLiteral("/applications/tevo-unpack-folder.desktop"));
+        const IniReader entry = IniReader::fromFile(ShellIntegration::DesktopEntryPath());
+        const QString section = QStringLiteral("Desktop Entry");
+        QCOMPARE(entry.readString(section, QStringLiteral("Name")),
+                 QStringLiteral("Unpack with Tevo"));
+        QCOMPARE(entry.readString(section, QStringLiteral("Exec")),
+                 QStringLiteral("\"/opt/tevo/tevo\" %f"));
+        QCOMPARE(entry.readString(section, QStringLiteral("MimeType")),
+                 QStringLiteral("inode/directory;"));
+        QVERIFY(ShellIntegration::ReadState());
+
+        const QFileInfo menu(ShellIntegration::ServiceMenuPath());
+        QCOMPARE(menu.absolutePath(), m_data.path() + QStringLiteral("/kio/servicemenus"));
+        QVERIFY(menu.isExecutable());
+        const IniReader service = IniReader::fromFile(menu.filePath());
+        QCOMPARE(service.readString(QStringLiteral("Desktop Action unpackWithTevo"),
+                                    QStringLiteral("Exec")),
+                 QStringLiteral("\"/opt/tevo/tevo\" %f"));
+        QVERIFY(!QFileInfo::exists(ShellIntegration::NautilusScriptPath()));
+    }
+
+    void nautilusGetsAScriptWhereItKeepsThem()
+    {
+        QDir().mkpath(m_data.path() + QStringLiteral("/nautilus"));
+        ShellIntegration::Apply(true, QStringLiteral("/home/u/it's/tevo"));
+        const QFileInfo script(ShellIntegration::NautilusScriptPath());
+        QVERIFY(script.isExecutable());
+        QVERIFY(readAll(script.filePath()).contains("exec '/home/u/it'\\''s/tevo' \"$folder\""));
+        ShellIntegration::Apply(false, QString());
+        QVERIFY(!QFileInfo::exists(script.filePath()));
+    }
+
+    void offRemovesTheEntries()
+    {
+        ShellIntegration::Apply(true, QStringLiteral("/opt/tevo/tevo"));
+        ShellIntegration::Apply(false, QStringLiteral("/opt/tevo/tevo"));
+        QVERIFY(!QFileInfo::exists(ShellIntegration::DesktopEntryPath()));
+        QVERIFY(!QFileInfo::exists(ShellIntegration::ServiceMenuPath()));
+        QVERIFY(!ShellIntegration::ReadState());
+        ShellIntegration::Apply(false, QString()); // nothing there: still silent
+    }
+
+    void aNewStartRefreshesTheProgramPath()
+    {
+        ShellIntegration::Apply(true, QStringLiteral("/old/place/tevo"));
+        // A start from the new place: read the state, then apply it with the current path.
+        const bool on = ShellIntegration::ReadState();
+        QVERIFY(on);
+        ShellIntegration::Apply(on, QStringLiteral("/new/place/tevo"));
+        QVERIFY(readAll(ShellIntegration::DesktopEntryPath()).contains("/new/place/tevo"));
+        QVERIFY(!readAll(ShellIntegration::DesktopEntryPath()).contains("/old/place"));
+        QVERIFY(readAll(ShellIntegration::ServiceMenuPath()).contains("/new/place/tevo"));
+    }
+
+    void anEntryWithoutCommandReadsAsOff()
+    {
+        QDir().mkpath(m_data.path() + QStringLiteral("/applications"));
+        QFile file(ShellIntegration::DesktopEntryPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nName=Unpack with Tevo\nExec=\n");
+        file.close();
+        QVERIFY(!ShellIntegration::ReadState());
+    }
+
+    void unwritableDataFolderFailsSilently()
+    {
+        // A plain file where the applications folder should be: nothing can be created.
+        QFile blocker(m_data.path() + QStringLiteral("/applications"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ShellIntegration::Apply(true, QStringLiteral("/opt/tevo/tevo"));
+        QVERIFY(!ShellIntegration::ReadState());
+    }
+
+    void unsetDataHomeMeansLocalShare()
+    {
+        QTemporaryDir home;
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(ShellIntegration::DataHome(), home.path() + QStringLiteral("/.local/share"));
+        qputenv("XDG_DATA_HOME", "not/absolute");
+        QCOMPARE(ShellIntegration::DataHome(), home.path() + QStringLiteral("/.local/share"));
+    }
+
+    void execQuotingFollowsTheDesktopEntryRules_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << QStringLiteral("/usr/bin/tevo")
+                               << QStringLiteral("\"/usr/bin/tevo\"");
+        QTest::newRow("blank") << QStringLiteral("/opt/my apps/tevo")
+                               << QStringLiteral("\"/opt/my apps/tevo\"");
+        QTest::newRow("dollar and quote") << QStringLiteral("/a$b/\"c\"/tevo")
+                                          << QStringLiteral("\"/a\\\\$b/\\\\\"c\\\\\"/tevo\"");
+        QTest::newRow("backslash")
+            << QStringLiteral("/a\\b/tevo") << QStringLiteral("\"/a\\\\\\\\b/tevo\"");
+        QTest::newRow("percent") << QStringLiteral("/100%/tevo")
+                                 << QStringLiteral("\"/100%%/tevo\"");
+        QTest::newRow("line end") << QStringLiteral("/a\nb/tevo")
+                                  << QStringLiteral("\"/a\\nb/tevo\"");
+    }
+    void execQuotingFollowsTheDesktopEntryRules()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, exec);
+        QCOMPARE(ShellIntegration::DesktopExecProgram(path), exec);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShellIntegration)
+#include "tst_shellintegration.moc"
