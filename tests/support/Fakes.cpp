@@ -37,6 +37,8 @@ MessageAnswer ScriptedDialogs::messageBox(const QString &text, const QString &ca
                                           MessageIcon icon, MessageButtons buttons)
 {
     shownMessages.append({text, caption, icon, buttons});
+    if (onMessage)
+        onMessage(shownMessages.last());
     if (!messageAnswers.empty()) {
         const MessageAnswer answer = messageAnswers.front();
         messageAnswers.pop_front();

@@ -122,6 +122,8 @@ struct RecordingJobView : JobView
     int closeRequests = 0;
     // Called on every progress update, for tests that act in the middle of a job.
     std::function<void()> onProgress;
+    // Called when the queue is cleared, for tests whose settings hold the queue.
+    std::function<void()> onClearQueue;
 
     void setProgressEnabled(bool enabled) override { progressEnabled = enabled; }
     void setProgressRange(int maximum) override { progressMaximum = maximum; }
@@ -131,7 +133,12 @@ struct RecordingJobView : JobView
     void setApplicationTitle(const QString &title) override;
     void setRunControlsLocked(bool locked) override { runControlsLocked = locked; }
     void showTab(WindowTab tab) override { shownTabs << tab; }
-    void clearQueue() override { ++queueClears; }
+    void clearQueue() override
+    {
+        ++queueClears;
+        if (onClearQueue)
+            onClearQueue();
+    }
     void clearInputFolder() override { ++inputFolderClears; }
     void requestClose() override { ++closeRequests; }
 };
@@ -153,6 +160,8 @@ struct ScriptedDialogs : Dialogs
     std::deque<std::optional<QString>> inputAnswers;
     // When no answer is scripted, message boxes get this answer instead of failing.
     std::optional<MessageAnswer> defaultMessageAnswer = MessageAnswer::Ok;
+    // Called as each message box is shown, for tests that look at the moment it appears.
+    std::function<void(const ShownMessage &)> onMessage;
 
     void setNextAnswer(MessageAnswer answer) { messageAnswers.push_back(answer); }
 

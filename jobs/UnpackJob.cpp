@@ -1,0 +1,138 @@
+#include "jobs/UnpackJob.h"
+
+#include <exception>
+#include <optional>
+
+#include "engine/AfterUnpack.h"
+#include "engine/EngineContext.h"
+#include "engine/Errors.h"
+#include "jobs/JobWindow.h"
+#include "tools/GeneralFuncs.h"
+
+namespace {
+constexpr int TextJobStarted = 132;
+constexpr int TextJobTime = 133;
+constexpr int TextJobFinished = 134;
+constexpr int TextStopPendingCaption = 141;
+constexpr int TextStopPendingNotice = 142;
+constexpr int TextStopCaption = 143;
+constexpr int TextStopCancelledNotice = 144;
+constexpr int TextPausing = 145;
+constexpr int TextPausedCaption = 146;
+constexpr int TextResuming = 147;
+constexpr int TextPauseCaption = 148;
+} // namespace
+
+UnpackJob::UnpackJob(EngineContext &ctx, JobWindow &window, SoundOutput &sound, FolderRun folderRun)
+    : m_ctx(ctx), m_window(window), m_sound(sound), m_folderRun(std::move(folderRun))
+{
+}
+
+void UnpackJob::Button1Click()
+{
+    m_ctx.view.showTab(WindowTab::ProgressLog);
+    m_ctx.AddLogLine(EngineContext::equalsLine());
+    m_ctx.AddLogLine(m_ctx.LangText(TextJobStarted));
+    m_ctx.AddLogLine(EngineContext::equalsLine());
+    m_ctx.job.JobStartTick = m_ctx.platform.tickCount();
+
+    // The English literals on purpose: a Stop or Pause left pending by the last job keeps its
+    // flag but not its caption.
+    m_window.setStopCaption(QStringLiteral("Stop"));
+    m_window.setStopEnabled(true);
+    m_window.setPauseEnabled(true);
+    m_window.setPauseCaption(QStringLiteral("Pause"));
+    m_window.setUnpackEnabled(false);
+    m_window.setWatchEnabled(false);
+
+    m_folderRuns = 0;
+    std::optional<QString> error;
+    try {
+        runFolders();
+    } catch (const TevoError &e) {
+        error = e.message();
+    } catch (const std::exception &e) {
+        error = QString::fromLocal8Bit(e.what());
+    }
+    endJob();
+
+    // Powering off belongs to the end of the whole job, not to the end of one folder: a queue is
+    // done in full (each folder with its after-extraction action) before the machine goes down.
+    if (m_folderRuns > 0 && m_ctx.settings.ShutdownAfter())
+        m_ctx.platform.requestShutdown();
+
+    if (error)
+        m_ctx.dialogs.messageBox(*error, QStringLiteral("Error"), MessageIcon::Error);
+}
+
+void UnpackJob::runFolders()
+{
+    const Settings &settings = m_ctx.settings;
+    if (settings.InputMode() == InputModeChoice::SingleFolder) {
+        ++m_folderRuns;
+        const QStringList extracted = m_folderRun(settings.InputFolder());
+        AfterUnpack(m_ctx, m_sound, extracted);
+        return;
+    }
+
+    const int count = settings.Queue().size();
+    for (int index = 0; index < count; ++index) {
+        // Read anew each time: "Clear queue and jump back" may have emptied it meanwhile.
+        const QStringList queue = settings.Queue();
+        if (index >= queue.size())
+            break;
+        ++m_folderRuns;
+        const QStringList extracted = m_folderRun(queue.at(index));
+        AfterUnpack(m_ctx, m_sound, extracted);
+    }
+    if (!m_window.watchTimerEnabled())
+        m_ctx.view.clearQueue();
+}
+
+void UnpackJob::endJob()
+{
+    m_window.setStopEnabled(false);
+    m_window.setPauseEnabled(false);
+    m_window.setWatchEnabled(true);
+
+    const std::uint32_t elapsed = (m_ctx.platform.tickCount() - m_ctx.job.JobStartTick) / 1000u;
+    m_ctx.AddLogLine(LogTag::Unpack +
+                     m_ctx.LangText(TextJobTime, {FormatDuration(static_cast<qint32>(elapsed))}));
+    m_ctx.AddLogLine(EngineContext::equalsLine());
+    m_ctx.AddLogLine(m_ctx.LangText(TextJobFinished));
+    m_ctx.AddLogLine(EngineContext::equalsLine());
+    m_ctx.view.setApplicationTitle(QStringLiteral("[Tevo]"));
+
+    m_ctx.job.JobStartTick = 0;
+    m_window.setUnpackEnabled(true);
+}
+
+void UnpackJob::Button14Click()
+{
+    JobControl &job = m_ctx.job;
+    if (!job.StopRequested) {
+        job.StopRequested = true;
+        m_window.setStopCaption(m_ctx.LangText(TextStopPendingCaption));
+        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(TextStopPendingNotice));
+    } else {
+        job.StopRequested = false;
+        m_window.setStopCaption(m_ctx.LangText(TextStopCaption));
+        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(TextStopCancelledNotice));
+    }
+}
+
+void UnpackJob::Button15Click()
+{
+    JobControl &job = m_ctx.job;
+    if (!job.Paused) {
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextPausing));
+        // Lets the log line show before the job holds.
+        m_ctx.platform.processEvents();
+        job.Paused = true;
+        m_window.setPauseCaption(m_ctx.LangText(TextPausedCaption));
+    } else {
+        job.Paused = false;
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextResuming));
+        m_window.setPauseCaption(m_ctx.LangText(TextPauseCaption));
+    }
+}

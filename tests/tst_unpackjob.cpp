@@ -1,0 +1,270 @@
+// The Unpack, Stop and Pause commands over a fake folder run.
+
+#include <QTest>
+
+#include "engine/Errors.h"
+#include "engine/SoundOutput.h"
+#include "jobs/JobWindow.h"
+#include "jobs/UnpackJob.h"
+#include "support/Fakes.h"
+
+namespace {
+
+struct RecordingSound : SoundOutput
+{
+    QStringList played;
+    void PlaySoundFile(const QString &path) override { played << path; }
+};
+
+struct FakeJobWindow : JobWindow
+{
+    bool unpackEnabled = true;
+    bool watchEnabled = true;
+    bool stopEnabled = false;
+    bool pauseEnabled = false;
+    QString stopCaption = QStringLiteral("Stop");
+    QString pauseCaption = QStringLiteral("Pause");
+    bool watching = false;
+
+    void setUnpackEnabled(bool enabled) override { unpackEnabled = enabled; }
+    void setWatchEnabled(bool enabled) override { watchEnabled = enabled; }
+    void setStopEnabled(bool enabled) override { stopEnabled = enabled; }
+    void setStopCaption(const QString &caption) override { stopCaption = caption; }
+    void setPauseEnabled(bool enabled) override { pauseEnabled = enabled; }
+    void setPauseCaption(const QString &caption) override { pauseCaption = caption; }
+    bool watchTimerEnabled() const override { return watching; }
+};
+
+// A job over fakes whose folder runs are scripted by the test.
+struct JobRig
+{
+    TestContext t;
+    FakeJobWindow window;
+    RecordingSound sound;
+    QStringList runFolders;
+    std::function<QStringList(const QString &)> onRun = [](const QString &folder) {
+        return QStringList{folder + QStringLiteral("/out.iso")};
+    };
+    UnpackJob job{t.context, window, sound, [this](const QString &folder) {
+                      runFolders << folder;
+                      return onRun(folder);
+                  }};
+
+    JobRig()
+    {
+        t.settings.afterAction = AfterActionChoice::PlaySound;
+        t.settings.soundFile = QStringLiteral("/snd/done.wav");
+        t.view.onClearQueue = [this] { t.settings.queue.clear(); };
+    }
+};
+
+QString eq()
+{
+    return QString(41, QLatin1Char('='));
+}
+
+} // namespace
+
+class TestUnpackJob : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The single folder is run as typed, its action follows, and the job writes its frame.
+    void singleFolderJob()
+    {
+        JobRig r;
+        r.t.settings.inputFolder = QStringLiteral(" /data/rel ");
+        bool midJobState = false;
+        r.onRun = [&](const QString &folder) {
+            // In the middle of the job: Unpack and Watch locked, Stop and Pause offered.
+            midJobState = !r.window.unpackEnabled && !r.window.watchEnabled &&
+                          r.window.stopEnabled && r.window.pauseEnabled &&
+                          r.t.job.JobStartTick == 1000u &&
+                          r.t.view.shownTabs == QList<WindowTab>{WindowTab::ProgressLog};
+            r.t.platform.tick += 3725 * 1000 + 999; // 1 h 2 m 5 s and a bit
+            r.t.view.setApplicationTitle(QStringLiteral("[Tevo] 50%"));
+            return QStringList{folder + QStringLiteral("x.iso")};
+        };
+        r.job.Button1Click();
+        QVERIFY(midJobState);
+        QCOMPARE(r.runFolders, QStringList{" /data/rel "});
+        QCOMPARE(r.sound.played, QStringList{"/snd/done.wav"});
+        QCOMPARE(r.t.log.messages(),
+                 (QStringList{eq(), "Unpack job started", eq(), "[UNPACK ] Job time: 1 h 2 m 5 s",
+                              eq(), "Unpack job finished", eq()}));
+        QCOMPARE(r.t.view.applicationTitle, QStringLiteral("[Tevo]"));
+        QCOMPARE(r.t.job.JobStartTick, 0u);
+        QVERIFY(r.window.unpackEnabled);
+        QVERIFY(r.window.watchEnabled);
+        QVERIFY(!r.window.stopEnabled);
+        QVERIFY(!r.window.pauseEnabled);
+        QCOMPARE(r.t.view.queueClears, 0); // single-folder mode leaves the queue alone
+        QCOMPARE(r.t.platform.shutdownRequests, 0);
+        QVERIFY(r.t.dialogs.shownMessages.isEmpty());
+    }
+
+    void shortJobHasEmptyDuration()
+    {
+        JobRig r;
+        r.job.Button1Click();
+        QVERIFY(r.t.log.messages().contains(QStringLiteral("[UNPACK ] Job time: ")));
+    }
+
+    // The tick counter may wrap during a job; the elapsed time is still right.
+    void elapsedTimeAcrossTickWrap()
+    {
+        JobRig r;
+        r.t.platform.tick = 0xFFFFFFFFu - 1999u;
+        r.onRun = [&](const QString &) {
+            r.t.platform.tick += 12000;
+            return QStringList();
+        };
+        r.job.Button1Click();
+        QVERIFY(r.t.log.messages().contains(QStringLiteral("[UNPACK ] Job time: 12 s")));
+    }
+
+    // Queue of three with "Clear queue and jump back": the first folder empties the queue and
+    // the loop ends without error.
+    void clearQueueEndsTheLoop()
+    {
+        JobRig r;
+        r.t.settings.inputMode = InputModeChoice::Queue;
+        r.t.settings.queue = QStringList{"/q/a", "/q/b", "/q/c"};
+        r.t.settings.afterAction = AfterActionChoice::ClearQueue;
+        r.job.Button1Click();
+        QCOMPARE(r.runFolders, QStringList{"/q/a"});
+        QVERIFY(r.t.settings.queue.isEmpty());
+        QCOMPARE(r.t.view.inputFolderClears, 1);
+        QCOMPARE(r.t.log.messages().last(), eq());
+        QVERIFY(r.t.dialogs.shownMessages.isEmpty());
+    }
+
+    void queueIsClearedUnlessWatching()
+    {
+        for (bool watching : {false, true}) {
+            JobRig r;
+            r.window.watching = watching;
+            r.t.settings.inputMode = InputModeChoice::Queue;
+            r.t.settings.queue = QStringList{"/q/a", "/q/b"};
+            r.job.Button1Click();
+            QCOMPARE(r.runFolders, (QStringList{"/q/a", "/q/b"}));
+            QCOMPARE(r.sound.played.size(), 2);
+            QCOMPARE(r.t.settings.queue.isEmpty(), !watching);
+        }
+    }
+
+    void emptyQueueRunsNothing()
+    {
+        JobRig r;
+        r.t.settings.inputMode = InputModeChoice::Queue;
+        r.t.settings.shutdownAfter = true;
+        r.job.Button1Click();
+        QVERIFY(r.runFolders.isEmpty());
+        QCOMPARE(r.t.log.messages().size(), 7);
+        QCOMPARE(r.t.platform.shutdownRequests, 0);
+    }
+
+    // Shutdown after extraction powers off once, after the last folder and its action; never
+    // while folders of the queue are still to do.
+    void shutdownOnceAfterTheWholeQueue()
+    {
+        JobRig r;
+        r.t.settings.inputMode = InputModeChoice::Queue;
+        r.t.settings.queue = QStringList{"/q/a", "/q/b", "/q/c"};
+        r.t.settings.shutdownAfter = true;
+        int soundsWhenShutdown = -1;
+        int shutdownsDuringRuns = 0;
+        r.onRun = [&](const QString &folder) {
+            shutdownsDuringRuns += r.t.platform.shutdownRequests;
+            return QStringList{folder + QStringLiteral("/x.iso")};
+        };
+        r.job.Button1Click();
+        soundsWhenShutdown = r.sound.played.size();
+        QCOMPARE(r.runFolders.size(), 3);
+        QCOMPARE(shutdownsDuringRuns, 0);
+        QCOMPARE(r.t.platform.shutdownRequests, 1);
+        QCOMPARE(soundsWhenShutdown, 3);
+    }
+
+    // An unexpected error ends the job: later folders do not run, the job's end is written in
+    // full, and only then the error box appears.
+    void unexpectedErrorEndsTheJob()
+    {
+        JobRig r;
+        r.t.settings.inputMode = InputModeChoice::Queue;
+        r.t.settings.queue = QStringList{"/q/a", "/q/b", "/q/c"};
+        r.onRun = [&](const QString &folder) -> QStringList {
+            if (folder == QLatin1String("/q/b"))
+                throw TevoError(QStringLiteral("Cannot create folder /q/b/out"));
+            return {folder + QStringLiteral("/x.iso")};
+        };
+        bool endWrittenBeforeBox = false;
+        r.t.dialogs.onMessage = [&](const ScriptedDialogs::ShownMessage &) {
+            endWrittenBeforeBox = r.t.log.messages().size() >= 7 &&
+                                  r.t.log.messages().at(r.t.log.messages().size() - 2) ==
+                                      QLatin1String("Unpack job finished") &&
+                                  r.t.job.JobStartTick == 0 && r.window.unpackEnabled &&
+                                  r.t.view.applicationTitle == QLatin1String("[Tevo]");
+        };
+        r.job.Button1Click();
+        QCOMPARE(r.runFolders, (QStringList{"/q/a", "/q/b"}));
+        QCOMPARE(r.sound.played.size(), 1);
+        QCOMPARE(r.t.dialogs.shownMessages.size(), 1);
+        QCOMPARE(r.t.dialogs.shownMessages[0].text,
+                 QStringLiteral("Cannot create folder /q/b/out"));
+        QCOMPARE(r.t.dialogs.shownMessages[0].caption, QStringLiteral("Error"));
+        QCOMPARE(r.t.dialogs.shownMessages[0].icon, MessageIcon::Error);
+        QVERIFY(endWrittenBeforeBox);
+        QVERIFY(!r.window.stopEnabled);
+        QVERIFY(r.window.watchEnabled);
+        // The queue is kept: the job did not get through it.
+        QCOMPARE(r.t.settings.queue.size(), 3);
+    }
+
+    void stopToggles()
+    {
+        JobRig r;
+        QStringList seen;
+        r.onRun = [&](const QString &) {
+            r.job.Button14Click();
+            seen << QString::number(r.t.job.StopRequested) + r.window.stopCaption;
+            r.job.Button14Click();
+            seen << QString::number(r.t.job.StopRequested) + r.window.stopCaption;
+            r.job.Button14Click();
+            return QStringList();
+        };
+        r.job.Button1Click();
+        QCOMPARE(seen, (QStringList{"1Don't stop", "0Stop"}));
+        const QStringList messages = r.t.log.messages();
+        QCOMPARE(messages.mid(3, 3),
+                 (QStringList{"[NOTICE ] Tevo stops after the current archive",
+                              "[NOTICE ] Stop cancelled, Tevo goes on",
+                              "[NOTICE ] Tevo stops after the current archive"}));
+        // A pending stop survives the job; the next job shows the literal caption again.
+        QVERIFY(r.t.job.StopRequested);
+        r.onRun = [](const QString &) { return QStringList(); };
+        r.job.Button1Click();
+        QCOMPARE(r.window.stopCaption, QStringLiteral("Stop"));
+        QVERIFY(r.t.job.StopRequested);
+    }
+
+    void pauseToggles()
+    {
+        JobRig r;
+        bool pausedDuringPump = true;
+        r.t.platform.onProcessEvents = [&] { pausedDuringPump = r.t.job.Paused; };
+        r.job.Button15Click();
+        QVERIFY(!pausedDuringPump); // the pump runs before the job holds
+        QVERIFY(r.t.job.Paused);
+        QCOMPARE(r.window.pauseCaption, QStringLiteral("Resume"));
+        r.job.Button15Click();
+        QVERIFY(!r.t.job.Paused);
+        QCOMPARE(r.window.pauseCaption, QStringLiteral("Pause"));
+        QCOMPARE(r.t.log.messages(), (QStringList{"[UNPACK ] Pausing", "[UNPACK ] Resuming"}));
+        QCOMPARE(r.t.platform.processEventsCalls, 1);
+    }
+};
+
+QTEST_MAIN(TestUnpackJob)
+#include "tst_unpackjob.moc"
