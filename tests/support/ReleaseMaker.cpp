@@ -50,6 +50,11 @@ bool run(const QString &program, const QStringList &arguments, const QString &wo
 {
     QProcess process;
     process.setWorkingDirectory(workingFolder);
+    // The tools store names as the locale encodes them; archives are made with UTF-8 names even
+    // when the tests themselves run in the C locale.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit ||
@@ -72,22 +77,37 @@ QStringList makeRarSet(const QString &folder, const QString &name, const QString
                           QStringLiteral("-v%1k").arg(volumeKiB)};
     if (store)
         arguments << QStringLiteral("-m0");
-    if (naming == VolumeNaming::OldStyle)
-        arguments << QStringLiteral("-vn") << QStringLiteral("-ma4");
     arguments << name << files;
     if (!run(QStringLiteral("rar"), arguments, folder))
         return {};
     const QString stem = QFileInfo(name).completeBaseName();
+    const QDir dir(folder);
     QStringList volumes;
-    const QStringList entries = QDir(folder).entryList(QDir::Files, QDir::Name);
+    const QStringList entries = dir.entryList(QDir::Files, QDir::Name);
     for (const QString &entry : entries) {
-        if (entry.startsWith(stem + QLatin1Char('.')) &&
-            (entry.endsWith(QLatin1String(".rar")) ||
-             (entry.size() > 4 && entry.at(entry.size() - 4) == QLatin1Char('.') &&
-              entry.at(entry.size() - 3) == QLatin1Char('r'))))
-            volumes << QDir(folder).filePath(entry);
+        if (entry == stem + QStringLiteral(".rar") ||
+            (entry.startsWith(stem + QStringLiteral(".part")) && entry.endsWith(".rar")))
+            volumes << dir.filePath(entry);
     }
-    return volumes;
+    if (naming == VolumeNaming::Part)
+        return volumes;
+    QStringList renamed;
+    for (int i = 0; i < volumes.size(); ++i) {
+        QString target;
+        if (naming == VolumeNaming::Numbered)
+            target = QStringLiteral("%1.%2").arg(stem).arg(i + 1, 3, 10, QLatin1Char('0'));
+        else if (i == 0)
+            target = stem + QStringLiteral(".rar");
+        else
+            target = QStringLiteral("%1.r%2").arg(stem).arg(i - 1, 2, 10, QLatin1Char('0'));
+        if (!QFile::rename(volumes.at(i), dir.filePath(target))) {
+            QTest::qFail(qPrintable(QStringLiteral("cannot rename ") + volumes.at(i)), __FILE__,
+                         __LINE__);
+            return {};
+        }
+        renamed << dir.filePath(target);
+    }
+    return renamed;
 }
 
 bool makeZip(const QString &folder, const QString &zipName, const QStringList &files)

@@ -16,12 +16,13 @@ void writeText(const QString &path, const QByteArray &content);
 bool run(const QString &program, const QStringList &arguments, const QString &workingFolder,
          QString *output = nullptr);
 
-enum class VolumeNaming { Part, OldStyle };
+enum class VolumeNaming { Part, OldStyle, Numbered };
 // rar a [-m0] -v<volumeKiB>k in folder: archive "name" of the given files (relative to folder).
-// Returns the created volumes sorted by name.
+// rar 7 writes part-style volumes only, so OldStyle renames them to name.rar, name.r00 ... and
+// Numbered to name.001, name.002 ... (libunrar follows renamed volumes). Returns the created
+// volumes in volume order.
 QStringList makeRarSet(const QString &folder, const QString &name, const QStringList &files,
-                       int volumeKiB, VolumeNaming naming = VolumeNaming::Part,
-                       bool store = true);
+                       int volumeKiB, VolumeNaming naming = VolumeNaming::Part, bool store = true);
 // zip -q name files (relative to folder).
 bool makeZip(const QString &folder, const QString &zipName, const QStringList &files);
 // cksfv -b over the given files (relative to folder), written to folder/sfvName.

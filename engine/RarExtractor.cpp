@@ -1,0 +1,456 @@
+#include "engine/RarExtractor.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cwchar>
+#include <exception>
+#include <limits>
+#include <locale.h>
+#include <memory>
+#include <QFileInfo>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "engine/EngineContext.h"
+#include "tools/GeneralFuncs.h"
+
+// dll.hpp defines HANDLE, UINT, LPARAM ... as macros, so it stays out of every header.
+#include <unrar/dll.hpp>
+
+QString RarExtraction::EstimateText;
+
+namespace {
+
+// libunrar copies names into buffers of 2048 characters and converts them to the multibyte
+// form in buffers of 2048 bytes; a longer path would be cut short there and written somewhere
+// else, so paths are kept well below that.
+constexpr int kLibraryPathBytes = 2000;
+// The name fields of the header record hold 1024 wide characters; a name that fills them may
+// have been cut.
+constexpr size_t kHeaderNameChars = 1024;
+
+// The redirection kinds of libunrar's header record.
+constexpr unsigned kRedirUnixSymlink = 1;
+constexpr unsigned kRedirWinSymlink = 2;
+constexpr unsigned kRedirJunction = 3;
+constexpr unsigned kHostUnix = 3;
+
+// libunrar turns wide names into file names with the C library's multibyte functions, which
+// follow LC_CTYPE. In the C/POSIX locale every accented or CJK name would come out broken, so the
+// library runs under a UTF-8 character type for this thread, whatever the process locale is.
+class Utf8CharacterType
+{
+public:
+    Utf8CharacterType()
+    {
+        m_locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
+        if (!m_locale)
+            m_locale = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", locale_t(nullptr));
+        if (m_locale)
+            m_previous = uselocale(m_locale);
+    }
+    ~Utf8CharacterType()
+    {
+        if (m_locale) {
+            uselocale(m_previous);
+            freelocale(m_locale);
+        }
+    }
+    Utf8CharacterType(const Utf8CharacterType &) = delete;
+    Utf8CharacterType &operator=(const Utf8CharacterType &) = delete;
+
+private:
+    locale_t m_locale = locale_t(nullptr);
+    locale_t m_previous = locale_t(nullptr);
+};
+
+// Closes the archive on every way out; the normal end closes it itself to look at the result.
+class ArchiveHandle
+{
+public:
+    explicit ArchiveHandle(HANDLE handle) : m_handle(handle) {}
+    ~ArchiveHandle()
+    {
+        if (m_handle)
+            RARCloseArchive(m_handle);
+    }
+    ArchiveHandle(const ArchiveHandle &) = delete;
+    ArchiveHandle &operator=(const ArchiveHandle &) = delete;
+    HANDLE get() const { return m_handle; }
+    int close()
+    {
+        const int code = RARCloseArchive(m_handle);
+        m_handle = nullptr;
+        return code;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+QString fileNamePart(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString fromWide(const wchar_t *text, size_t capacity)
+{
+    size_t length = 0;
+    while (length < capacity && text[length] != 0)
+        ++length;
+    return QString::fromWCharArray(text, int(length));
+}
+
+// A name that is absolute or climbs out with ".." would be written outside the destination.
+bool leavesFolder(const QString &name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+        return true;
+    const QStringList parts = name.split(QLatin1Char('/'));
+    for (const QString &part : parts) {
+        if (part == QLatin1String(".."))
+            return true;
+    }
+    return false;
+}
+
+bool isLinkEntry(const RARHeaderDataEx &header)
+{
+    if (header.RedirType == kRedirUnixSymlink || header.RedirType == kRedirWinSymlink ||
+        header.RedirType == kRedirJunction)
+        return true;
+    return header.HostOS == kHostUnix && (header.FileAttr & S_IFMT) == S_IFLNK;
+}
+
+// The Linux form of a read-only file: nobody may write it, or we may not.
+bool isReadOnlyFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return false;
+    return !(info.permissions() & QFileDevice::WriteOwner) || !info.isWritable();
+}
+
+int clampToInt(qint64 value)
+{
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < 0)
+        return 0;
+    return int(value);
+}
+
+qint32 clampSeconds(long double milliseconds)
+{
+    const long double seconds = std::trunc(milliseconds) / 1000;
+    if (seconds >= std::numeric_limits<qint32>::max())
+        return std::numeric_limits<qint32>::max();
+    if (seconds <= std::numeric_limits<qint32>::min())
+        return std::numeric_limits<qint32>::min();
+    return qint32(seconds);
+}
+
+} // namespace
+
+QString RarErrorReason(const EngineContext &ctx, int code)
+{
+    switch (code) {
+    case ERAR_NO_MEMORY:
+        return ctx.LangText(RarText::NoMemory);
+    case ERAR_BAD_DATA:
+        return ctx.LangText(RarText::BadData);
+    case ERAR_BAD_ARCHIVE:
+    case ERAR_UNKNOWN_FORMAT:
+        return ctx.LangText(RarText::BadArchive);
+    case ERAR_EOPEN:
+        return ctx.LangText(RarText::VolumeNotOpened);
+    case ERAR_ECREATE:
+        return ctx.LangText(RarText::CreateFailed);
+    case ERAR_ECLOSE:
+    case ERAR_EWRITE:
+        return ctx.LangText(RarText::WriteFailed);
+    case ERAR_EREAD:
+        return ctx.LangText(RarText::ReadFailed);
+    case ERAR_SMALL_BUF:
+        return ctx.LangText(RarText::PathTooLong);
+    case ERAR_MISSING_PASSWORD:
+    case ERAR_BAD_PASSWORD:
+        return ctx.LangText(RarText::Encrypted);
+    default:
+        return ctx.LangText(RarText::LibraryError, {QString::number(code)});
+    }
+}
+
+RarExtraction::RarExtraction(EngineContext &ctx, QStringList &extractedFiles,
+                             bool &extractionIncomplete)
+    : m_ctx(ctx), m_extractedFiles(extractedFiles), m_extractionIncomplete(extractionIncomplete)
+{
+}
+
+void RarExtraction::showError(const QString &text, bool withCaption)
+{
+    if (!m_ctx.settings.SuppressErrors())
+        m_ctx.dialogs.messageBox(text, withCaption ? QStringLiteral("Error") : QString(),
+                                 MessageIcon::Error);
+}
+
+void RarExtraction::reportEntryFailure(const QString &entry, const QString &reason, bool showBox)
+{
+    const QString text = m_ctx.LangText(RarText::EntryFailed, {entry, reason});
+    m_ctx.AddLogLine(LogTag::Unpack + text);
+    if (showBox)
+        showError(text, true);
+}
+
+bool RarExtraction::extract(const QString &archivePath, const QString &destination)
+{
+    m_ctx.job.StepStartTick = m_ctx.platform.tickCount();
+    FirstVolumeSize = FileSize64(archivePath);
+    ProcessedKiB = 0;
+    ProgressTotal = 0;
+    CurrentName.clear();
+    m_wideVolumeMessages = false;
+    m_volumeMissingReported = false;
+
+    const QString archiveName = fileNamePart(archivePath);
+    // The box gives the reasons it always gave; the log line gives every code its reason.
+    auto openFailed = [&](int code) {
+        QString boxReason;
+        if (code == ERAR_NO_MEMORY || code == ERAR_BAD_DATA || code == ERAR_BAD_ARCHIVE)
+            boxReason = RarErrorReason(m_ctx, code);
+        else if (code == ERAR_EOPEN)
+            boxReason = m_ctx.LangText(RarText::CannotOpen);
+        showError(m_ctx.LangText(RarText::ArchiveNotOpened, {boxReason}), false);
+        const QString reason = code == ERAR_SMALL_BUF ? m_ctx.LangText(RarText::PathTooLong)
+                                                      : RarErrorReason(m_ctx, code);
+        m_ctx.AddLogLine(LogTag::Unpack +
+                         m_ctx.LangText(RarText::ArchiveOpenFailed, {archiveName, reason}));
+        return false;
+    };
+    if (archivePath.toUtf8().size() >= kLibraryPathBytes)
+        return openFailed(ERAR_SMALL_BUF);
+
+    Utf8CharacterType utf8Names;
+    std::wstring archiveW = archivePath.toStdWString();
+    RAROpenArchiveDataEx openData{};
+    openData.ArcNameW = archiveW.data();
+    openData.OpenMode = RAR_OM_EXTRACT;
+    ArchiveHandle archive(RAROpenArchiveEx(&openData));
+    if (!archive.get() || openData.OpenResult != ERAR_SUCCESS)
+        return openFailed(openData.OpenResult != ERAR_SUCCESS ? int(openData.OpenResult)
+                                                              : ERAR_UNKNOWN);
+    RARSetCallback(archive.get(), RarCallback, LPARAM(this));
+
+    // The library form and the file-system form of the destination folder.
+    std::wstring destinationW = destination.toStdWString();
+    QString folder = destination;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+
+    auto header = std::make_unique<RARHeaderDataEx>();
+    std::vector<wchar_t> redirectTarget(kHeaderNameChars);
+    QString previousName;
+    bool havePrevious = false;
+    bool result = true;
+
+    for (;;) {
+        *header = RARHeaderDataEx{};
+        header->RedirName = redirectTarget.data();
+        header->RedirNameSize = unsigned(redirectTarget.size());
+        m_callbackError = nullptr;
+        int code = RARReadHeaderEx(archive.get(), header.get());
+        if (m_callbackError)
+            std::rethrow_exception(m_callbackError);
+        if (code == ERAR_END_ARCHIVE) {
+            m_ctx.platform.processEvents();
+            if (archive.close() != 0)
+                showError(m_ctx.LangText(RarText::CloseFailed), false);
+            return result;
+        }
+        if (code != ERAR_SUCCESS) {
+            // Without a readable header the rest of the set cannot be trusted; reading on would
+            // give the same error again.
+            const QString entry = CurrentName.isEmpty() ? archiveName : CurrentName;
+            if (code == ERAR_BAD_DATA) {
+                const QString text = m_ctx.LangText(RarText::CrcError, {entry});
+                showError(text, true);
+                m_ctx.AddLogLine(LogTag::Unpack + text);
+            } else {
+                reportEntryFailure(entry, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
+            }
+            return false;
+        }
+
+        m_ctx.view.setProgressPosition(0);
+        ProgressTotal = (qint64(header->UnpSizeHigh) << 32) + header->UnpSize;
+        CurrentName = fromWide(header->FileNameW, kHeaderNameChars);
+        const QString target = folder + CurrentName;
+        m_extractedFiles << target;
+        if (ProgressTotal < FirstVolumeSize)
+            ProgressTotal = FirstVolumeSize;
+        m_ctx.view.setProgressRange(clampToInt(ProgressTotal / 1024));
+        if (havePrevious && previousName != CurrentName) {
+            const QFileInfo previous(folder + previousName);
+            if (!previous.isFile() && !previous.isDir())
+                m_extractionIncomplete = true;
+        }
+        m_ctx.view.setCurrentFileText(CurrentName + QLatin1String(" (Source: ") +
+                                      fileNamePart(fromWide(header->ArcNameW, kHeaderNameChars)) +
+                                      QLatin1Char(')'));
+        previousName = CurrentName;
+        havePrevious = true;
+        m_ctx.platform.processEvents();
+
+        // Entries that must not be written: they are passed over, and the set does not count as
+        // extracted.
+        QString refusal;
+        if (leavesFolder(CurrentName))
+            refusal = m_ctx.LangText(RarText::OutsideDestination);
+        else if (isLinkEntry(*header))
+            refusal = m_ctx.LangText(RarText::LinkSkipped);
+        else if ((header->RedirType != 0 &&
+                  leavesFolder(fromWide(redirectTarget.data(), redirectTarget.size()))))
+            refusal = m_ctx.LangText(RarText::OutsideDestination);
+        else if (wcsnlen(header->FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
+                 target.toUtf8().size() >= kLibraryPathBytes)
+            refusal = m_ctx.LangText(RarText::PathTooLong);
+        if (!refusal.isEmpty()) {
+            reportEntryFailure(CurrentName, refusal, false);
+            result = false;
+            code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
+            if (code != ERAR_SUCCESS) {
+                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+                return false;
+            }
+            continue;
+        }
+
+        // A file the user made read-only is never replaced (the library would overwrite it, and
+        // so would any process that may ignore permissions).
+        if (!(header->Flags & RHDF_DIRECTORY) && isReadOnlyFile(target)) {
+            const QString text = m_ctx.LangText(RarText::ReadOnlyTarget, {target});
+            showError(text, false);
+            m_ctx.AddLogLine(LogTag::Unpack + text);
+            return false;
+        }
+
+        m_callbackError = nullptr;
+        code = RARProcessFileW(archive.get(), RAR_EXTRACT, destinationW.data(), nullptr);
+        if (m_callbackError)
+            std::rethrow_exception(m_callbackError);
+        if (code == ERAR_SUCCESS) {
+            m_ctx.platform.processEvents();
+            continue;
+        }
+        if (code == ERAR_END_ARCHIVE) {
+            m_ctx.platform.processEvents();
+            if (archive.close() != 0)
+                showError(m_ctx.LangText(RarText::CloseFailed), false);
+            return result;
+        }
+
+        // Every other result means the entry was not written as stored.
+        if (m_ctx.job.AbortRequested) {
+            reportEntryFailure(CurrentName, m_ctx.LangText(RarText::Aborted), false);
+        } else if (code == ERAR_ECREATE && isReadOnlyFile(target)) {
+            const QString text = m_ctx.LangText(RarText::ReadOnlyTarget, {target});
+            showError(text, false);
+            m_ctx.AddLogLine(LogTag::Unpack + text);
+        } else if (code == ERAR_BAD_DATA) {
+            const QString text = m_ctx.LangText(RarText::CrcError, {CurrentName});
+            showError(text, true);
+            m_ctx.AddLogLine(LogTag::Unpack + text);
+        } else {
+            // A missing volume was already reported in a box by the callback.
+            reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
+        }
+        return false;
+    }
+}
+
+bool RarExtraction::onVolumeChange(const QString &nextVolume)
+{
+    m_ctx.view.setCurrentFileText(CurrentName + QLatin1String(" (Source: ") +
+                                  fileNamePart(nextVolume) + QLatin1Char(')'));
+    if (QFileInfo(nextVolume).isFile())
+        return true;
+    const QString text = m_ctx.LangText(RarText::VolumeMissing, {fileNamePart(nextVolume)});
+    showError(text, true);
+    m_ctx.AddLogLine(LogTag::Unpack + text);
+    m_volumeMissingReported = true;
+    return false;
+}
+
+void RarExtraction::onProcessedData(qint64 bytes)
+{
+    ProcessedKiB += bytes / 1024;
+    long double percent = 0;
+    if (ProgressTotal > 0)
+        percent = static_cast<long double>(ProcessedKiB * 1024) / ProgressTotal * 100;
+    const std::uint32_t stepStart = m_ctx.job.StepStartTick;
+    if (percent > 0) {
+        const std::uint32_t elapsed = m_ctx.platform.tickCount() - stepStart;
+        const long double estimatedTotal = elapsed * (100 / percent);
+        const long double remaining =
+            estimatedTotal - std::uint32_t(m_ctx.platform.tickCount() - stepStart);
+        EstimateText = FormatDuration(clampSeconds(remaining));
+    }
+    m_ctx.view.setProgressPosition(clampToInt(ProcessedKiB));
+    if (percent > 100)
+        percent = 100;
+    const std::uint32_t now = m_ctx.platform.tickCount();
+    m_ctx.view.setProgressText(
+        FormatSize(ProcessedKiB * 1024) + QLatin1Char('/') + FormatSize(ProgressTotal) +
+        QLatin1String(" (Time elapsed: ") + FormatDuration(qint32((now - stepStart) / 1000)) +
+        QLatin1String("/ins: ") +
+        FormatDuration(qint32(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000)) +
+        QLatin1String("/estimated:") + EstimateText + QLatin1Char(')'));
+    m_ctx.view.setApplicationTitle(QLatin1String("[Tevo] ") + QString::number(qint64(percent)) +
+                                   QLatin1Char('%'));
+    m_ctx.platform.processEvents();
+}
+
+int RarExtraction::onCallback(unsigned int message, long p1, long p2)
+{
+    m_ctx.WaitWhilePaused();
+    switch (message) {
+    case UCM_CHANGEVOLUMEW:
+        m_wideVolumeMessages = true;
+        return onVolumeChange(QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1))) ? 0
+                                                                                              : -1;
+    case UCM_CHANGEVOLUME:
+        // libunrar asks in wide characters first and repeats the question in multibyte form
+        // only after that one was answered; the answer has been given already.
+        if (m_wideVolumeMessages)
+            return 0;
+        return onVolumeChange(QString::fromLocal8Bit(reinterpret_cast<const char *>(p1))) ? 0 : -1;
+    case UCM_PROCESSDATA:
+        onProcessedData(p2);
+        return m_ctx.job.AbortRequested ? -1 : 1;
+    default:
+        // Password requests included: Tevo never gives the library a password.
+        return 0;
+    }
+}
+
+int RarCallback(unsigned int message, long userData, long p1, long p2)
+{
+    auto *extraction = reinterpret_cast<RarExtraction *>(userData);
+    // Nothing may unwind through the library: an error is kept, the library told to stop, and
+    // the error raised again once the library has returned.
+    try {
+        return extraction->onCallback(message, p1, p2);
+    } catch (...) {
+        extraction->m_callbackError = std::current_exception();
+        return -1;
+    }
+}
+
+bool ExtractRARArchive(EngineContext &ctx, const QString &archivePath, const QString &destination,
+                       QStringList &ExtractedFiles, bool &ExtractionIncomplete)
+{
+    RarExtraction extraction(ctx, ExtractedFiles, ExtractionIncomplete);
+    return extraction.extract(archivePath, destination);
+}

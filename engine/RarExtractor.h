@@ -1,0 +1,90 @@
+#pragma once
+// Extracts one RAR archive set through libunrar into a folder, keeping the progress display current
+// and reporting every failure, so that a set that was not fully extracted never counts as done.
+
+#include <exception>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+class EngineContext;
+
+// The language texts of the RAR extraction.
+namespace RarText {
+enum : int {
+    VolumeMissing = 90,
+    NoMemory = 91,
+    BadData = 92,
+    BadArchive = 93,
+    CannotOpen = 94,
+    ArchiveNotOpened = 95,
+    ReadOnlyTarget = 96,
+    CrcError = 97,
+    CloseFailed = 98,
+    EntryFailed = 162,
+    VolumeNotOpened = 163,
+    WriteFailed = 164,
+    ReadFailed = 165,
+    CreateFailed = 166,
+    Encrypted = 167,
+    Aborted = 168,
+    LibraryError = 169,
+    OutsideDestination = 170,
+    LinkSkipped = 171,
+    PathTooLong = 172,
+    ArchiveOpenFailed = 173,
+};
+}
+
+// One run of the extraction; the library's callback comes back here through RarCallback.
+class RarExtraction
+{
+public:
+    RarExtraction(EngineContext &ctx, QStringList &extractedFiles, bool &extractionIncomplete);
+
+    // Extracts every entry of the archive whose first volume is archivePath into destination.
+    // True only when each entry was written; false after the first failure, which is logged.
+    // Throws TevoError when the first volume cannot be opened to read its size.
+    bool extract(const QString &archivePath, const QString &destination);
+
+    // The library's callback: volume changes, processed data and password requests.
+    int onCallback(unsigned int message, long p1, long p2);
+
+    // The progress of this archive: total of the current entry (at least the first volume's
+    // size) and the KiB processed across all entries so far.
+    qint64 ProgressTotal = 0;
+    qint64 ProcessedKiB = 0;
+    qint64 FirstVolumeSize = 0;
+    // The entry the library is working on, as stored in the archive.
+    QString CurrentName;
+
+    // The last estimate of the remaining time; it is kept from one archive to the next.
+    static QString EstimateText;
+
+private:
+    bool onVolumeChange(const QString &nextVolume);
+    void onProcessedData(qint64 bytes);
+    void reportEntryFailure(const QString &entry, const QString &reason, bool showBox);
+    void showError(const QString &text, bool withCaption);
+
+    friend int RarCallback(unsigned int message, long userData, long p1, long p2);
+
+    EngineContext &m_ctx;
+    QStringList &m_extractedFiles;
+    bool &m_extractionIncomplete;
+    bool m_wideVolumeMessages = false;
+    bool m_volumeMissingReported = false;
+    // An error thrown inside the callback, raised again once the library has returned.
+    std::exception_ptr m_callbackError;
+};
+
+// Extracts archivePath (the first volume of a set) into destination, appending the full path of
+// every entry to ExtractedFiles; sets ExtractionIncomplete when an earlier entry is missing.
+bool ExtractRARArchive(EngineContext &ctx, const QString &archivePath, const QString &destination,
+                       QStringList &ExtractedFiles, bool &ExtractionIncomplete);
+
+// The callback registered with libunrar; userData is the RarExtraction in progress.
+int RarCallback(unsigned int message, long userData, long p1, long p2);
+
+// The reason text for a libunrar result code (empty for codes without one).
+QString RarErrorReason(const EngineContext &ctx, int code);

@@ -1,0 +1,492 @@
+// RAR extraction through libunrar on real sets made by rar: naming schemes, damaged and missing
+// volumes, passwords, read-only targets, a full disk, hostile entries, progress, pause and abort.
+
+#include <clocale>
+#include <csignal>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <unrar/dll.hpp>
+
+#include "engine/Errors.h"
+#include "engine/RarExtractor.h"
+#include "support/Fakes.h"
+#include "support/ReleaseMaker.h"
+
+using namespace ReleaseMaker;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList unpackLines(const RecordingLog &log)
+{
+    QStringList lines;
+    for (const QString &message : log.messages()) {
+        if (message.startsWith(LogTag::Unpack))
+            lines << message;
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestRarExtractor : public QObject
+{
+    Q_OBJECT
+
+    // A source folder with a 350 KiB file of random bytes, a small text and a nested folder.
+    QString makeSources(const QTemporaryDir &dir)
+    {
+        const QString src = dir.filePath(QStringLiteral("src"));
+        writeFile(src + QStringLiteral("/disc.iso"), 350 * 1024, 7);
+        writeFile(src + QStringLiteral("/disc.cue"), 3000, 8, true);
+        writeFile(src + QStringLiteral("/Extras/deep/notes.txt"), 2000, 9, true);
+        return src;
+    }
+
+    void verifyExtracted(const QString &src, const QString &out)
+    {
+        for (const QString &name : {QStringLiteral("disc.iso"), QStringLiteral("disc.cue"),
+                                    QStringLiteral("Extras/deep/notes.txt")}) {
+            QVERIFY2(QFileInfo(out + QLatin1Char('/') + name).isFile(), qPrintable(name));
+            QCOMPARE(readAll(out + QLatin1Char('/') + name),
+                     readAll(src + QLatin1Char('/') + name));
+        }
+    }
+
+private slots:
+    void extractsEveryNamingScheme_data()
+    {
+        QTest::addColumn<int>("naming"); // 0 part, 1 old style, 2 numbered
+        QTest::addColumn<bool>("store");
+        QTest::newRow("part, stored") << 0 << true;
+        QTest::newRow("part, compressed") << 0 << false;
+        QTest::newRow("old style, stored") << 1 << true;
+        QTest::newRow("old style, compressed") << 1 << false;
+        QTest::newRow("numbered, stored") << 2 << true;
+        QTest::newRow("numbered, compressed") << 2 << false;
+    }
+    void extractsEveryNamingScheme()
+    {
+        QFETCH(int, naming);
+        QFETCH(bool, store);
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        const QString rel = dir.filePath(QStringLiteral("rel"));
+        QDir().mkpath(rel);
+        const VolumeNaming scheme = naming == 0   ? VolumeNaming::Part
+                                    : naming == 1 ? VolumeNaming::OldStyle
+                                                  : VolumeNaming::Numbered;
+        QStringList volumes = makeRarSet(
+            src, QStringLiteral("x.rar"),
+            {QStringLiteral("disc.iso"), QStringLiteral("disc.cue"), QStringLiteral("Extras")}, 100,
+            scheme, store);
+        QVERIFY(volumes.size() >= 3);
+        QStringList moved;
+        for (const QString &volume : volumes) {
+            const QString target = rel + QLatin1Char('/') + QFileInfo(volume).fileName();
+            QVERIFY(QFile::rename(volume, target));
+            moved << target;
+        }
+        if (naming == 1)
+            QVERIFY(QFileInfo::exists(rel + QStringLiteral("/x.r01")));
+        if (naming == 2)
+            QVERIFY(QFileInfo::exists(rel + QStringLiteral("/x.003")));
+
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QVERIFY(ExtractRARArchive(t.context, moved.first(), out, extracted, incomplete));
+        QVERIFY(!incomplete);
+        QVERIFY2(unpackLines(t.log).isEmpty(), qPrintable(t.log.lines.join('\n')));
+        verifyExtracted(src, out);
+        // Every header, folders included, as a full path below the destination.
+        QVERIFY(extracted.contains(out + QStringLiteral("/disc.iso")));
+        QVERIFY(extracted.contains(out + QStringLiteral("/Extras")));
+        QVERIFY(extracted.contains(out + QStringLiteral("/Extras/deep")));
+        QVERIFY(extracted.contains(out + QStringLiteral("/Extras/deep/notes.txt")));
+        QCOMPARE(extracted.size(), 5);
+        // The display ran to the end: 350 KiB and more were counted, the title never above 100.
+        QCOMPARE(t.view.titles.last(), QStringLiteral("[Tevo] 100%"));
+        for (const QString &title : t.view.titles) {
+            const int percent = title.mid(7).chopped(1).toInt();
+            QVERIFY(percent >= 0 && percent <= 100);
+        }
+        QVERIFY(t.view.currentFileText.contains(QStringLiteral(" (Source: x.")));
+    }
+
+    void namesWithAccentsAndCjkInTheCLocale()
+    {
+        QTemporaryDir dir;
+        const QString src = dir.filePath(QStringLiteral("src"));
+        const QString name = QStringLiteral("Café Ünïcode 日本語.txt");
+        writeFile(src + QLatin1Char('/') + name, 5000, 3);
+        const QStringList volumes = makeRarSet(src, QStringLiteral("Ünï 名.rar"), {name}, 100);
+        QCOMPARE(volumes.size(), 1);
+
+        const QByteArray previous = setlocale(LC_ALL, nullptr);
+        setlocale(LC_ALL, "C");
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        const QString out = dir.filePath(QStringLiteral("out ü"));
+        const bool ok = ExtractRARArchive(t.context, volumes.first(), out, extracted, incomplete);
+        setlocale(LC_ALL, previous.constData());
+        QVERIFY2(ok, qPrintable(t.log.lines.join('\n')));
+        QCOMPARE(listTree(out), QStringList{name});
+        QCOMPARE(extracted, QStringList{out + QLatin1Char('/') + name});
+    }
+
+    void missingVolumeFailsAndNamesIt_data()
+    {
+        QTest::addColumn<bool>("last");
+        QTest::newRow("middle volume") << false;
+        QTest::newRow("last volume") << true;
+    }
+    void missingVolumeFailsAndNamesIt()
+    {
+        QFETCH(bool, last);
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        const QStringList volumes =
+            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.iso")}, 100);
+        QVERIFY(volumes.size() >= 4);
+        const QString gone = last ? volumes.last() : volumes.at(1);
+        QVERIFY(QFile::remove(gone));
+
+        TestContext t;
+        t.settings.suppressErrors = false;
+        QStringList extracted;
+        bool incomplete = false;
+        QVERIFY(!ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"), extracted,
+                                   incomplete));
+        const QString text = t.language.LangText(90, {QFileInfo(gone).fileName()});
+        const QStringList lines = unpackLines(t.log);
+        QCOMPARE(lines.count(LogTag::Unpack + text), 1);
+        // And a line that names the entry that could not be finished.
+        QVERIFY(lines.last().startsWith(LogTag::Unpack + QStringLiteral("disc.iso could not be")));
+        QCOMPARE(t.dialogs.shownMessages.size(), 1);
+        QCOMPARE(t.dialogs.shownMessages.first().text, text);
+        QCOMPARE(t.dialogs.shownMessages.first().caption, QStringLiteral("Error"));
+        for (const QString &volume : volumes) {
+            if (volume != gone)
+                QVERIFY(QFileInfo::exists(volume));
+        }
+    }
+
+    void damagedVolumeIsACrcError()
+    {
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        const QStringList volumes =
+            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.iso")}, 100);
+        QVERIFY(volumes.size() >= 3);
+        QFile volume(volumes.at(1));
+        QVERIFY(volume.open(QIODevice::ReadWrite));
+        volume.seek(50 * 1024);
+        const char flipped = char(volume.peek(1).at(0) ^ 0x5a);
+        volume.write(&flipped, 1);
+        volume.close();
+
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        QVERIFY(!ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"), extracted,
+                                   incomplete));
+        QCOMPARE(unpackLines(t.log),
+                 QStringList{LogTag::Unpack + t.language.LangText(97, {"disc.iso"})});
+        QVERIFY(t.dialogs.shownMessages.isEmpty()); // errors are suppressed by default
+    }
+
+    void passwordProtectedSetFails_data()
+    {
+        QTest::addColumn<QString>("switchText");
+        QTest::newRow("data encrypted") << QStringLiteral("-psecret");
+        QTest::newRow("headers encrypted") << QStringLiteral("-hpsecret");
+    }
+    void passwordProtectedSetFails()
+    {
+        QFETCH(QString, switchText);
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        QVERIFY(run(QStringLiteral("rar"),
+                    {"a", "-idq", "-m0", "-v100k", switchText, "x.rar", "disc.iso"}, src));
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        QVERIFY(!ExtractRARArchive(t.context, src + QStringLiteral("/x.part1.rar"),
+                                   dir.filePath("out"), extracted, incomplete));
+        const QStringList lines = unpackLines(t.log);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains(t.language.LangText(167)), qPrintable(lines.first()));
+        QVERIFY(!QFileInfo::exists(dir.filePath("out/disc.iso")) ||
+                QFileInfo(dir.filePath("out/disc.iso")).size() == 0);
+    }
+
+    void notAnArchiveCannotBeOpened()
+    {
+        QTemporaryDir dir;
+        const QString path = writeFile(dir.filePath("fake.rar"), 5000, 1);
+        TestContext t;
+        t.settings.suppressErrors = false;
+        QStringList extracted;
+        bool incomplete = false;
+        QVERIFY(!ExtractRARArchive(t.context, path, dir.filePath("out"), extracted, incomplete));
+        QCOMPARE(t.dialogs.shownMessages.size(), 1);
+        QCOMPARE(t.dialogs.shownMessages.first().text,
+                 t.language.LangText(95, {t.language.LangText(93)}));
+        QCOMPARE(unpackLines(t.log).size(), 1);
+        QVERIFY(extracted.isEmpty());
+        // A first volume that cannot be read at all ends the job.
+        QVERIFY_THROWS_EXCEPTION(TevoError,
+                                 ExtractRARArchive(t.context, dir.filePath("none.rar"),
+                                                   dir.filePath("out"), extracted, incomplete));
+    }
+
+    void readOnlyTargetIsNeverReplaced()
+    {
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        const QStringList volumes =
+            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.cue")}, 100);
+        const QString target = dir.filePath("out/disc.cue");
+        writeText(target, "mine");
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+
+        TestContext t;
+        t.settings.suppressErrors = false;
+        QStringList extracted;
+        bool incomplete = false;
+        QVERIFY(!ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"), extracted,
+                                   incomplete));
+        QCOMPARE(readAll(target), QByteArray("mine"));
+        QCOMPARE(t.dialogs.shownMessages.size(), 1);
+        QCOMPARE(t.dialogs.shownMessages.first().text, t.language.LangText(96, {target}));
+        QCOMPARE(unpackLines(t.log),
+                 QStringList{LogTag::Unpack + t.language.LangText(96, {target})});
+    }
+
+    void fullDiskFailsAndKeepsSources()
+    {
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        const QStringList volumes =
+            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.iso")}, 100);
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QDir().mkpath(out);
+
+        // The file-size limit acts on the whole process, so the extraction runs in a child.
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{100 * 1024, 100 * 1024};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            TestContext t;
+            QStringList extracted;
+            bool incomplete = false;
+            const bool ok =
+                ExtractRARArchive(t.context, volumes.first(), out, extracted, incomplete);
+            const QString expected =
+                t.language.LangText(162, {QStringLiteral("disc.iso"), t.language.LangText(164)});
+            const bool logged = unpackLines(t.log) == QStringList{LogTag::Unpack + expected};
+            _exit(ok ? 1 : (logged ? 0 : 2));
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        for (const QString &volume : volumes)
+            QVERIFY(QFileInfo::exists(volume));
+    }
+
+    void hostileEntriesNeverLeaveTheDestination()
+    {
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        QVERIFY(QFile::link(QStringLiteral("../../../etc/passwd"), src + QStringLiteral("/lnk")));
+        QVERIFY(run("rar", {"a", "-idq", "-ep1", "-ap../../evil", "h.rar", "disc.cue"}, src));
+        QVERIFY(run("rar", {"a", "-idq", "-ep1", "-ap" + dir.filePath("abs"), "h.rar", "disc.cue"},
+                    src));
+        QVERIFY(run("rar", {"a", "-idq", "-ol", "h.rar", "lnk"}, src));
+        QVERIFY(run("rar", {"a", "-idq", "h.rar", "disc.iso"}, src));
+
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        const QString out = dir.filePath(QStringLiteral("a/b/out"));
+        QVERIFY(!ExtractRARArchive(t.context, src + "/h.rar", out, extracted, incomplete));
+        // The harmless entry is still written; nothing appears outside the destination.
+        QCOMPARE(listTree(out), QStringList{"disc.iso"});
+        QCOMPARE(listTree(dir.filePath("a")), QStringList{"b/out/disc.iso"});
+        QVERIFY(!QFileInfo::exists(dir.filePath("abs")));
+        QVERIFY(!QFileInfo::exists(dir.filePath("evil")));
+        QVERIFY(!QFileInfo(out + "/lnk").isSymLink());
+        const QStringList lines = unpackLines(t.log);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.at(0).contains(t.language.LangText(170)));
+        QVERIFY(lines.at(1).contains(t.language.LangText(170)));
+        QVERIFY(lines.at(2).contains(t.language.LangText(171)));
+    }
+
+    void progressArithmetic()
+    {
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        RarExtraction extraction(t.context, extracted, incomplete);
+        extraction.ProgressTotal = 10 * 1024 * 1024;
+        const long self = reinterpret_cast<long>(&extraction);
+
+        QCOMPARE(RarCallback(UCM_PROCESSDATA, self, 0, 1023), 1);
+        QCOMPARE(extraction.ProcessedKiB, 0);
+        QCOMPARE(t.view.applicationTitle, QStringLiteral("[Tevo] 0%"));
+        QCOMPARE(RarCallback(UCM_PROCESSDATA, self, 0, 2047), 1);
+        QCOMPARE(extraction.ProcessedKiB, 1);
+        QCOMPARE(t.view.progressPosition, 1);
+
+        // Half done after 4 s of this step and 64 s of the job: 4 s still to go.
+        t.job.JobStartTick = 1000;
+        t.job.StepStartTick = 61000;
+        t.platform.tick = 65000;
+        QCOMPARE(RarCallback(UCM_PROCESSDATA, self, 0, 5 * 1024 * 1024 - 1024), 1);
+        QCOMPARE(
+            t.view.progressText,
+            QStringLiteral("5.00 MiB/10.00 MiB (Time elapsed: 4 s/ins: 1 m 4 s/estimated:4 s)"));
+        QCOMPARE(t.view.applicationTitle, QStringLiteral("[Tevo] 50%"));
+
+        // Beyond the total the title stays at 100 and the estimate empties.
+        QCOMPARE(RarCallback(UCM_PROCESSDATA, self, 0, 6 * 1024 * 1024), 1);
+        QCOMPARE(t.view.applicationTitle, QStringLiteral("[Tevo] 100%"));
+        QVERIFY(t.view.progressText.endsWith(QStringLiteral("/estimated:)")));
+        QCOMPARE(RarExtraction::EstimateText, QString());
+
+        // Sizes beyond 4 GiB are counted in 64 bits.
+        extraction.ProgressTotal = 6LL * 1024 * 1024 * 1024;
+        extraction.ProcessedKiB = 5LL * 1024 * 1024;
+        QCOMPARE(RarCallback(UCM_PROCESSDATA, self, 0, 0), 1);
+        QVERIFY(t.view.progressText.startsWith(QStringLiteral("5.00 GiB/6.00 GiB")));
+        QCOMPARE(t.view.applicationTitle, QStringLiteral("[Tevo] 83%"));
+
+        // Password requests get no password.
+        QCOMPARE(RarCallback(UCM_NEEDPASSWORD, self, 0, 0), 0);
+    }
+
+    void totalIsAtLeastTheFirstVolume()
+    {
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        // The small entry comes last, so the last header leaves its total on the bar.
+        const QStringList volumes =
+            makeRarSet(src, QStringLiteral("x.rar"),
+                       {QStringLiteral("disc.iso"), QStringLiteral("disc.cue")}, 100);
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        QVERIFY(ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"), extracted,
+                                  incomplete));
+        QCOMPARE(t.view.progressMaximum, int(QFileInfo(volumes.first()).size() / 1024));
+    }
+
+    void pauseWaitsAndAbortStops()
+    {
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        const QStringList volumes =
+            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.iso")}, 100);
+
+        // Pause at the first data block; the wait loop is released after 30 ms of its sleeps.
+        {
+            TestContext t;
+            std::uint32_t pausedAt = 0;
+            t.view.onProgress = [&] {
+                if (!pausedAt && t.view.progressPosition > 0) {
+                    pausedAt = t.platform.tick;
+                    t.job.Paused = true;
+                }
+            };
+            t.platform.onProcessEvents = [&] {
+                if (t.job.Paused && t.platform.tick - pausedAt >= 30)
+                    t.job.Paused = false;
+            };
+            QStringList extracted;
+            bool incomplete = false;
+            const std::uint32_t before = t.platform.tick;
+            QVERIFY(ExtractRARArchive(t.context, volumes.first(), dir.filePath("out1"), extracted,
+                                      incomplete));
+            QVERIFY(pausedAt != 0);
+            QCOMPARE(t.platform.tick - before, 30u); // three 10 ms sleeps, nothing else
+            QCOMPARE(readAll(dir.filePath("out1/disc.iso")), readAll(src + "/disc.iso"));
+        }
+        // Close during the extraction: the entry stops, the set fails with a log line.
+        {
+            TestContext t;
+            t.view.onProgress = [&] {
+                if (t.view.progressPosition > 0)
+                    t.job.AbortRequested = true;
+            };
+            QStringList extracted;
+            bool incomplete = false;
+            QVERIFY(!ExtractRARArchive(t.context, volumes.first(), dir.filePath("out2"), extracted,
+                                       incomplete));
+            QCOMPARE(unpackLines(t.log),
+                     QStringList{LogTag::Unpack +
+                                 t.language.LangText(162, {"disc.iso", t.language.LangText(168)})});
+            QVERIFY(QFileInfo(dir.filePath("out2/disc.iso")).size() < 350 * 1024);
+        }
+    }
+
+    void laterEntryMissingMarksIncomplete()
+    {
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        const QStringList volumes =
+            makeRarSet(src, QStringLiteral("x.rar"),
+                       {QStringLiteral("disc.cue"), QStringLiteral("disc.iso")}, 100);
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        // Something removes the first entry as soon as the second one starts.
+        const QString first = dir.filePath("out/disc.cue");
+        t.view.onProgress = [&] {
+            if (t.view.progressPosition == 0 && QFileInfo::exists(first))
+                QFile::remove(first);
+        };
+        QVERIFY(ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"), extracted,
+                                  incomplete));
+        QVERIFY(incomplete);
+    }
+
+    void pathTooLongIsRejected()
+    {
+        QTemporaryDir dir;
+        const QString src = makeSources(dir);
+        const QStringList volumes =
+            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.cue")}, 100);
+        QString deep = dir.path();
+        while (deep.size() < 2100)
+            deep += QStringLiteral("/abcdefghijklmnopqrstuvwxyz0123456789");
+        TestContext t;
+        QStringList extracted;
+        bool incomplete = false;
+        QVERIFY(!ExtractRARArchive(t.context, volumes.first(), deep, extracted, incomplete));
+        QCOMPARE(unpackLines(t.log),
+                 QStringList{LogTag::Unpack +
+                             t.language.LangText(162, {"disc.cue", t.language.LangText(172)})});
+        QVERIFY(!QFileInfo::exists(dir.filePath("abcdefghijklmnopqrstuvwxyz0123456789")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRarExtractor)
+#include "tst_rarextractor.moc"
