@@ -1,0 +1,405 @@
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+
+const FileDialogSpec TForm1::od{QStringLiteral("Open Sound"),
+                                QStringLiteral("MP3-Files|*.mp3|WAV-Files|*.wav|All Files|*.*"),
+                                QStringLiteral("mp3")};
+const FileDialogSpec TForm1::os_save{QStringLiteral("Save Optionset"),
+                                     QStringLiteral("Tevo Optionsets|*.os|All Files|*.*"),
+                                     QStringLiteral("os")};
+const FileDialogSpec TForm1::os_load{QStringLiteral("Open Optionset"),
+                                     QStringLiteral("Tevo-Optionsets|*.os|All Files|*.*"),
+                                     QStringLiteral("os")};
+
+TForm1::TForm1(Dialogs &dialogs, Platform &platform, QWidget *parent)
+    : QWidget(parent), m_context(*this, m_language, *this, *this, dialogs, platform, m_job)
+{
+    m_context.programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    m_languageFolders = {m_context.programFolder, QStringLiteral(TEVO_INSTALLED_DATA_DIR "/")};
+
+    buildWindow();
+    connectRules();
+    // The enabled states at creation follow the rules.
+    InputModeRule();
+    OutputModeRule();
+    CheckBox3Click();
+    setApplicationTitle(idleApplicationTitle());
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() = default;
+
+// ---- Settings ----------------------------------------------------------------------------
+
+InputModeChoice TForm1::InputMode() const
+{
+    return RadioButton7->isChecked() ? InputModeChoice::Queue : InputModeChoice::SingleFolder;
+}
+
+QString TForm1::InputFolder() const
+{
+    return Edit1->text();
+}
+
+static QStringList listItems(const QListWidget *list)
+{
+    QStringList items;
+    items.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
+}
+
+QStringList TForm1::Queue() const
+{
+    return listItems(ListBox1);
+}
+
+OutputModeChoice TForm1::OutputMode() const
+{
+    if (RadioButton2->isChecked())
+        return OutputModeChoice::CustomDir;
+    if (RadioButton1->isChecked())
+        return OutputModeChoice::NewDirInInput;
+    return OutputModeChoice::InputFolder;
+}
+
+QString TForm1::CustomOutputDir() const
+{
+    return Edit2->text();
+}
+
+bool TForm1::SubdirPerEntry() const
+{
+    return CheckBox2->isChecked();
+}
+
+SubdirNamingChoice TForm1::SubdirNaming() const
+{
+    return RadioButton14->isChecked() ? SubdirNamingChoice::FolderName
+                                      : SubdirNamingChoice::ArchiveName;
+}
+
+bool TForm1::ScanSubdirs() const
+{
+    return CheckBox1->isChecked();
+}
+
+bool TForm1::CheckSfv() const
+{
+    return CheckBox4->isChecked();
+}
+
+bool TForm1::FullOutput() const
+{
+    return CheckBox6->isChecked();
+}
+
+bool TForm1::CheckOnly() const
+{
+    return CheckBox9->isChecked();
+}
+
+bool TForm1::CheckWithoutArchive() const
+{
+    return CheckBox22->isChecked();
+}
+
+bool TForm1::OpenNfo() const
+{
+    return CheckBox5->isChecked();
+}
+
+bool TForm1::CopyNfo() const
+{
+    return CheckBox15->isChecked();
+}
+
+bool TForm1::DeleteSources() const
+{
+    return CheckBox3->isChecked();
+}
+
+DeleteTimingChoice TForm1::DeleteTiming() const
+{
+    return RadioButton5->isChecked() ? DeleteTimingChoice::AfterExtractingAll
+                                     : DeleteTimingChoice::AfterExtraction;
+}
+
+bool TForm1::DeleteEmptySourceFolder() const
+{
+    return CheckBox11->isChecked();
+}
+
+bool TForm1::OpenDestination() const
+{
+    return CheckBox16->isChecked();
+}
+
+bool TForm1::ShutdownAfter() const
+{
+    return CheckBox8->isChecked();
+}
+
+bool TForm1::CloseAfter() const
+{
+    return CheckBox10->isChecked();
+}
+
+bool TForm1::SuppressErrors() const
+{
+    return CheckBox17->isChecked();
+}
+
+bool TForm1::UnpackZipFirst() const
+{
+    return CheckBox7->isChecked();
+}
+
+bool TForm1::DeleteZipAfter() const
+{
+    return CheckBox18->isChecked();
+}
+
+bool TForm1::NoReturnFromTray() const
+{
+    return CheckBox19->isChecked();
+}
+
+bool TForm1::AlwaysInTray() const
+{
+    return CheckBox20->isChecked();
+}
+
+bool TForm1::ShellIntegration() const
+{
+    return CheckBox12->isChecked();
+}
+
+QString TForm1::WatchInterval() const
+{
+    return Edit6->text();
+}
+
+QString TForm1::LanguageFile() const
+{
+    return ComboBox1->currentText();
+}
+
+PriorityChoice TForm1::Priority() const
+{
+    switch (ComboBox2->currentIndex()) {
+    case 0:
+        return PriorityChoice::High;
+    case 1:
+        return PriorityChoice::Normal;
+    case 2:
+        return PriorityChoice::Low;
+    default:
+        return PriorityChoice::NoSelection;
+    }
+}
+
+AfterActionChoice TForm1::AfterAction() const
+{
+    if (RadioButton9->isChecked())
+        return AfterActionChoice::PlaySound;
+    if (RadioButton10->isChecked())
+        return AfterActionChoice::RunApplication;
+    if (RJumpBackToWelcome->isChecked())
+        return AfterActionChoice::ClearQueue;
+    return AfterActionChoice::DoNothing;
+}
+
+QString TForm1::SoundFile() const
+{
+    return Edit3->text();
+}
+
+QString TForm1::RunCommand() const
+{
+    return Edit4->text();
+}
+
+bool TForm1::RunPerQueueEntry() const
+{
+    return CheckBox13->isChecked();
+}
+
+RunFileFilterChoice TForm1::RunFileFilter() const
+{
+    return RadioButton11->isChecked() ? RunFileFilterChoice::EveryFile
+                                      : RunFileFilterChoice::OfType;
+}
+
+QString TForm1::RunExtension() const
+{
+    return Edit5->text();
+}
+
+bool TForm1::RunOnce() const
+{
+    return CheckBox14->isChecked();
+}
+
+bool TForm1::ListsApplyToFiles() const
+{
+    return CheckBox21->isChecked();
+}
+
+QStringList TForm1::SkipList() const
+{
+    return listItems(ListBox2);
+}
+
+QStringList TForm1::DeleteList() const
+{
+    return listItems(ListBox3);
+}
+
+// ---- Log ---------------------------------------------------------------------------------
+
+void TForm1::appendLogLine(const QString &line)
+{
+    Memo1->appendPlainText(line);
+}
+
+// ---- What a running job shows --------------------------------------------------------------
+
+void TForm1::setProgressEnabled(bool enabled)
+{
+    for (QWidget *widget : {static_cast<QWidget *>(pbCurrentFile), static_cast<QWidget *>(Label2),
+                            static_cast<QWidget *>(Label3), static_cast<QWidget *>(Label4),
+                            static_cast<QWidget *>(Label5)})
+        widget->setEnabled(enabled);
+}
+
+void TForm1::setProgressRange(int maximum)
+{
+    pbCurrentFile->setRange(0, maximum);
+}
+
+void TForm1::setProgressPosition(int position)
+{
+    pbCurrentFile->setValue(position);
+}
+
+void TForm1::setCurrentFileText(const QString &text)
+{
+    Label5->setText(text);
+}
+
+void TForm1::setProgressText(const QString &text)
+{
+    Label4->setText(text);
+}
+
+void TForm1::setApplicationTitle(const QString &title)
+{
+    m_applicationTitle = title;
+    QGuiApplication::setApplicationDisplayName(title);
+}
+
+void TForm1::setRunControlsLocked(bool locked)
+{
+    m_runControlsLocked = locked;
+    if (locked) {
+        for (QWidget *control : std::initializer_list<QWidget *>{
+                 RadioButton1, RadioButton2, RadioButton3, RadioButton4, RadioButton5, Edit2,
+                 CheckBox2, RadioButton12, RadioButton14, Button5, CheckBox3, CheckBox8,
+                 CheckBox10})
+            control->setEnabled(false);
+        return;
+    }
+    RadioButton1->setEnabled(true);
+    RadioButton2->setEnabled(true);
+    RadioButton3->setEnabled(true);
+    CheckBox3->setEnabled(true);
+    CheckBox8->setEnabled(true);
+    CheckBox10->setEnabled(true);
+    OutputModeRule();
+    CheckBox3Click();
+}
+
+void TForm1::showTab(WindowTab tab)
+{
+    switch (tab) {
+    case WindowTab::InputOutput:
+        Pages->setCurrentWidget(TabSheet1);
+        break;
+    case WindowTab::Options:
+        Pages->setCurrentWidget(TabSheet2);
+        break;
+    case WindowTab::AfterExtraction:
+        Pages->setCurrentWidget(TabSheet5);
+        break;
+    case WindowTab::SkipDeleteList:
+        Pages->setCurrentWidget(TabSheet4);
+        break;
+    case WindowTab::ProgressLog:
+        Pages->setCurrentWidget(TabSheet3);
+        break;
+    }
+}
+
+void TForm1::clearQueue()
+{
+    ListBox1->clear();
+}
+
+void TForm1::requestClose()
+{
+    close();
+}
+
+void TForm1::ShowError(const QString &message)
+{
+    m_context.dialogs.messageBox(message, QStringLiteral("Error"), MessageIcon::Error);
+}
+
+// ---- Keys and events ---------------------------------------------------------------------
+
+// Enter presses Unpack and Escape presses Close, wherever the focus is, unless the focused
+// control uses the key itself.
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (Button1->isEnabled())
+                Button1->click();
+            return;
+        case Qt::Key_Escape:
+            if (Button3->isEnabled())
+                Button3->click();
+            return;
+        default:
+            break;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == TabSheet2 && event->type() == QEvent::Show)
+        TabSheet2Show();
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,129 @@
+// The click and change rules that tie the main window's controls together. Each rule runs on
+// every change, by the user or by code; setting a control to the value it holds runs nothing,
+// and a radio button runs its rule only when it becomes checked.
+
+#include "ui/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+// Edit fields and the queue list take the edit-field colour when in use and the button-face
+// colour otherwise.
+void setFieldColour(QWidget *field, bool inUse)
+{
+    const QPalette standard = QApplication::palette(field);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, standard.color(inUse ? QPalette::Base : QPalette::Button));
+    field->setPalette(palette);
+}
+
+template <class Button> void onBecomingChecked(Button *button, TForm1 *form, void (TForm1::*rule)())
+{
+    QObject::connect(button, &QAbstractButton::toggled, form, [form, rule](bool checked) {
+        if (checked)
+            (form->*rule)();
+    });
+}
+
+} // namespace
+
+void TForm1::connectRules()
+{
+    onBecomingChecked(RadioButton6, this, &TForm1::InputModeRule);
+    onBecomingChecked(RadioButton7, this, &TForm1::InputModeRule);
+    onBecomingChecked(RadioButton1, this, &TForm1::OutputModeRule);
+    onBecomingChecked(RadioButton2, this, &TForm1::OutputModeRule);
+    onBecomingChecked(RadioButton3, this, &TForm1::OutputModeRule);
+    connect(CheckBox2, &QAbstractButton::toggled, this, &TForm1::CheckBox2Click);
+    connect(CheckBox3, &QAbstractButton::toggled, this, &TForm1::CheckBox3Click);
+    connect(CheckBox20, &QAbstractButton::toggled, this, &TForm1::ApplyTrayRule);
+    connect(CheckBox12, &QAbstractButton::toggled, this, &TForm1::ApplyShellIntegrationRule);
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox2Change);
+    // Only a pick from the drop-down list loads a language; typing a name does not.
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Select);
+}
+
+void TForm1::InputModeRule()
+{
+    const bool single = RadioButton6->isChecked();
+    const bool queue = RadioButton7->isChecked();
+    Label1->setEnabled(single);
+    Edit1->setEnabled(single);
+    Button4->setEnabled(single);
+    setFieldColour(Edit1, single);
+    for (QPushButton *button : {Button6, Button16, Button7, Button10})
+        button->setEnabled(queue);
+    // The list stays enabled in both modes: its entries can always be selected and deleted.
+    setFieldColour(ListBox1, queue);
+    ListBox1->setEnabled(true);
+}
+
+void TForm1::OutputModeRule()
+{
+    // While a folder run holds the output controls, the rule's result waits for the unlock.
+    if (m_runControlsLocked)
+        return;
+    const bool custom = RadioButton2->isChecked();
+    Edit2->setEnabled(custom);
+    Button5->setEnabled(custom);
+    CheckBox2->setEnabled(custom);
+    CheckBox2Click();
+}
+
+void TForm1::CheckBox2Click()
+{
+    if (m_runControlsLocked)
+        return;
+    const bool naming = RadioButton2->isChecked() && CheckBox2->isChecked();
+    RadioButton12->setEnabled(naming);
+    RadioButton14->setEnabled(naming);
+}
+
+void TForm1::CheckBox3Click()
+{
+    if (m_runControlsLocked)
+        return;
+    RadioButton4->setEnabled(CheckBox3->isChecked());
+    RadioButton5->setEnabled(CheckBox3->isChecked());
+}
+
+void TForm1::ComboBox2Change()
+{
+    if (Priority() != PriorityChoice::NoSelection)
+        m_context.platform.setProcessPriority(Priority());
+}
+
+// Filled in by the tray icon.
+void TForm1::ApplyTrayRule() {}
+
+// Filled in by the shell integration.
+void TForm1::ApplyShellIntegrationRule() {}
+
+QList<QWidget *> TForm1::OptionSetContainers() const
+{
+    return {GroupBox2, Panel3, GroupBox4, GroupBox13, GroupBox8, Panel1, GroupBox10};
+}
+
+QList<QAbstractButton *> TForm1::OptionSetButtons() const
+{
+    const QList<QWidget *> containers = OptionSetContainers();
+    QList<QAbstractButton *> buttons;
+    // findChildren walks depth first in creation order.
+    for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
+        const bool choice =
+            qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button);
+        if (choice && containers.contains(button->parentWidget()))
+            buttons << button;
+    }
+    return buttons;
+}
