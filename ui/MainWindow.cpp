@@ -363,6 +363,11 @@ void TForm1::clearQueue()
     ListBox1->clear();
 }
 
+void TForm1::clearInputFolder()
+{
+    Edit1->clear();
+}
+
 void TForm1::requestClose()
 {
     close();

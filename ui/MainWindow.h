@@ -114,6 +114,7 @@ public:
     bool runControlsLocked() const { return m_runControlsLocked; }
     void showTab(WindowTab tab) override;
     void clearQueue() override;
+    void clearInputFolder() override;
     void requestClose() override;
 
     // Language files.
