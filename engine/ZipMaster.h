@@ -1,0 +1,119 @@
+#pragma once
+// Tevo's ZIP component: extracts one ZIP file through libzip into a folder, flat and without ever
+// replacing a file, reporting progress events and stopping when cancelled.
+
+#include <functional>
+#include <QSet>
+#include <QString>
+#include <QtGlobal>
+
+class EngineContext;
+class TZipMaster;
+
+// The kinds of progress event, in the component's own numbering.
+enum class ZipProgressType {
+    NewFile = 0,
+    ProgressUpdate = 1,
+    EndOfBatch = 2,
+    TotalFiles2Process = 3,
+    TotalSize2Process = 4,
+    NewExtra = 5,
+    ExtraUpdate = 6,
+};
+
+// The language texts of the ZIP extraction.
+namespace ZipText {
+enum : int {
+    Encrypted = 167,
+    WriteFailed = 164,
+    ReadFailed = 165,
+    CreateFailed = 166,
+    LinkSkipped = 171,
+    PathTooLong = 172,
+    ZipFailed = 174,
+    EntryFailed = 175,
+    NotAZip = 176,
+    Cancelled = 177,
+    UnusableName = 178,
+    DataDamaged = 179,
+};
+}
+
+// What one extract operation did.
+struct ZipExtractResult
+{
+    bool opened = false;
+    bool cancelled = false;
+    int files = 0;   // file entries in the ZIP (folder entries are not counted)
+    int written = 0; // files written
+    int kept = 0;    // files not written because a file of that name was already there
+    int failed = 0;  // files that could not be written (each one logged)
+
+    // Every file entry is on disk: written now or already there.
+    bool complete() const { return opened && !cancelled && failed == 0 && written + kept == files; }
+};
+
+// The file name an entry is written under: its stored name without folder names ("/" or "\").
+QString ZipEntryFileName(const QString &storedName);
+
+// The window's side of a ZIP extraction: the progress bar, Label4 and Label5, Pause and abort.
+class ZipProgressDisplay
+{
+public:
+    explicit ZipProgressDisplay(EngineContext &ctx) : m_ctx(ctx) {}
+
+    // The component's progress handler.
+    void ZIPProgress(TZipMaster &sender, ZipProgressType type, const QString &fileName,
+                     qint64 size);
+
+    // The ZIP being extracted (file name only) and the KiB reported for it so far.
+    QString CurrentZipName;
+    qint64 ZipDoneKiB = 0;
+    // The bar's maximum in KiB, as the last TotalSize2Process set it.
+    qint64 BarMaximumKiB = 0;
+
+private:
+    EngineContext &m_ctx;
+};
+
+class TZipMaster
+{
+public:
+    using ProgressHandler = std::function<void(TZipMaster &sender, ZipProgressType type,
+                                               const QString &fileName, qint64 size)>;
+
+    // Reports its failures to the log of ctx; progress goes to the window's display until
+    // OnProgress is replaced.
+    explicit TZipMaster(EngineContext &ctx);
+
+    // The ZIP to extract and the folder its files are written to.
+    QString ZipFileName;
+    QString ExtrBaseDir;
+    // Where the unzip library would be loaded from; libzip is linked in, so it is only kept.
+    QString DLLDirectory;
+    ProgressHandler OnProgress;
+
+    // Extracts every file entry of ZipFileName directly into ExtrBaseDir. A file that already
+    // exists there is kept. Entries whose names cannot be used, links and encrypted entries are
+    // not written. Returns when the ZIP is done or cancelled.
+    ZipExtractResult Extract();
+    // Asks a running Extract to stop after the current block (called from OnProgress).
+    void Cancel() { m_cancelRequested = true; }
+
+    // One round of the ZIP phase: resets the display for this ZIP, points the component at it
+    // and its folder (created when missing), and extracts. True when every file is on disk.
+    bool ExtractZip(const QString &zipPath, const QString &baseDir);
+    // The ZIPs that ExtractZip has extracted completely: only these may be deleted.
+    const QSet<QString> &CompleteZips() const { return m_completeZips; }
+
+    ZipProgressDisplay &Display() { return m_display; }
+
+private:
+    void progress(ZipProgressType type, const QString &fileName, qint64 size);
+    void logEntryFailure(const QString &entry, const QString &reason);
+
+    EngineContext &m_ctx;
+    ZipProgressDisplay m_display;
+    QSet<QString> m_completeZips;
+    bool m_cancelRequested = false;
+};
