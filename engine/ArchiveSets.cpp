@@ -1,0 +1,115 @@
+#include "engine/ArchiveSets.h"
+
+#include <QRegularExpression>
+
+#include "engine/EngineContext.h"
+#include "engine/FileScan.h"
+
+namespace {
+
+constexpr int PartStyleFoundText = 115;
+constexpr int ArchivesFoundText = 116;
+
+QString FileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+const QRegularExpression &PartStyleName()
+{
+    static const QRegularExpression pattern(QStringLiteral("\\.part([0-9]+)\\.rar$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+} // namespace
+
+QString ExtensionList::candidates(bool withSfvFiles)
+{
+    QStringList tokens{QStringLiteral(".rar"), QStringLiteral(".001"), QStringLiteral(".000")};
+    if (withSfvFiles)
+        tokens << QStringLiteral(".sfv");
+    return make(tokens);
+}
+
+QString ExtensionList::setVolumes()
+{
+    return make({QStringLiteral(".r"), QStringLiteral(".0"), QStringLiteral(".sfv")});
+}
+
+bool IsPartStyleVolume(const QString &fileName)
+{
+    return PartStyleName().match(fileName).hasMatch();
+}
+
+bool IsFirstPartStyleVolume(const QString &fileName)
+{
+    const QRegularExpressionMatch match = PartStyleName().match(fileName);
+    if (!match.hasMatch())
+        return false;
+    // "1", "01", "001", "0001": any number of leading zeros before a final 1.
+    const QString number = match.captured(1);
+    return number.endsWith(QLatin1Char('1')) && number.count(QLatin1Char('0')) == number.size() - 1;
+}
+
+QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder)
+{
+    QStringList candidates;
+    FindFiles(ctx, releaseFolder, candidates, ctx.settings.ScanSubdirs(),
+              ExtensionList::candidates(ctx.settings.CheckWithoutArchive()));
+
+    // Only file names are looked at: a release folder named "Some.Party" must not hide the
+    // archives in it, and an old-style set named "x.party.rar" is not a part of anything.
+    bool partStyle = false;
+    for (const QString &path : std::as_const(candidates)) {
+        if (IsPartStyleVolume(FileNameOf(path))) {
+            partStyle = true;
+            break;
+        }
+    }
+    if (partStyle) {
+        for (int i = 0; i < candidates.size();) {
+            const QString name = FileNameOf(candidates.at(i));
+            if (IsPartStyleVolume(name) && !IsFirstPartStyleVolume(name))
+                candidates.removeAt(i);
+            else
+                ++i;
+        }
+        ctx.AddLogLine(LogTag::Archive + ctx.LangText(PartStyleFoundText));
+    }
+
+    ctx.AddLogLine(LogTag::Archive +
+                   ctx.LangText(ArchivesFoundText, {QString::number(candidates.size())}));
+    return candidates;
+}
+
+QString VolumePattern(const QString &firstVolume)
+{
+    QString name = FileNameOf(firstVolume);
+    name.chop(2);
+    return name + QLatin1Char('*');
+}
+
+QString VolumeSetStem(const QString &fileName)
+{
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return fileName;
+    const QString withoutExtension = fileName.left(dot);
+    // Only a ".part<digits>" marker is dropped, so that sets named "x.party.2019" and
+    // "x.party.2020" keep stems of their own. ".Part" stays: the marker is written in lower case.
+    static const QRegularExpression partMarker(QStringLiteral("\\.part[0-9]+$"));
+    const QRegularExpressionMatch match = partMarker.match(withoutExtension);
+    if (match.hasMatch())
+        return withoutExtension.left(match.capturedStart());
+    return withoutExtension;
+}
+
+bool IsSetMember(const QString &firstVolume, const QString &path)
+{
+    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+|sfv)$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+    const QString name = FileNameOf(path);
+    return volumeExtension.match(name).hasMatch() &&
+           VolumeSetStem(name) == VolumeSetStem(FileNameOf(firstVolume));
+}

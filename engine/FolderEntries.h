@@ -1,0 +1,21 @@
+#pragma once
+// One folder's entries as the file system lists them, told apart without following links.
+
+#include <QList>
+#include <QString>
+
+struct FolderEntry
+{
+    enum class Kind {
+        Folder,     // a real folder, never a link to one
+        File,       // a regular file, or a link to one
+        FolderLink, // a link to a folder, never to be followed
+        Other       // a dangling link, a device or socket, a vanished entry
+    };
+    QString name;
+    Kind kind;
+};
+
+// The entries of folder (hidden ones included, "." and ".." left out) in the order the file
+// system lists them. A folder that does not exist or cannot be listed gives none.
+QList<FolderEntry> ListFolderEntries(const QString &folder);
