@@ -15,6 +15,10 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include "jobs/InputQueue.h"
+#include "jobs/WatchMode.h"
+#include "settings/OptionSetFile.h"
+
 const FileDialogSpec TForm1::od{QStringLiteral("Open Sound"),
                                 QStringLiteral("MP3-Files|*.mp3|WAV-Files|*.wav|All Files|*.*"),
                                 QStringLiteral("mp3")};
@@ -33,6 +37,9 @@ TForm1::TForm1(Dialogs &dialogs, Platform &platform, QWidget *parent)
 
     buildWindow();
     connectRules();
+    ConnectOptionSetButtons(*this);
+    m_inputQueue = new InputQueue(*this);
+    m_watchMode = new WatchMode(*this);
     // The enabled states at creation follow the rules.
     InputModeRule();
     OutputModeRule();

@@ -26,6 +26,8 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class InputQueue;
+class WatchMode;
 
 // Title, filter ("Name|*.ext|...") and default suffix of one of the window's file choosers.
 struct FileDialogSpec
@@ -159,6 +161,14 @@ public:
     // order, and the containers that hold them.
     QList<QAbstractButton *> OptionSetButtons() const;
     QList<QWidget *> OptionSetContainers() const;
+
+    // Option-set files: writes the stored settings (throws TevoError when the file cannot be
+    // written) or applies a file to the window, each with an optional confirmation box.
+    void SaveOptionSet(const QString &fileName, bool confirm);
+    void LoadOptionSet(const QString &fileName, bool confirm);
+    // The queue and list commands, and watch mode (its timer state says whether it watches).
+    InputQueue &inputQueue() { return *m_inputQueue; }
+    WatchMode &watchMode() { return *m_watchMode; }
 
     // The non-visual file choosers of the window.
     static const FileDialogSpec od;
@@ -336,4 +346,6 @@ private:
     QString m_lastOpenPath;
     QString m_applicationTitle;
     bool m_runControlsLocked = false;
+    InputQueue *m_inputQueue = nullptr; // owned as a child
+    WatchMode *m_watchMode = nullptr;   // owned as a child
 };

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "settings/ShellIntegration.h"
+
 namespace {
 
 // Edit fields and the queue list take the edit-field colour when in use and the button-face
@@ -106,8 +108,11 @@ void TForm1::ComboBox2Change()
 // Filled in by the tray icon.
 void TForm1::ApplyTrayRule() {}
 
-// Filled in by the shell integration.
-void TForm1::ApplyShellIntegrationRule() {}
+// The folder context-menu entry follows the check box; failures are silent.
+void TForm1::ApplyShellIntegrationRule()
+{
+    ShellIntegration::Apply(CheckBox12->isChecked(), QCoreApplication::applicationFilePath());
+}
 
 QList<QWidget *> TForm1::OptionSetContainers() const
 {
