@@ -287,7 +287,23 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         ProgressTotal = (qint64(header->UnpSizeHigh) << 32) + header->UnpSize;
         CurrentName = fromWide(header->FileNameW, kHeaderNameChars);
         const QString target = folder + CurrentName;
-        m_extractedFiles << target;
+
+        // Entries that must not be written: they are passed over (and not listed as extracted),
+        // and the set does not count as extracted.
+        QString refusal;
+        if (leavesFolder(CurrentName))
+            refusal = m_ctx.LangText(RarText::OutsideDestination);
+        else if (isLinkEntry(*header))
+            refusal = m_ctx.LangText(RarText::LinkSkipped);
+        else if ((header->RedirType != 0 &&
+                  leavesFolder(fromWide(redirectTarget.data(), redirectTarget.size()))))
+            refusal = m_ctx.LangText(RarText::OutsideDestination);
+        else if (wcsnlen(header->FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
+                 target.toUtf8().size() >= kLibraryPathBytes)
+            refusal = m_ctx.LangText(RarText::PathTooLong);
+
+        if (refusal.isEmpty())
+            m_extractedFiles << target;
         if (ProgressTotal < FirstVolumeSize)
             ProgressTotal = FirstVolumeSize;
         m_ctx.view.setProgressRange(clampToInt(ProgressTotal / 1024));
@@ -303,21 +319,10 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         havePrevious = true;
         m_ctx.platform.processEvents();
 
-        // Entries that must not be written: they are passed over, and the set does not count as
-        // extracted.
-        QString refusal;
-        if (leavesFolder(CurrentName))
-            refusal = m_ctx.LangText(RarText::OutsideDestination);
-        else if (isLinkEntry(*header))
-            refusal = m_ctx.LangText(RarText::LinkSkipped);
-        else if ((header->RedirType != 0 &&
-                  leavesFolder(fromWide(redirectTarget.data(), redirectTarget.size()))))
-            refusal = m_ctx.LangText(RarText::OutsideDestination);
-        else if (wcsnlen(header->FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
-                 target.toUtf8().size() >= kLibraryPathBytes)
-            refusal = m_ctx.LangText(RarText::PathTooLong);
         if (!refusal.isEmpty()) {
-            reportEntryFailure(CurrentName, refusal, false);
+            // A path the library cannot take is an error the user has to act on.
+            reportEntryFailure(CurrentName, refusal,
+                               refusal == m_ctx.LangText(RarText::PathTooLong));
             result = false;
             code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
             if (code != ERAR_SUCCESS) {

@@ -333,6 +333,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.filePath("abs")));
         QVERIFY(!QFileInfo::exists(dir.filePath("evil")));
         QVERIFY(!QFileInfo(out + "/lnk").isSymLink());
+        QCOMPARE(extracted, QStringList{out + "/disc.iso"});
         const QStringList lines = unpackLines(t.log);
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.at(0).contains(t.language.LangText(170)));
@@ -478,9 +479,12 @@ private slots:
         while (deep.size() < 2100)
             deep += QStringLiteral("/abcdefghijklmnopqrstuvwxyz0123456789");
         TestContext t;
+        t.settings.suppressErrors = false;
         QStringList extracted;
         bool incomplete = false;
         QVERIFY(!ExtractRARArchive(t.context, volumes.first(), deep, extracted, incomplete));
+        QCOMPARE(t.dialogs.shownMessages.size(), 1);
+        QVERIFY(extracted.isEmpty());
         QCOMPARE(unpackLines(t.log),
                  QStringList{LogTag::Unpack +
                              t.language.LangText(162, {"disc.cue", t.language.LangText(172)})});

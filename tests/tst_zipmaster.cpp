@@ -241,6 +241,7 @@ private slots:
             ('..\\..\\evil3.txt', b'three', 0),
             ('sub/..', b'x', 0),
             ('.', b'x', 0),
+            ('', b'empty', 0),
             ('lnk', '../../../etc/passwd', 0o120777),
             ('Café 日本.txt', b'utf', 0),
         ])")));
@@ -258,10 +259,11 @@ private slots:
         QCOMPARE(listTree(dir.path()).size(), 5); // the four and h.zip
         QVERIFY(!QFileInfo(base + "/lnk").isSymLink());
         const QStringList messages = t.log.messages();
-        QCOMPARE(messages.size(), 3);
+        QCOMPARE(messages.size(), 4);
         QVERIFY(messages.at(0).contains(t.language.LangText(178)));
         QVERIFY(messages.at(1).contains(t.language.LangText(178)));
-        QVERIFY(messages.at(2).contains(t.language.LangText(171)));
+        QVERIFY(messages.at(2).contains(t.language.LangText(178)));
+        QVERIFY(messages.at(3).contains(t.language.LangText(171)));
     }
 
     void fullDiskFails()
