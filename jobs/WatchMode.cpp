@@ -8,6 +8,7 @@
 #include "ui/MainWindow.h"
 
 namespace {
+constexpr int TextStartupCaption = 1;
 constexpr int TextWatchingCaption = 154;
 constexpr int TextWatchCaption = 155;
 constexpr int TextIntervalNotANumber = 153;
@@ -32,12 +33,18 @@ void WatchMode::setTimer(std::unique_ptr<WatchTimer> timer)
 
 void WatchMode::Button17Click()
 {
+    // The running timer decides, not only the caption: a language change re-captions the
+    // button with its start-up text while watching, which must not make watching unstoppable.
+    if (m_timer->isActive()) {
+        stopWatching();
+        return;
+    }
+    // The start-up caption (text 1) counts as "Watch" too, for language files that word the
+    // two differently.
     const QString caption = m_form.Button17->text();
     const EngineContext &ctx = m_form.context();
-    if (caption == ctx.LangText(TextWatchCaption))
+    if (caption == ctx.LangText(TextWatchCaption) || caption == ctx.LangText(TextStartupCaption))
         startWatching();
-    else if (caption == ctx.LangText(TextWatchingCaption))
-        stopWatching();
 }
 
 void WatchMode::startWatching()

@@ -27,8 +27,8 @@ public:
     // Whether watching is on: the timer runs.
     bool watching() const { return m_timer->isActive(); }
 
-    // Watch (Button17): starts watching when the caption says "Watch", stops it when it says
-    // "Stop watching".
+    // Watch (Button17): stops watching when the timer runs; otherwise starts it when the
+    // caption says "Watch".
     void Button17Click();
     // A tick starts the Unpack command unless a job runs; ticks during a job are dropped.
     void Timer1Timer();

@@ -145,6 +145,34 @@ private slots:
         QVERIFY(m_dialogs->shownMessages.isEmpty());
     }
 
+    void aLanguageChangeWhileWatchingKeepsItStoppable()
+    {
+        m_form->CheckBox3->setChecked(true);
+        watch().Button17Click();
+        QVERIFY(watch().watching());
+        // Another language whose Watch caption differs from its start-up caption.
+        QStringList lines;
+        for (int n = 0; n < m_form->language().count(); ++n)
+            lines << m_form->context().LangText(n);
+        lines[1] = QStringLiteral("Beobachten");
+        lines[154] = QStringLiteral("Nicht mehr beobachten");
+        lines[155] = QStringLiteral("Beobachten!");
+        m_form->language().setText(lines.join(QLatin1Char('\n')));
+        m_form->InitGUILanguage();
+        QCOMPARE(m_form->Button17->text(), QStringLiteral("Beobachten"));
+        watch().Button17Click();
+        QVERIFY(!watch().watching());
+        QCOMPARE(m_form->Button17->text(), QStringLiteral("Beobachten!"));
+        watch().Button17Click();
+        QVERIFY(watch().watching());
+        QCOMPARE(m_form->Button17->text(), QStringLiteral("Nicht mehr beobachten"));
+        // Right after start-up the button shows text 1, which starts watching as well.
+        watch().Button17Click();
+        m_form->InitGUILanguage();
+        watch().Button17Click();
+        QVERIFY(watch().watching());
+    }
+
     void ticksStartAJobOnlyWhenNoneRuns()
     {
         m_form->CheckBox3->setChecked(true);
