@@ -1,0 +1,135 @@
+#include "jobs/TrayIcon.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+#include "engine/Dialogs.h"
+#include "settings/Settings.h"
+#include "ui/Pictures.h"
+
+namespace {
+
+class SystemTrayShell : public TrayShell
+{
+public:
+    SystemTrayShell(QMenu *menu, TrayIcon *owner)
+    {
+        m_icon.setIcon(ApplicationIcon());
+        m_icon.setToolTip(TrayIcon::tip());
+        m_icon.setContextMenu(menu); // the desktop opens it on the right button
+        QObject::connect(&m_icon, &QSystemTrayIcon::activated, owner, &TrayIcon::iconActivated);
+    }
+    bool addIcon() override
+    {
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            return false;
+        m_icon.show();
+        return true;
+    }
+    void removeIcon() override { m_icon.hide(); }
+    bool iconShown() const override { return m_icon.isVisible(); }
+
+private:
+    QSystemTrayIcon m_icon;
+};
+
+} // namespace
+
+TrayIcon::TrayIcon(QWidget &mainWindow, const Settings &settings, Dialogs &dialogs,
+                   TrayCommands commands, std::unique_ptr<TrayShell> shell)
+    : m_window(mainWindow), m_settings(settings), m_dialogs(dialogs),
+      m_commands(std::move(commands)), m_menu(std::make_unique<QMenu>())
+{
+    TrayMenu = m_menu.get();
+    TrayMenu->setObjectName(QStringLiteral("TrayMenu"));
+    Open1 = TrayMenu->addAction(QStringLiteral("Open"));
+    Open1->setObjectName(QStringLiteral("Open1"));
+    QFont bold = Open1->font();
+    bold.setBold(true);
+    Open1->setFont(bold);
+    TrayMenu->setDefaultAction(Open1);
+    N1 = TrayMenu->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    Pause1 = TrayMenu->addAction(QStringLiteral("Pause"));
+    Pause1->setObjectName(QStringLiteral("Pause1"));
+    Stop1 = TrayMenu->addAction(QStringLiteral("Stop"));
+    Stop1->setObjectName(QStringLiteral("Stop1"));
+    DiskSpace1 = TrayMenu->addAction(QStringLiteral("Disk Space"));
+    DiskSpace1->setObjectName(QStringLiteral("DiskSpace1"));
+
+    connect(Open1, &QAction::triggered, this, &TrayIcon::ComeBackFromTray);
+    const auto runCommand = [](const std::function<void()> &command) {
+        if (command)
+            command();
+    };
+    connect(Pause1, &QAction::triggered, this,
+            [this, runCommand] { runCommand(m_commands.pause); });
+    connect(Stop1, &QAction::triggered, this, [this, runCommand] { runCommand(m_commands.stop); });
+    connect(DiskSpace1, &QAction::triggered, this,
+            [this, runCommand] { runCommand(m_commands.diskSpace); });
+
+    m_shell = shell ? std::move(shell) : std::make_unique<SystemTrayShell>(TrayMenu, this);
+}
+
+TrayIcon::~TrayIcon()
+{
+    // The desktop's icon refers to the menu: it goes first.
+    m_shell.reset();
+}
+
+void TrayIcon::SendToTray(bool animate)
+{
+    Q_UNUSED(animate);
+    if (!m_shell->addIcon()) {
+        m_dialogs.messageBox(QStringLiteral("Can not add TNA-Icon"), QStringLiteral("Error"),
+                             MessageIcon::Error);
+        return; // without an icon, a hidden window could never be reached again
+    }
+    m_window.hide();
+}
+
+void TrayIcon::ComeBackFromTray()
+{
+    if (m_settings.NoReturnFromTray())
+        return;
+    if (m_settings.AlwaysInTray()) {
+        if (m_window.isVisible() && m_window.isEnabled()) {
+            m_window.raise();
+            m_window.activateWindow();
+        }
+        return;
+    }
+    m_shell->removeIcon();
+    m_window.show();
+    m_window.raise();
+    m_window.activateWindow();
+}
+
+void TrayIcon::AlwaysInTrayChanged(bool on)
+{
+    if (on) {
+        SendToTray(false);
+        m_window.show();
+    } else {
+        ComeBackFromTray();
+    }
+}
+
+void TrayIcon::removeIcon()
+{
+    m_shell->removeIcon();
+}
+
+bool TrayIcon::iconShown() const
+{
+    return m_shell->iconShown();
+}
+
+void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    // The right button's menu is opened by the desktop itself (setContextMenu); a single left
+    // click does nothing.
+    if (reason == QSystemTrayIcon::DoubleClick)
+        ComeBackFromTray();
+}

@@ -1,0 +1,78 @@
+#pragma once
+// Tevo's icon in the notification area: sending the main window there, coming back, the icon menu.
+
+#include <functional>
+#include <memory>
+#include <QObject>
+#include <QSystemTrayIcon>
+
+class Dialogs;
+class QAction;
+class QMenu;
+class QWidget;
+class Settings;
+
+// The desktop's side of the icon. The real one is QSystemTrayIcon; tests put in their own,
+// as a test machine may have no notification area at all.
+class TrayShell
+{
+public:
+    virtual ~TrayShell() = default;
+    // Shows the icon (again); false when the desktop has no notification area for it.
+    virtual bool addIcon() = 0;
+    // Removing an icon that is not shown is harmless.
+    virtual void removeIcon() = 0;
+    virtual bool iconShown() const = 0;
+};
+
+// The commands behind the menu items; they run even when their buttons are disabled.
+struct TrayCommands
+{
+    std::function<void()> pause;     // the Pause button's command
+    std::function<void()> stop;      // the Stop button's command
+    std::function<void()> diskSpace; // the "Disk space" button's command
+};
+
+class TrayIcon : public QObject
+{
+    Q_OBJECT
+public:
+    // shell defaults to a QSystemTrayIcon with the tip "Tevo" and the menu below.
+    TrayIcon(QWidget &mainWindow, const Settings &settings, Dialogs &dialogs, TrayCommands commands,
+             std::unique_ptr<TrayShell> shell = nullptr);
+    ~TrayIcon() override;
+
+    // Shows the icon and hides the main window. When the desktop refuses the icon, says so
+    // and keeps the window on screen, so that Tevo never ends up with neither. Linux desktops
+    // have no caption animation, so animate changes nothing.
+    void SendToTray(bool animate);
+    // Returns from the notification area as NoReturnFromTray and AlwaysInTray allow.
+    void ComeBackFromTray();
+    // The click rule of "Always stay in TNA" (CheckBox20).
+    void AlwaysInTrayChanged(bool on);
+    // Removes the icon; the main window's destruction calls it.
+    void removeIcon();
+
+    bool iconShown() const;
+
+    QMenu *TrayMenu;
+    QAction *Open1;
+    QAction *N1;
+    QAction *Pause1;
+    QAction *Stop1;
+    QAction *DiskSpace1;
+
+    static QString tip() { return QStringLiteral("Tevo"); }
+
+public slots:
+    // A mouse event on the icon: a double-click comes back, the right button has the menu.
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+
+private:
+    QWidget &m_window;
+    const Settings &m_settings;
+    Dialogs &m_dialogs;
+    TrayCommands m_commands;
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<TrayShell> m_shell;
+};
