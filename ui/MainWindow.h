@@ -169,6 +169,9 @@ public:
     // The queue and list commands, and watch mode (its timer state says whether it watches).
     InputQueue &inputQueue() { return *m_inputQueue; }
     WatchMode &watchMode() { return *m_watchMode; }
+    // The control of that object name, compared without regard to letter case (option-set
+    // files name controls that way); null when there is none.
+    QWidget *findControl(const QString &name) const;
 
     // The non-visual file choosers of the window.
     static const FileDialogSpec od;

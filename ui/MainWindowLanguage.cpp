@@ -224,7 +224,8 @@ bool TForm1::StartupLanguageLoad()
         }
         for (const QString &folder : m_languageFolders) {
             const QString fallback = QDir(folder).filePath(FallbackLanguageFile);
-            if (QFileInfo(fallback).isFile()) {
+            const QFileInfo info(fallback);
+            if (info.exists() && !info.isDir()) {
                 m_activeLanguageFile = FallbackLanguageFile;
                 loadLanguageFile(fallback);
                 return true;

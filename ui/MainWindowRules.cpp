@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 
 #include "settings/ShellIntegration.h"
 
@@ -123,12 +124,24 @@ QList<QAbstractButton *> TForm1::OptionSetButtons() const
 {
     const QList<QWidget *> containers = OptionSetContainers();
     QList<QAbstractButton *> buttons;
-    // findChildren walks depth first in creation order.
-    for (QAbstractButton *button : findChildren<QAbstractButton *>()) {
-        const bool choice =
-            qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button);
-        if (choice && containers.contains(button->parentWidget()))
-            buttons << button;
+    // Tab by tab, because showing a tab raises its page to the end of the page stack's
+    // children; inside a page, findChildren walks depth first in creation order.
+    for (int tab = 0; tab < Pages->count(); ++tab) {
+        for (QAbstractButton *button : Pages->widget(tab)->findChildren<QAbstractButton *>()) {
+            const bool choice =
+                qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button);
+            if (choice && containers.contains(button->parentWidget()))
+                buttons << button;
+        }
     }
     return buttons;
+}
+
+QWidget *TForm1::findControl(const QString &name) const
+{
+    for (QWidget *control : findChildren<QWidget *>()) {
+        if (control->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            return control;
+    }
+    return nullptr;
 }
