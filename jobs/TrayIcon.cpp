@@ -36,28 +36,62 @@ private:
 
 } // namespace
 
+namespace {
+
+TrayMenuItems buildMenu(QMenu *menu)
+{
+    TrayMenuItems items;
+    items.menu = menu;
+    menu->setObjectName(QStringLiteral("TrayMenu"));
+    items.open = menu->addAction(QStringLiteral("Open"));
+    items.open->setObjectName(QStringLiteral("Open1"));
+    QFont bold = items.open->font();
+    bold.setBold(true);
+    items.open->setFont(bold);
+    menu->setDefaultAction(items.open);
+    items.separator = menu->addSeparator();
+    items.separator->setObjectName(QStringLiteral("N1"));
+    items.pause = menu->addAction(QStringLiteral("Pause"));
+    items.pause->setObjectName(QStringLiteral("Pause1"));
+    items.stop = menu->addAction(QStringLiteral("Stop"));
+    items.stop->setObjectName(QStringLiteral("Stop1"));
+    items.diskSpace = menu->addAction(QStringLiteral("Disk Space"));
+    items.diskSpace->setObjectName(QStringLiteral("DiskSpace1"));
+    return items;
+}
+
+} // namespace
+
 TrayIcon::TrayIcon(QWidget &mainWindow, const Settings &settings, Dialogs &dialogs,
                    TrayCommands commands, std::unique_ptr<TrayShell> shell)
-    : m_window(mainWindow), m_settings(settings), m_dialogs(dialogs),
-      m_commands(std::move(commands)), m_menu(std::make_unique<QMenu>())
+    : TrayIcon(mainWindow, settings, dialogs, TrayMenuItems{}, std::move(commands),
+               std::move(shell))
 {
-    TrayMenu = m_menu.get();
-    TrayMenu->setObjectName(QStringLiteral("TrayMenu"));
-    Open1 = TrayMenu->addAction(QStringLiteral("Open"));
-    Open1->setObjectName(QStringLiteral("Open1"));
-    QFont bold = Open1->font();
-    bold.setBold(true);
-    Open1->setFont(bold);
-    TrayMenu->setDefaultAction(Open1);
-    N1 = TrayMenu->addSeparator();
-    N1->setObjectName(QStringLiteral("N1"));
-    Pause1 = TrayMenu->addAction(QStringLiteral("Pause"));
-    Pause1->setObjectName(QStringLiteral("Pause1"));
-    Stop1 = TrayMenu->addAction(QStringLiteral("Stop"));
-    Stop1->setObjectName(QStringLiteral("Stop1"));
-    DiskSpace1 = TrayMenu->addAction(QStringLiteral("Disk Space"));
-    DiskSpace1->setObjectName(QStringLiteral("DiskSpace1"));
+}
 
+TrayIcon::TrayIcon(QWidget &mainWindow, const Settings &settings, Dialogs &dialogs,
+                   const TrayMenuItems &menu, TrayCommands commands,
+                   std::unique_ptr<TrayShell> shell)
+    : m_window(mainWindow), m_settings(settings), m_dialogs(dialogs),
+      m_commands(std::move(commands))
+{
+    TrayMenuItems items = menu;
+    if (!items.menu) {
+        m_ownMenu = std::make_unique<QMenu>();
+        items = buildMenu(m_ownMenu.get());
+    }
+    TrayMenu = items.menu;
+    Open1 = items.open;
+    N1 = items.separator;
+    Pause1 = items.pause;
+    Stop1 = items.stop;
+    DiskSpace1 = items.diskSpace;
+    connectMenu();
+    m_shell = shell ? std::move(shell) : std::make_unique<SystemTrayShell>(TrayMenu, this);
+}
+
+void TrayIcon::connectMenu()
+{
     connect(Open1, &QAction::triggered, this, &TrayIcon::ComeBackFromTray);
     const auto runCommand = [](const std::function<void()> &command) {
         if (command)
@@ -68,8 +102,13 @@ TrayIcon::TrayIcon(QWidget &mainWindow, const Settings &settings, Dialogs &dialo
     connect(Stop1, &QAction::triggered, this, [this, runCommand] { runCommand(m_commands.stop); });
     connect(DiskSpace1, &QAction::triggered, this,
             [this, runCommand] { runCommand(m_commands.diskSpace); });
+}
 
-    m_shell = shell ? std::move(shell) : std::make_unique<SystemTrayShell>(TrayMenu, this);
+void TrayIcon::setShell(std::unique_ptr<TrayShell> shell)
+{
+    if (m_shell)
+        m_shell->removeIcon();
+    m_shell = std::move(shell);
 }
 
 TrayIcon::~TrayIcon()

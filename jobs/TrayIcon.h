@@ -33,14 +33,32 @@ struct TrayCommands
     std::function<void()> diskSpace; // the "Disk space" button's command
 };
 
+// The icon's menu: "Open" (bold, the default item), a separator, "Pause", "Stop", "Disk Space".
+struct TrayMenuItems
+{
+    QMenu *menu = nullptr;
+    QAction *open = nullptr;
+    QAction *separator = nullptr;
+    QAction *pause = nullptr;
+    QAction *stop = nullptr;
+    QAction *diskSpace = nullptr;
+};
+
 class TrayIcon : public QObject
 {
     Q_OBJECT
 public:
-    // shell defaults to a QSystemTrayIcon with the tip "Tevo" and the menu below.
+    // Builds its own menu; the shell defaults to a QSystemTrayIcon with the tip "Tevo".
     TrayIcon(QWidget &mainWindow, const Settings &settings, Dialogs &dialogs, TrayCommands commands,
              std::unique_ptr<TrayShell> shell = nullptr);
+    // Uses the menu the main window holds.
+    TrayIcon(QWidget &mainWindow, const Settings &settings, Dialogs &dialogs,
+             const TrayMenuItems &menu, TrayCommands commands,
+             std::unique_ptr<TrayShell> shell = nullptr);
     ~TrayIcon() override;
+
+    // Replaces the desktop's side of the icon (tests without a notification area).
+    void setShell(std::unique_ptr<TrayShell> shell);
 
     // Shows the icon and hides the main window. When the desktop refuses the icon, says so
     // and keeps the window on screen, so that Tevo never ends up with neither. Linux desktops
@@ -69,10 +87,12 @@ public slots:
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
 private:
+    void connectMenu();
+
     QWidget &m_window;
     const Settings &m_settings;
     Dialogs &m_dialogs;
     TrayCommands m_commands;
-    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QMenu> m_ownMenu; // only when no menu was handed in
     std::unique_ptr<TrayShell> m_shell;
 };

@@ -16,8 +16,11 @@
 #include <QTabWidget>
 
 #include "jobs/InputQueue.h"
+#include "jobs/TrayIcon.h"
 #include "jobs/WatchMode.h"
 #include "settings/OptionSetFile.h"
+#include "tools/DiskSpaceWindow.h"
+#include "ui/AboutWindow.h"
 
 const FileDialogSpec TForm1::od{QStringLiteral("Open Sound"),
                                 QStringLiteral("MP3-Files|*.mp3|WAV-Files|*.wav|All Files|*.*"),
@@ -40,6 +43,7 @@ TForm1::TForm1(Dialogs &dialogs, Platform &platform, QWidget *parent)
     ConnectOptionSetButtons(*this);
     m_inputQueue = new InputQueue(*this);
     m_watchMode = new WatchMode(*this);
+    connectProgramWindows();
     // The enabled states at creation follow the rules.
     InputModeRule();
     OutputModeRule();
@@ -50,7 +54,11 @@ TForm1::TForm1(Dialogs &dialogs, Platform &platform, QWidget *parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The icon goes before the menu it shows.
+    m_trayIcon.reset();
+}
 
 // ---- Settings ----------------------------------------------------------------------------
 
@@ -377,7 +385,10 @@ void TForm1::clearInputFolder()
 
 void TForm1::requestClose()
 {
-    close();
+    // Called from inside a folder run ("Close Tevo after extraction"): the job still needs the
+    // window and the rest of the queue, so the close waits until the job has ended.
+    m_closePending = true;
+    finishPendingClose();
 }
 
 void TForm1::ShowError(const QString &message)

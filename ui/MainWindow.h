@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 
 #include "engine/EngineContext.h"
 
@@ -28,6 +29,9 @@ class QTabWidget;
 class QTimer;
 class InputQueue;
 class WatchMode;
+class TrayIcon;
+class TFrmDiskSpace;
+class TForm3;
 
 // Title, filter ("Name|*.ext|...") and default suffix of one of the window's file choosers.
 struct FileDialogSpec
@@ -145,6 +149,28 @@ public:
 
     // The window's standard report of an unexpected error: an error box.
     void ShowError(const QString &message);
+
+    // The program's other windows and the window's life cycle (MainWindowLifecycle.cpp).
+    // Close (Button3): asks first while a folder run is in progress, then tells a running job
+    // to abort and closes.
+    void Button3Click();
+    // Disk space (Button13): shows the disk-space window, or brings it to the front.
+    void Button13Click();
+    // Tray (Button24): sends the window to the notification area.
+    void Button24Click();
+    // About (Button2): shows the about window without blocking this one.
+    void Button2Click();
+    TrayIcon &trayIcon() { return *m_trayIcon; }
+    TFrmDiskSpace &diskSpaceWindow() { return *m_diskSpaceWindow; }
+    TForm3 &aboutWindow() { return *m_aboutWindow; }
+    // Where "last.os" is written at every close and read at every start.
+    QString lastOptionSetPath() const;
+    // A close asked for while a job runs waits until the job has ended; closePending() says
+    // one is waiting. finishPendingClose() carries it out now when no job runs any more.
+    bool closePending() const { return m_closePending; }
+    void finishPendingClose();
+    // True once the window has closed: the program ends when control reaches the event loop.
+    bool hasClosed() const { return m_closed; }
 
     // The click and change rules that tie controls together; each runs on every change, also
     // when code makes it.
@@ -319,6 +345,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Every way the window closes saves "last.os" and ends the program.
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -335,6 +363,9 @@ private:
     // as one wrapped paragraph while the line labels (hidden) keep the texts.
     QLabel *newParagraph(QWidget *parent, const char *name, const QList<QLabel *> &lines);
     void updateParagraphs();
+    // Creates the tray icon, the disk-space and about windows and hooks up their buttons.
+    void connectProgramWindows();
+    bool jobRunning() const;
     // Hooks the rules to the controls' change signals (MainWindowRules.cpp).
     void connectRules();
     // Reads one language file into the texts and re-captions the window.
@@ -351,4 +382,11 @@ private:
     bool m_runControlsLocked = false;
     InputQueue *m_inputQueue = nullptr; // owned as a child
     WatchMode *m_watchMode = nullptr;   // owned as a child
+    std::unique_ptr<TrayIcon> m_trayIcon;
+    // Top-level windows of their own, so that they can show while this one sits in the tray.
+    std::unique_ptr<TFrmDiskSpace> m_diskSpaceWindow;
+    std::unique_ptr<TForm3> m_aboutWindow;
+    QTimer *m_pendingCloseTimer = nullptr;
+    bool m_closePending = false;
+    bool m_closed = false;
 };

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include "jobs/TrayIcon.h"
 #include "settings/ShellIntegration.h"
 
 namespace {
@@ -107,7 +108,11 @@ void TForm1::ComboBox2Change()
 }
 
 // Filled in by the tray icon.
-void TForm1::ApplyTrayRule() {}
+void TForm1::ApplyTrayRule()
+{
+    if (m_trayIcon)
+        m_trayIcon->AlwaysInTrayChanged(CheckBox20->isChecked());
+}
 
 // The folder context-menu entry follows the check box; failures are silent.
 void TForm1::ApplyShellIntegrationRule()
