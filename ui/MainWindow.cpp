@@ -387,6 +387,8 @@ void TForm1::requestClose()
 {
     // Called from inside a folder run ("Close Tevo after extraction"): the job still needs the
     // window and the rest of the queue, so the close waits until the job has ended.
+    if (m_closed)
+        return;
     m_closePending = true;
     finishPendingClose();
 }
