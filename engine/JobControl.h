@@ -11,4 +11,5 @@ struct JobControl
     bool AbortRequested = false; // the program is closing: cancel now
     std::uint32_t JobStartTick = 0;  // 0 when no job runs
     std::uint32_t StepStartTick = 0; // start of the current ZIP phase or archive set
+    bool WatchTimerEnabled = false;  // watch mode is running (kept in step with its timer)
 };

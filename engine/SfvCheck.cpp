@@ -1,0 +1,246 @@
+#include "engine/SfvCheck.h"
+
+#include <optional>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include "engine/Crc32.h"
+#include "engine/EngineContext.h"
+#include "engine/Errors.h"
+#include "tools/GeneralFuncs.h"
+
+namespace {
+
+constexpr int ListedFileMissingText = 101;
+constexpr int EntryOkText = 102;
+constexpr int EntryDamagedText = 103;
+constexpr int CheckedInText = 104;
+constexpr int SummaryText = 105;
+constexpr int EntryOutsideFolderText = 185;
+constexpr int SfvTooLargeText = 186;
+
+// A real SFV file of a million volumes is still far below this; anything larger is not a
+// checksum list, and is not loaded into memory.
+constexpr qint64 MaximumSfvSize = 64 * 1024 * 1024;
+
+QString Plural(int n)
+{
+    return n == 1 ? QString() : QStringLiteral("s");
+}
+
+QString DecodeSfvText(const QByteArray &content)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(content);
+    if (utf8.hasError())
+        text = QString::fromLatin1(content);
+    return text;
+}
+
+// Whole seconds from a start tick to now; the tick counter wraps like the system's.
+qint32 SecondsSince(const EngineContext &ctx, std::uint32_t startTick)
+{
+    return static_cast<qint32>((ctx.platform.tickCount() - startTick) / 1000);
+}
+
+class SfvChecker
+{
+public:
+    SfvChecker(EngineContext &ctx, const QString &sfvPath)
+        : m_ctx(ctx), m_sfvPath(sfvPath),
+          m_folder(sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1))
+    {
+    }
+
+    bool run()
+    {
+        m_ctx.view.setCurrentFileText(QStringLiteral("(SFV) ") + m_sfvPath.mid(m_folder.size()));
+        m_startTick = m_ctx.platform.tickCount();
+
+        if (QFileInfo(m_sfvPath).isFile()) {
+            const std::optional<QList<SfvEntry>> entries = load();
+            if (!entries)
+                return false;
+            if (m_ctx.job.WatchTimerEnabled && !allListedFilesPresent(*entries))
+                return false;
+            checkEntries(*entries);
+        }
+
+        const qint32 seconds = SecondsSince(m_ctx, m_startTick);
+        log(m_ctx.LangText(CheckedInText, {QString::number(seconds)}));
+        log(m_ctx.LangText(SummaryText, {QString::number(m_ok), QString::number(m_failed),
+                                         QString::number(m_missing), FormatDuration(seconds)}));
+        return m_passed;
+    }
+
+private:
+    void log(const QString &message) { m_ctx.AddLogLine(LogTag::Sfv + message); }
+
+    std::optional<QList<SfvEntry>> load()
+    {
+        QFile file(m_sfvPath);
+        if (!file.open(QIODevice::ReadOnly))
+            throw TevoError(QStringLiteral("%1: %2").arg(m_sfvPath, file.errorString()));
+        if (file.size() > MaximumSfvSize) {
+            log(m_ctx.LangText(SfvTooLargeText, {m_sfvPath}));
+            return std::nullopt;
+        }
+        const QByteArray content = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw TevoError(QStringLiteral("%1: %2").arg(m_sfvPath, file.errorString()));
+        return ParseSfv(content);
+    }
+
+    // The entry's file when it is there and may be read; logs a name that reaches outside.
+    QString listedFile(const SfvEntry &entry)
+    {
+        const QString path = SfvEntryPath(m_folder, entry.name);
+        if (path.isEmpty()) {
+            log(m_ctx.LangText(EntryOutsideFolderText, {entry.name}));
+            return QString();
+        }
+        return QFileInfo(path).isFile() ? path : QString();
+    }
+
+    // Watch mode only: a release still being downloaded is left for a later round.
+    bool allListedFilesPresent(const QList<SfvEntry> &entries)
+    {
+        for (const SfvEntry &entry : entries) {
+            if (listedFile(entry).isEmpty()) {
+                log(m_ctx.LangText(ListedFileMissingText, {entry.name}));
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void checkEntries(const QList<SfvEntry> &entries)
+    {
+        int progressMaximum = 0;
+        for (const SfvEntry &entry : entries)
+            progressMaximum += entry.hasBlank ? 1 : 0;
+        m_ctx.view.setProgressRange(progressMaximum);
+        m_ctx.view.setProgressPosition(0);
+        int position = 0;
+
+        for (int i = 0; i < entries.size(); ++i) {
+            if (m_ctx.WaitWhilePaused()) {
+                abandon(i, entries.size());
+                return;
+            }
+            const SfvEntry &entry = entries.at(i);
+            const QString path = listedFile(entry);
+            if (path.isEmpty()) {
+                ++m_missing;
+                m_passed = false;
+                continue;
+            }
+            const QString computed = FileCrc32(m_ctx, path);
+            if (entry.expectedCrc.toLower() != computed.toLower()) {
+                ++m_failed;
+                log(m_ctx.LangText(EntryDamagedText, {entry.name, computed, entry.expectedCrc}));
+                m_passed = false;
+                return;
+            }
+            ++m_ok;
+            if (m_ctx.settings.FullOutput())
+                log(m_ctx.LangText(EntryOkText, {entry.name, entry.expectedCrc}));
+            m_ctx.view.setProgressText(progressText());
+            m_ctx.view.setProgressPosition(++position);
+            m_ctx.platform.processEvents();
+            if (m_ctx.job.AbortRequested) {
+                abandon(i + 1, entries.size());
+                return;
+            }
+        }
+    }
+
+    // An abort before every entry was checked is no pass: the files not looked at may be bad.
+    void abandon(int checked, int total)
+    {
+        if (checked < total)
+            m_passed = false;
+    }
+
+    QString progressText() const
+    {
+        const qint32 elapsed = SecondsSince(m_ctx, m_ctx.job.JobStartTick);
+        return QStringLiteral("%1 File%2 OK, %3 File%4 Failed, %5 File%6 Missing "
+                              "(Time elapsed ins: %7)")
+            .arg(QString::number(m_ok), Plural(m_ok), QString::number(m_failed), Plural(m_failed),
+                 QString::number(m_missing), Plural(m_missing), FormatDuration(elapsed));
+    }
+
+    EngineContext &m_ctx;
+    const QString m_sfvPath;
+    const QString m_folder;
+    std::uint32_t m_startTick = 0;
+    int m_ok = 0;
+    int m_failed = 0;
+    int m_missing = 0;
+    bool m_passed = true;
+};
+
+} // namespace
+
+QList<SfvEntry> ParseSfv(const QByteArray &content)
+{
+    const QString text = DecodeSfvText(content);
+    QList<SfvEntry> entries;
+    int lineStart = 0;
+    while (lineStart < text.size()) {
+        int lineEnd = lineStart;
+        while (lineEnd < text.size() && text.at(lineEnd) != QLatin1Char('\r') &&
+               text.at(lineEnd) != QLatin1Char('\n'))
+            ++lineEnd;
+        const QStringView line = QStringView(text).mid(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd + 1;
+        if (lineEnd + 1 < text.size() && text.at(lineEnd) == QLatin1Char('\r') &&
+            text.at(lineEnd + 1) == QLatin1Char('\n'))
+            ++lineStart;
+
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        const qsizetype firstBlank = line.indexOf(QLatin1Char(' '));
+        if (firstBlank < 0) {
+            entries.append({line.toString(), QString(), false});
+            continue;
+        }
+        const qsizetype secondBlank = line.indexOf(QLatin1Char(' '), firstBlank + 1);
+        const QStringView crc = secondBlank < 0
+                                    ? line.mid(firstBlank + 1)
+                                    : line.mid(firstBlank + 1, secondBlank - firstBlank - 1);
+        entries.append({line.left(firstBlank).toString(), crc.toString(), true});
+    }
+    return entries;
+}
+
+QString SfvEntryPath(const QString &sfvFolder, const QString &name)
+{
+    if (name.startsWith(QLatin1Char('/')) || name.contains(QChar(0)))
+        return QString();
+    const QStringList parts = name.split(QLatin1Char('/'));
+    if (parts.contains(QStringLiteral("..")))
+        return QString();
+    const QString path = sfvFolder + name;
+    // A link may point anywhere; only what resolves inside the folder is read.
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    if (!resolved.isEmpty()) {
+        QString folder = QFileInfo(sfvFolder).canonicalFilePath();
+        if (resolved == folder)
+            return path; // an empty name or "." names the folder, which is no listed file
+        if (!folder.endsWith(QLatin1Char('/')))
+            folder += QLatin1Char('/');
+        if (!resolved.startsWith(folder))
+            return QString();
+    }
+    return path;
+}
+
+bool CheckSFV(EngineContext &ctx, const QString &sfvPath)
+{
+    SfvChecker checker(ctx, sfvPath);
+    return checker.run();
+}

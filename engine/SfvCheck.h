@@ -1,0 +1,32 @@
+#pragma once
+// SFV verification: reading a checksum list and checking the files it names.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class EngineContext;
+
+// One entry line of an SFV file.
+struct SfvEntry
+{
+    QString name;        // the text before the first blank, or the whole line
+    QString expectedCrc; // the text after the first blank up to the next one; may be empty
+    bool hasBlank;       // entries without a blank do not count towards the progress bar
+};
+
+// The entries of an SFV file in order. Lines end with CR LF, LF or CR; empty lines and lines
+// starting with ";" are comments. Text that is not valid UTF-8 is read as Latin-1, the way
+// Windows tools write it. Never fails: any bytes give some list of entries.
+QList<SfvEntry> ParseSfv(const QByteArray &content);
+
+// Where an entry's file lies: the folder of the SFV file (ending with "/") followed by the
+// name. Empty when the name could reach outside that folder: an absolute name, a ".."
+// component, a NUL character, or a link that resolves to a place outside the folder.
+QString SfvEntryPath(const QString &sfvFolder, const QString &name);
+
+// Checks every file the SFV file lists against its CRC-32, showing progress and logging the
+// outcome; true when all listed files are there and match (also when the SFV file does not
+// exist). Stops at the first mismatch; in watch mode fails at once when a listed file is
+// missing. Waits while the job is paused and stops when it is aborted.
+bool CheckSFV(EngineContext &ctx, const QString &sfvPath);
