@@ -1,4 +1,5 @@
-// Writes a picture of each tab of the main window, as a fresh start shows it, into a folder.
+// Writes a picture of each tab of the main window, as a fresh start shows it, and of the splash,
+// the about window, the disk-space window and the tray menu into a folder.
 // Used by scripts/screenshots with the offscreen platform.
 
 #include <QApplication>
@@ -6,8 +7,13 @@
 #include <QTabWidget>
 #include <QTextStream>
 
+#include <QMenu>
+
 #include "platform/QtPlatform.h"
+#include "tools/DiskSpaceWindow.h"
+#include "ui/AboutWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/SplashWindow.h"
 #include "ui/WidgetDialogs.h"
 
 int main(int argc, char *argv[])
@@ -40,6 +46,26 @@ int main(int argc, char *argv[])
         QApplication::processEvents();
         const QString file = target.filePath(names.at(tab));
         if (!form.grab().save(file)) {
+            QTextStream(stderr) << "cannot write " << file << "\n";
+            return 1;
+        }
+        QTextStream(stdout) << file << "\n";
+    }
+
+    TForm2 splash;
+    splash.show();
+    form.Button2Click();
+    form.Button13Click();
+    form.TrayMenu->popup(QPoint(0, 0));
+    QApplication::processEvents();
+    const QList<QPair<QWidget *, QString>> windows{
+        {&splash, QStringLiteral("splash.png")},
+        {&form.aboutWindow(), QStringLiteral("about.png")},
+        {&form.diskSpaceWindow(), QStringLiteral("disk-space.png")},
+        {form.TrayMenu, QStringLiteral("tray-menu.png")}};
+    for (const auto &[window, name] : windows) {
+        const QString file = target.filePath(name);
+        if (!window->grab().save(file)) {
             QTextStream(stderr) << "cannot write " << file << "\n";
             return 1;
         }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -121,6 +122,16 @@ private slots:
         QVERIFY(form.isVisible());
         QCOMPARE(dialogs.shownMessages.size(), 1);
         QCOMPARE(dialogs.shownMessages[0].text, QStringLiteral("Can not add TNA-Icon"));
+    }
+
+    void bannerIsTheEmbeddedJpeg()
+    {
+        Program p;
+        const QImage shown = p.form.Image1->pixmap().toImage();
+        QCOMPARE(shown.size(), QSize(505, 81));
+        // The orange mark at the left of the picture, not the drawn stand-in.
+        const QColor mark = shown.pixelColor(40, 58);
+        QVERIFY(mark.red() > 200 && mark.green() > 130 && mark.blue() < 80);
     }
 
     void diskSpaceAndAboutButtons()

@@ -30,9 +30,10 @@ TFrmDiskSpace::TFrmDiskSpace(const Settings &settings, Dialogs &dialogs, DriveSo
     ListView1->setColumnCount(4);
     ListView1->setHeaderLabels({QStringLiteral("Drive"), QStringLiteral("Free"),
                                 QStringLiteral("Size"), QStringLiteral("Percentage used")});
-    ListView1->setColumnWidth(0, 57);
-    ListView1->setColumnWidth(1, 100);
-    ListView1->setColumnWidth(2, 100);
+    // Mount points are longer than drive letters: the first column is wider than 57 pixels.
+    ListView1->setColumnWidth(0, 80);
+    ListView1->setColumnWidth(1, 85);
+    ListView1->setColumnWidth(2, 85);
     ListView1->setColumnWidth(3, 100);
     ListView1->setRootIsDecorated(false);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -38,11 +38,11 @@ TForm3::TForm3(QWidget *parent, UrlOpener openUrl)
 
     Label1 = new QLabel(QStringLiteral("Code: "), group);
     Label1->setGeometry(12, 142, 40, 16);
-    Label2 = new QLabel(QStringLiteral("the Tevo developers"), group);
+    Label2 = new QLabel(QStringLiteral("the Tevo team"), group);
     Label2->setGeometry(52, 142, 110, 16);
     Label3 = new QLabel(QStringLiteral("GFX:"), group);
     Label3->setGeometry(172, 142, 30, 16);
-    Label4 = new QLabel(QStringLiteral("ImageMagick script"), group);
+    Label4 = new QLabel(QStringLiteral("the Tevo team"), group);
     Label4->setGeometry(204, 142, 104, 16);
     Label5 = new QLabel(QStringLiteral("Visit"), group);
     Label5->setGeometry(12, 160, 40, 16);

@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ui/Pictures.h"
+
 namespace {
 
 constexpr int PagesWidth = 513;
@@ -244,7 +246,9 @@ void TForm1::buildInputOutputTab()
     Panel2->setPalette(black);
     Image1 = named(new QLabel(Panel2), "Image1");
     Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(bannerPicture());
+    // The embedded JPEG banner; the drawn one stands in should it ever fail to decode.
+    const QImage bannerJpeg = LoadPicture(QStringLiteral("banner.jpg"));
+    Image1->setPixmap(bannerJpeg.isNull() ? bannerPicture() : QPixmap::fromImage(bannerJpeg));
     auto *banner = new QHBoxLayout(Panel2);
     banner->setContentsMargins(0, 0, 0, 0);
     banner->addWidget(Image1);
