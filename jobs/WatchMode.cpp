@@ -29,6 +29,7 @@ void WatchMode::setTimer(std::unique_ptr<WatchTimer> timer)
 {
     m_timer->stop();
     m_timer = std::move(timer);
+    m_form.jobControl().WatchTimerEnabled = m_timer->isActive();
 }
 
 void WatchMode::Button17Click()
@@ -68,6 +69,7 @@ void WatchMode::startWatching()
     m_form.CheckBox4->setChecked(true);
     m_timer->stop();
     m_timer->start(seconds == 0 ? 1 : static_cast<int>(seconds * 1000));
+    m_form.jobControl().WatchTimerEnabled = true;
     m_form.Button17->setText(ctx.LangText(TextWatchingCaption));
     m_form.Button1->setEnabled(false);
     m_form.Button15->setEnabled(false);
@@ -77,6 +79,7 @@ void WatchMode::startWatching()
 void WatchMode::stopWatching()
 {
     m_timer->stop();
+    m_form.jobControl().WatchTimerEnabled = false;
     m_form.Button17->setText(m_form.context().LangText(TextWatchCaption));
     m_form.Button1->setEnabled(true);
     m_form.Button15->setEnabled(true);

@@ -68,6 +68,7 @@ private slots:
         QVERIFY(m_form->CheckBox4->isChecked());
         QVERIFY(watch().watching());
         QCOMPARE(m_timer->interval(), 15000);
+        QVERIFY(m_form->jobControl().WatchTimerEnabled); // what the SFV check reads
         QCOMPARE(m_unpacks, 0); // the first job waits for the first tick
         QVERIFY(!m_form->Button1->isEnabled());
         QVERIFY(!m_form->Button15->isEnabled());
@@ -75,6 +76,7 @@ private slots:
 
         m_form->Button17->click();
         QVERIFY(!watch().watching());
+        QVERIFY(!m_form->jobControl().WatchTimerEnabled);
         QCOMPARE(m_form->Button17->text(), text(TextWatchCaption));
         QVERIFY(m_form->Button1->isEnabled());
         QVERIFY(m_form->Button15->isEnabled());
