@@ -243,6 +243,39 @@ private slots:
         QCOMPARE(TForm1::os_load.filter, QStringLiteral("Tevo-Optionsets|*.os|All Files|*.*"));
     }
 
+    // Every caption fits its control on every tab: nothing is cut off by the fixed window size.
+    void everyCaptionFits()
+    {
+        WindowFixture w;
+        w.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        for (int tab = 0; tab < w.form.Pages->count(); ++tab) {
+            w.form.Pages->setCurrentIndex(tab);
+            QApplication::processEvents();
+            for (QWidget *control : w.form.findChildren<QWidget *>()) {
+                if (!control->isVisible())
+                    continue;
+                const auto *label = qobject_cast<QLabel *>(control);
+                const bool caption = qobject_cast<QAbstractButton *>(control) ||
+                                     (label && !label->wordWrap() && label->pixmap().isNull());
+                if (!caption)
+                    continue;
+                // Push buttons ask for a style minimum beyond their text; the text and a small
+                // margin on either side must fit.
+                const auto *push = qobject_cast<QPushButton *>(control);
+                const int needed = push ? push->fontMetrics().horizontalAdvance(push->text()) + 8
+                                        : control->sizeHint().width();
+                QVERIFY2(control->width() >= needed, qPrintable(QStringLiteral("%1: %2 < %3")
+                                                                    .arg(control->objectName())
+                                                                    .arg(control->width())
+                                                                    .arg(needed)));
+                QVERIFY2(w.form.rect().contains(
+                             QRect(control->mapTo(&w.form, QPoint(0, 0)), control->size())),
+                         qPrintable(control->objectName()));
+            }
+        }
+    }
+
     void enterPressesUnpackAndEscapePressesClose()
     {
         WindowFixture w;

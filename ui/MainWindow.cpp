@@ -428,3 +428,11 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         TabSheet2Show();
     return QWidget::eventFilter(watched, event);
 }
+
+// A caption change of a bottom button asks its parent, the window, for a new layout.
+bool TForm1::event(QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest)
+        arrangeButtonRow();
+    return QWidget::event(event);
+}

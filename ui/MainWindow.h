@@ -348,11 +348,14 @@ protected:
     // Every way the window closes saves "last.os" and ends the program.
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     // Layout, one builder per tab (MainWindowLayout.cpp).
     void buildWindow();
     void buildButtonRow();
+    // Places the bottom buttons so that every caption fits; runs again when a caption changes.
+    void arrangeButtonRow();
     void buildInputOutputTab();
     void buildOptionsTab();
     void buildAfterExtractionTab();

@@ -158,6 +158,7 @@ void TForm1::InitGUILanguage()
     for (const auto &[number, control] : CaptionControls())
         setCaption(Pages, control, m_language.LangText(number));
     updateParagraphs();
+    arrangeButtonRow();
 }
 
 void TForm1::loadLanguageFile(const QString &path)

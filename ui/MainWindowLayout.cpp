@@ -3,6 +3,8 @@
 
 #include "ui/MainWindow.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,11 +13,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -110,39 +110,6 @@ QHBoxLayout *indented(QWidget *widget)
     return row;
 }
 
-// The banner of the welcome page: the product name on a dark strip.
-QPixmap bannerPicture()
-{
-    QPixmap picture(BannerWidth, BannerHeight);
-    picture.fill(Qt::black);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient glow(0, 0, BannerWidth, 0);
-    glow.setColorAt(0.0, QColor(0, 0, 0));
-    glow.setColorAt(0.5, QColor(18, 40, 72));
-    glow.setColorAt(1.0, QColor(0, 0, 0));
-    painter.fillRect(picture.rect(), glow);
-    painter.setPen(QColor(70, 140, 220));
-    painter.drawLine(0, BannerHeight - 2, BannerWidth, BannerHeight - 2);
-
-    QFont title(QStringLiteral("Tahoma"));
-    title.setStyleHint(QFont::SansSerif);
-    title.setPixelSize(38);
-    title.setBold(true);
-    painter.setFont(title);
-    painter.setPen(QColor(235, 240, 250));
-    painter.drawText(QRect(0, 4, BannerWidth, 48), Qt::AlignCenter, QStringLiteral("Tevo"));
-
-    QFont tagline(QStringLiteral("Tahoma"));
-    tagline.setStyleHint(QFont::SansSerif);
-    tagline.setPixelSize(12);
-    painter.setFont(tagline);
-    painter.setPen(QColor(150, 175, 210));
-    painter.drawText(QRect(0, 50, BannerWidth, 20), Qt::AlignCenter,
-                     QStringLiteral("check  \u00b7  extract  \u00b7  clean up"));
-    return picture;
-}
-
 } // namespace
 
 QLabel *TForm1::newParagraph(QWidget *parent, const char *name, const QList<QLabel *> &lines)
@@ -221,34 +188,53 @@ void TForm1::buildButtonRow()
     Button15->setEnabled(false);
     Button14->setEnabled(false);
 
+    arrangeButtonRow();
+}
+
+void TForm1::arrangeButtonRow()
+{
     const QList<QPushButton *> row{Button1,  Button17, Button15, Button14,
                                    Button13, Button24, Button2,  Button3};
-    const int left = Pages->x();
     const int gap = 3;
+    const int left = Pages->x();
     const int top = Pages->geometry().bottom() + 4;
     const int height = ClientHeight - top - 4;
-    const int width = (PagesWidth - gap * (row.size() - 1)) / row.size();
-    for (int i = 0; i < row.size(); ++i)
-        row[i]->setGeometry(left + i * (width + gap), top, width, height);
+    const int available = PagesWidth - gap * (row.size() - 1);
+    // Equal widths while every caption fits; otherwise each button gets what its caption
+    // needs and an equal share of the rest.
+    QList<int> needed;
+    int neededTotal = 0;
+    int widest = 0;
+    for (const QPushButton *button : row) {
+        needed << button->fontMetrics().horizontalAdvance(button->text()) + 14;
+        neededTotal += needed.last();
+        widest = std::max(widest, needed.last());
+    }
+    const int equal = available / int(row.size());
+    const int share = std::max(0, available - neededTotal) / int(row.size());
+    int x = left;
+    for (int i = 0; i < row.size(); ++i) {
+        const int width = widest <= equal ? equal : needed[i] + share;
+        row[i]->setGeometry(x, top, width, height);
+        x += width + gap;
+    }
 }
 
 void TForm1::buildInputOutputTab()
 {
     auto *page = new QVBoxLayout(TabSheet1);
-    page->setContentsMargins(4, 4, 4, 4);
+    page->setContentsMargins(2, 2, 2, 2);
     page->setSpacing(6);
 
     Panel2 = named(new QFrame(TabSheet1), "Panel2");
-    Panel2->setFixedSize(BannerWidth - 8, BannerHeight);
+    Panel2->setFixedSize(BannerWidth, BannerHeight);
     Panel2->setAutoFillBackground(true);
     QPalette black = Panel2->palette();
     black.setColor(QPalette::Window, Qt::black);
     Panel2->setPalette(black);
     Image1 = named(new QLabel(Panel2), "Image1");
     Image1->setAlignment(Qt::AlignCenter);
-    // The embedded JPEG banner; the drawn one stands in should it ever fail to decode.
-    const QImage bannerJpeg = LoadPicture(QStringLiteral("banner.jpg"));
-    Image1->setPixmap(bannerJpeg.isNull() ? bannerPicture() : QPixmap::fromImage(bannerJpeg));
+    Image1->setPixmap(QPixmap::fromImage(LoadPicture(QStringLiteral("banner.jpg"))));
     auto *banner = new QHBoxLayout(Panel2);
     banner->setContentsMargins(0, 0, 0, 0);
     banner->addWidget(Image1);
@@ -326,8 +312,8 @@ void TForm1::buildInputOutputTab()
 void TForm1::buildOptionsTab()
 {
     auto *page = new QHBoxLayout(TabSheet2);
-    page->setContentsMargins(4, 4, 4, 4);
-    page->setSpacing(6);
+    page->setContentsMargins(2, 2, 2, 2);
+    page->setSpacing(4);
     auto *left = new QVBoxLayout;
     left->setSpacing(4);
     auto *right = new QVBoxLayout;
@@ -469,7 +455,7 @@ void TForm1::buildOptionsTab()
 void TForm1::buildAfterExtractionTab()
 {
     auto *page = new QVBoxLayout(TabSheet5);
-    page->setContentsMargins(4, 4, 4, 4);
+    page->setContentsMargins(2, 2, 2, 2);
 
     GroupBox8 = newGroup(TabSheet5, "GroupBox8", QStringLiteral(" After Extraction "));
     RadioButton8 = newRadio(GroupBox8, "RadioButton8", QStringLiteral("Do nothing"), true);
@@ -533,7 +519,7 @@ void TForm1::buildAfterExtractionTab()
 void TForm1::buildSkipDeleteTab()
 {
     auto *page = new QVBoxLayout(TabSheet4);
-    page->setContentsMargins(4, 4, 4, 4);
+    page->setContentsMargins(2, 2, 2, 2);
     page->setSpacing(6);
 
     GroupBox10 = newGroup(TabSheet4, "GroupBox10", QStringLiteral(" Info "));
@@ -583,7 +569,7 @@ void TForm1::buildSkipDeleteTab()
 void TForm1::buildProgressLogTab()
 {
     auto *page = new QVBoxLayout(TabSheet3);
-    page->setContentsMargins(4, 4, 4, 4);
+    page->setContentsMargins(2, 2, 2, 2);
     page->setSpacing(6);
 
     GroupBox5 = newGroup(TabSheet3, "GroupBox5", QStringLiteral(" Progress "));
