@@ -287,7 +287,14 @@ private slots:
         QCOMPARE(unpack.count(), 1);
         QTest::keyClick(w.form.ListBox1, Qt::Key_Escape);
         QCOMPARE(close.count(), 1);
+        // On a focused button, Enter presses that button.
+        QSignalSpy browse(w.form.Button4, &QPushButton::clicked);
+        w.form.Button4->setFocus();
+        QTest::keyClick(w.form.Button4, Qt::Key_Return);
+        QCOMPARE(browse.count(), 1);
+        QCOMPARE(unpack.count(), 1);
         // A disabled Unpack button is not pressed by Enter.
+        w.form.Edit1->setFocus();
         w.form.Button1->setEnabled(false);
         QTest::keyClick(w.form.Edit1, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(unpack.count(), 1);

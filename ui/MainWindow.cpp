@@ -400,7 +400,7 @@ void TForm1::ShowError(const QString &message)
 
 // ---- Keys and events ---------------------------------------------------------------------
 
-// Enter presses Unpack and Escape presses Close, wherever the focus is, unless the focused
+// Enter presses Unpack (or the focused button) and Escape presses Close, unless the focused
 // control uses the key itself.
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
@@ -408,7 +408,11 @@ void TForm1::keyPressEvent(QKeyEvent *event)
         switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (Button1->isEnabled())
+            // A focused button takes Enter itself, as on a dialog.
+            if (auto *focused = qobject_cast<QPushButton *>(focusWidget());
+                focused && focused->isEnabled())
+                focused->click();
+            else if (Button1->isEnabled())
                 Button1->click();
             return;
         case Qt::Key_Escape:
