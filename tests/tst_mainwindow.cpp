@@ -276,6 +276,29 @@ private slots:
         }
     }
 
+    // The commands relabel their buttons while a job runs or watching is on; the row makes
+    // room for the longer captions.
+    void bottomRowMakesRoomForChangedCaptions()
+    {
+        WindowFixture w;
+        w.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        w.form.Button17->setText(QStringLiteral("Stop watching"));
+        w.form.Button14->setText(QStringLiteral("Don't stop"));
+        w.form.Button15->setText(QStringLiteral("Resume"));
+        QApplication::processEvents();
+        const QList<QPushButton *> row{w.form.Button1,  w.form.Button17, w.form.Button15,
+                                       w.form.Button14, w.form.Button13, w.form.Button24,
+                                       w.form.Button2,  w.form.Button3};
+        for (int i = 0; i < row.size(); ++i) {
+            const int needed = row[i]->fontMetrics().horizontalAdvance(row[i]->text()) + 8;
+            QVERIFY2(row[i]->width() >= needed, qPrintable(row[i]->objectName()));
+            QVERIFY(w.form.rect().contains(row[i]->geometry()));
+            if (i > 0)
+                QVERIFY(row[i]->x() > row[i - 1]->geometry().right());
+        }
+    }
+
     void enterPressesUnpackAndEscapePressesClose()
     {
         WindowFixture w;
