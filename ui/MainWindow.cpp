@@ -44,6 +44,7 @@ TForm1::TForm1(Dialogs &dialogs, Platform &platform, QWidget *parent)
     m_inputQueue = new InputQueue(*this);
     m_watchMode = new WatchMode(*this);
     connectProgramWindows();
+    connectJobCommands();
     // The enabled states at creation follow the rules.
     InputModeRule();
     OutputModeRule();

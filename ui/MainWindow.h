@@ -10,6 +10,10 @@
 #include <memory>
 
 #include "engine/EngineContext.h"
+#include "jobs/JobWindow.h"
+#include "jobs/UnpackJob.h"
+#include "tools/SoundPlayer.h"
+#include "tools/SoundTestButton.h"
 
 class QAbstractButton;
 class QAction;
@@ -171,6 +175,15 @@ public:
     void finishPendingClose();
     // True once the window has closed: the program ends when control reaches the event loop.
     bool hasClosed() const { return m_closed; }
+
+    // The job commands (MainWindowJob.cpp): Unpack, Stop, Pause, and the sound's Play button.
+    void Button1Click();
+    void Button14Click();
+    void Button15Click();
+    void Button12Click();
+    UnpackJob &unpackJob() { return *m_unpackJob; }
+    // Where the after-extraction sounds play; they live as long as the window.
+    QtSoundOutput &soundOutput() { return *m_soundOutput; }
 
     // The click and change rules that tie controls together; each runs on every change, also
     // when code makes it.
@@ -373,6 +386,8 @@ private:
     void connectRules();
     // Reads one language file into the texts and re-captions the window.
     void loadLanguageFile(const QString &path);
+    // Creates the unpack job and the sound player and hooks them to their buttons.
+    void connectJobCommands();
 
     QList<QPair<QLabel *, QList<QLabel *>>> m_paragraphs;
     LanguageTexts m_language;
@@ -392,4 +407,8 @@ private:
     QTimer *m_pendingCloseTimer = nullptr;
     bool m_closePending = false;
     bool m_closed = false;
+    std::unique_ptr<QtSoundOutput> m_soundOutput;
+    std::unique_ptr<JobWindow> m_jobWindow;
+    std::unique_ptr<UnpackJob> m_unpackJob;
+    std::unique_ptr<SoundTestButton> m_soundTestButton;
 };
