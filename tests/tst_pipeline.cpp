@@ -497,8 +497,9 @@ private slots:
         UnpackJob job(t.context, window, sound,
                       [&](const QString &folder) { return UnPack(t.context, folder); });
         bool armed = false;
+        // Armed once the extraction runs (the SFV check before it shows progress too).
         t.view.onProgress = [&] {
-            if (!armed) {
+            if (!armed && t.log.contains(QStringLiteral("Dest:     "))) {
                 armed = true;
                 QTimer::singleShot(0, [&] { job.Button14Click(); });
             }
@@ -534,7 +535,8 @@ private slots:
         bool armed = false;
         int pumpsWhilePaused = 0;
         t.view.onProgress = [&] {
-            if (!armed && t.view.progressPosition > 0) {
+            if (!armed && t.view.progressPosition > 0 &&
+                t.log.contains(QStringLiteral("Dest:     "))) {
                 armed = true;
                 QTimer::singleShot(0, [&] { job.Button15Click(); });
             }
@@ -603,7 +605,7 @@ private slots:
         TestContext t;
         t.settings.deleteSources = true;
         t.view.onProgress = [&] {
-            if (t.view.progressPosition > 0)
+            if (t.view.progressPosition > 0 && t.log.contains(QStringLiteral("Dest:     ")))
                 t.job.AbortRequested = true;
         };
         UnPack(t.context, rel);
