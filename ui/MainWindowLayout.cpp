@@ -583,7 +583,6 @@ void TForm1::buildProgressLogTab()
     Label3 = newLabel(GroupBox5, "Label3", QStringLiteral("Progress:"));
     Label4 = newLabel(GroupBox5, "Label4", QStringLiteral("?? MB/ ?? MB"));
     Label5->setTextInteractionFlags(Qt::NoTextInteraction);
-    Label5->setMinimumWidth(1);
     auto *progress = tight(new QGridLayout(GroupBox5), 4);
     progress->addWidget(pbCurrentFile, 0, 0, 1, 2);
     progress->addWidget(Label2, 1, 0);
