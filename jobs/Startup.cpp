@@ -1,0 +1,112 @@
+#include "jobs/Startup.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QSignalBlocker>
+
+#include "engine/Errors.h"
+#include "jobs/CommandLine.h"
+#include "jobs/TrayIcon.h"
+#include "settings/ShellIntegration.h"
+#include "tools/SoundPlayer.h"
+#include "ui/MainWindow.h"
+#include "ui/SplashWindow.h"
+
+namespace {
+constexpr int TextSoundUnavailable = 136;
+constexpr int TextStarted = 137;
+} // namespace
+
+bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *soundUnavailable)
+{
+    JobControl &job = form.jobControl();
+    job.AbortRequested = false;
+    job.StopRequested = false;
+    job.UnpackRunning = false;
+    job.JobStartTick = 0;
+
+    // The previous run's settings and lists; they also name the language file.
+    const QString lastOs = form.lastOptionSetPath();
+    if (QFileInfo(lastOs).isFile()) {
+        try {
+            form.LoadOptionSet(lastOs, false);
+        } catch (const TevoError &error) {
+            form.ShowError(error.message());
+        }
+    }
+
+    if (!form.StartupLanguageLoad())
+        return false;
+
+    const bool noSound = InitSoundOutput();
+    if (soundUnavailable)
+        *soundUnavailable = noSound;
+
+    if (form.AlwaysInTray())
+        form.trayIcon().SendToTray(false);
+
+    // The context-menu entry: its state on disk decides the check box, then its rule rewrites
+    // the entry for the program's current path (or removes it).
+    {
+        const QSignalBlocker quiet(form.CheckBox12);
+        form.CheckBox12->setChecked(ShellIntegration::ReadState());
+    }
+    form.ApplyShellIntegrationRule();
+
+    form.AddLogLine(LogTag::Init + form.context().LangText(TextStarted, {TevoVersionText}));
+
+    // Dropped folders are taken by ListBox1 and Edit1 from the window's creation on.
+
+    // A command-line Unpack or Watch runs here, to its end, before the window is shown.
+    ApplyCommandLine(form, SplitCommandLine(parameters));
+    return true;
+}
+
+TevoProgram::TevoProgram(Dialogs &dialogs, Platform &platform, StartupOptions options)
+    : m_dialogs(dialogs), m_platform(platform), m_options(std::move(options))
+{
+}
+
+TevoProgram::~TevoProgram() = default;
+
+void TevoProgram::start(const QStringList &parameters)
+{
+    // Closing the main window ends the program; the tool windows closing must not, even when
+    // the main window is hidden in the notification area at that moment.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    m_splash = std::make_unique<TForm2>();
+    m_splash->show();
+    m_splash->repaint();
+    m_platform.processEvents();
+    m_platform.sleepMs(m_options.splashMilliseconds);
+
+    struct HideSplash
+    {
+        TForm2 &splash;
+        ~HideSplash() { splash.hide(); }
+    } hideSplash{*m_splash};
+
+    m_form = std::make_unique<TForm1>(m_dialogs, m_platform);
+    if (m_options.windowCreated)
+        m_options.windowCreated(*m_form);
+    m_mustEnd = !RunStartupSequence(*m_form, parameters, &m_soundUnavailable);
+}
+
+int TevoProgram::exec()
+{
+    if (m_mustEnd)
+        return 1;
+    // A close asked for by a command-line job ("Close Tevo after extraction") happens now.
+    m_form->finishPendingClose();
+    if (m_form->hasClosed())
+        return 0;
+    m_form->show();
+    // Told only now, so that a command-line job was not held up by a box waiting for OK.
+    if (m_soundUnavailable)
+        m_form->ShowError(m_form->context().LangText(TextSoundUnavailable));
+    if (m_form->hasClosed())
+        return 0;
+    return QApplication::exec();
+}
