@@ -1,0 +1,112 @@
+// Watch mode end to end: a release folder that is still being filled is left alone until its
+// last listed volume arrives, then unpacked once; ticks during the job are dropped.
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "jobs/WatchMode.h"
+#include "support/Fakes.h"
+#include "support/ManualWatchTimer.h"
+#include "support/ReleaseMaker.h"
+#include "ui/MainWindow.h"
+
+namespace {
+constexpr int TextJobStarted = 132;
+constexpr int TextListedFileMissing = 101;
+} // namespace
+
+class TestWatchRelease : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_data;
+
+private slots:
+    void initTestCase() { qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path())); }
+
+    void releaseIsUnpackedOnceComplete()
+    {
+        QTemporaryDir work;
+        const QString release = work.filePath(QStringLiteral("Movie.2026"));
+        const QString aside = work.filePath(QStringLiteral("still-downloading"));
+        QDir().mkpath(aside);
+        const QString content =
+            ReleaseMaker::writeFile(release + QStringLiteral("/movie.iso"), 300 * 1024, 7);
+        QFile original(content);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray expected = original.readAll();
+        original.close();
+        const QStringList volumes = ReleaseMaker::makeRarSet(release, QStringLiteral("movie"),
+                                                             {QStringLiteral("movie.iso")}, 100);
+        QVERIFY(volumes.size() >= 3);
+        QVERIFY(QFile::remove(content));
+        QStringList names;
+        for (const QString &volume : volumes)
+            names << QFileInfo(volume).fileName();
+        QVERIFY(ReleaseMaker::makeSfv(release, QStringLiteral("movie.sfv"), names));
+        // The last volume has not arrived yet.
+        const QString last = volumes.constLast();
+        const QString lastAside = aside + QLatin1Char('/') + QFileInfo(last).fileName();
+        QVERIFY(QFile::rename(last, lastAside));
+
+        ScriptedDialogs dialogs;
+        FakePlatform platform;
+        TForm1 form(dialogs, platform);
+        form.language().loadFile(EnglishLanguageFile());
+        form.InitGUILanguage();
+        auto timer = std::make_unique<ManualWatchTimer>();
+        ManualWatchTimer *watchTimer = timer.get();
+        form.watchMode().setTimer(std::move(timer));
+        form.Edit1->setText(release);
+        form.Edit6->setText(QStringLiteral("1"));
+        form.CheckBox3->setChecked(true);  // Delete Files
+        form.CheckBox5->setChecked(false); // no NFO to open
+        form.CheckBox4->setChecked(false);
+        form.Button17->click();
+        QVERIFY(form.watchMode().watching());
+        QCOMPARE(watchTimer->interval(), 1000);
+        QVERIFY(form.CheckBox4->isChecked());
+
+        // Ticks that fall due while the job lets events through are dropped.
+        int ticksDuringJob = 0;
+        platform.onProcessEvents = [&] {
+            if (form.jobControl().JobStartTick != 0 && ticksDuringJob < 3) {
+                ++ticksDuringJob;
+                form.watchMode().Timer1Timer();
+            }
+        };
+        const QString jobStarted = form.context().LangText(TextJobStarted);
+        auto jobsStarted = [&] { return form.Memo1->toPlainText().count(jobStarted); };
+
+        form.watchMode().Timer1Timer();
+        QCOMPARE(jobsStarted(), 1);
+        QCOMPARE(form.jobControl().JobStartTick, 0u);
+        QVERIFY(!QFileInfo::exists(release + QStringLiteral("/movie.iso")));
+        QVERIFY(QFileInfo::exists(volumes.constFirst())); // nothing deleted
+        QVERIFY(form.Memo1->toPlainText().contains(
+            form.context().LangText(TextListedFileMissing, {QFileInfo(last).fileName()})));
+
+        // The download completes; the next tick unpacks the release and cleans up.
+        QVERIFY(QFile::rename(lastAside, last));
+        form.watchMode().Timer1Timer();
+        QCOMPARE(jobsStarted(), 2);
+        QVERIFY(ticksDuringJob > 0);
+        QFile extracted(release + QStringLiteral("/movie.iso"));
+        QVERIFY(extracted.open(QIODevice::ReadOnly));
+        QCOMPARE(extracted.readAll(), expected);
+        for (const QString &volume : volumes)
+            QVERIFY2(!QFileInfo::exists(volume), qPrintable(volume));
+        QVERIFY(!QFileInfo::exists(release + QStringLiteral("/movie.sfv")));
+        QVERIFY(form.watchMode().watching());
+        QVERIFY(dialogs.shownMessages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestWatchRelease)
+#include "tst_watchrelease.moc"
