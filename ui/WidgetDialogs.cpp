@@ -70,13 +70,16 @@ QStringList WidgetDialogs::qtNameFilters(const QString &filter)
     return filters;
 }
 
-QString WidgetDialogs::chooseOpenFile(const QString &title, const QString &startFolder,
-                                      const QString &filter, const QString &defaultSuffix)
+// Runs a file dialog of either kind; Qt's save dialog asks before overwriting an existing file.
+static QString runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &title,
+                             const QString &startFolder, const QString &filter,
+                             const QString &defaultSuffix)
 {
-    QFileDialog dialog(m_parent, title, startFolder);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(qtNameFilters(filter));
+    QFileDialog dialog(parent, title, startFolder);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilters(WidgetDialogs::qtNameFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix.startsWith(QLatin1Char('.')) ? defaultSuffix.mid(1)
                                                                        : defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -84,19 +87,18 @@ QString WidgetDialogs::chooseOpenFile(const QString &title, const QString &start
     return dialog.selectedFiles().constFirst();
 }
 
+QString WidgetDialogs::chooseOpenFile(const QString &title, const QString &startFolder,
+                                      const QString &filter, const QString &defaultSuffix)
+{
+    return runFileDialog(m_parent, QFileDialog::AcceptOpen, title, startFolder, filter,
+                         defaultSuffix);
+}
+
 QString WidgetDialogs::chooseSaveFile(const QString &title, const QString &startFolder,
                                       const QString &filter, const QString &defaultSuffix)
 {
-    QFileDialog dialog(m_parent, title, startFolder);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(qtNameFilters(filter));
-    dialog.setDefaultSuffix(defaultSuffix.startsWith(QLatin1Char('.')) ? defaultSuffix.mid(1)
-                                                                       : defaultSuffix);
-    // QFileDialog asks before overwriting an existing file unless told not to.
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return runFileDialog(m_parent, QFileDialog::AcceptSave, title, startFolder, filter,
+                         defaultSuffix);
 }
 
 std::optional<QString> WidgetDialogs::inputBox(const QString &caption, const QString &prompt,
