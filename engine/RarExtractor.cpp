@@ -116,6 +116,18 @@ bool leavesFolder(const QString &name)
     return false;
 }
 
+// libunrar keeps name bytes that are not valid in the locale's encoding as the characters
+// U+E080..U+E0FF (after a U+FFFE mark) and writes them back as the original bytes. Such a file
+// name has no QString form, so the file could not be found again to be checked, listed or opened.
+bool hasUnmappedBytes(const QString &name)
+{
+    for (const QChar c : name) {
+        if (c.unicode() == 0xFFFE || (c.unicode() >= 0xE080 && c.unicode() <= 0xE0FF))
+            return true;
+    }
+    return false;
+}
+
 bool isLinkEntry(const RARHeaderDataEx &header)
 {
     if (header.RedirType == kRedirUnixSymlink || header.RedirType == kRedirWinSymlink ||
@@ -295,6 +307,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             refusal = m_ctx.LangText(RarText::OutsideDestination);
         else if (isLinkEntry(*header))
             refusal = m_ctx.LangText(RarText::LinkSkipped);
+        else if (hasUnmappedBytes(CurrentName))
+            refusal = m_ctx.LangText(RarText::UnusableName);
         else if ((header->RedirType != 0 &&
                   leavesFolder(fromWide(redirectTarget.data(), redirectTarget.size()))))
             refusal = m_ctx.LangText(RarText::OutsideDestination);

@@ -33,6 +33,7 @@ enum : int {
     LinkSkipped = 171,
     PathTooLong = 172,
     ArchiveOpenFailed = 173,
+    UnusableName = 178,
 };
 }
 
