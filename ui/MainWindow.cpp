@@ -59,6 +59,10 @@ TForm1::~TForm1()
 {
     // The icon goes before the menu it shows.
     m_trayIcon.reset();
+    // The queue filters events of the lists and edits, which QWidget's destructor still sends to
+    // them once this window is no TForm1 any more: it goes while the window is whole.
+    delete m_inputQueue;
+    m_inputQueue = nullptr;
 }
 
 // ---- Settings ----------------------------------------------------------------------------
