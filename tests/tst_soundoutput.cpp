@@ -126,6 +126,22 @@ private slots:
         QCOMPARE(output.PlayerCount(), 2);
     }
 
+    // A sound that has ended is let go when the next one starts; one still playing is kept.
+    void endedSoundsAreLetGo()
+    {
+        const QString shortWav = m_dir.filePath(QStringLiteral("short.wav"));
+        const QString longWav = m_dir.filePath(QStringLiteral("long.wav"));
+        writeSineWav(shortWav, 150);
+        writeSineWav(longWav, 8000);
+        QtSoundOutput output;
+        output.PlaySoundFile(shortWav);
+        output.PlaySoundFile(longWav);
+        QCOMPARE(output.PlayerCount(), 2);
+        QTest::qWait(3000); // the short one ends, the long one plays on
+        output.PlaySoundFile(shortWav);
+        QCOMPARE(output.PlayerCount(), 2);
+    }
+
     // The Play button on a real sound: the second press stops it and the caption comes back.
     void playButtonSecondPressStops()
     {

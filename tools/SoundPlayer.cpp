@@ -82,5 +82,8 @@ std::unique_ptr<TPMP3> PlaySoundFile(const QString &path)
 
 void QtSoundOutput::PlaySoundFile(const QString &path)
 {
+    // Sounds that have ended are let go, so that a watch running for days does not gather one
+    // player per release; those still playing are kept and go on.
+    m_players.removeIf([](const std::shared_ptr<TPMP3> &player) { return !player->IsPlaying(); });
     m_players << std::shared_ptr<TPMP3>(::PlaySoundFile(path));
 }

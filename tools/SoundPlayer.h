@@ -52,8 +52,8 @@ bool SoundUnavailable();
 // Creates a player for the file and starts it; the caller owns the player.
 std::unique_ptr<TPMP3> PlaySoundFile(const QString &path);
 
-// The after-extraction sounds: each player lives until this object (the program) ends, so a
-// sound plays to its end and sounds of successive folders may overlap.
+// The after-extraction sounds: each player lives until its sound has ended, so a sound plays to
+// its end and sounds of successive folders may overlap.
 class QtSoundOutput : public SoundOutput
 {
 public:
