@@ -10,33 +10,9 @@
 #include <QtMath>
 
 #include "support/Fakes.h"
+#include "support/ReleaseMaker.h"
 #include "tools/SoundPlayer.h"
 #include "tools/SoundTestButton.h"
-
-namespace {
-
-void writeSineWav(const QString &path, int milliseconds)
-{
-    const int rate = 22050;
-    const int samples = rate * milliseconds / 1000;
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + samples * 2);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
-        << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(samples * 2);
-    for (int i = 0; i < samples; ++i)
-        out << qint16(8000 * qSin(2 * M_PI * 440 * i / rate));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(data);
-}
-
-} // namespace
 
 class TestSoundOutput : public QObject
 {
@@ -67,7 +43,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 10000);
 
         m_wav = m_dir.filePath(QStringLiteral("ding.wav"));
-        writeSineWav(m_wav, 1500);
+        ReleaseMaker::writeSineWav(m_wav, 1500);
         QCOMPARE(InitSoundOutput(), false);
         QVERIFY(!SoundUnavailable());
     }
@@ -97,7 +73,7 @@ private slots:
     void playsToItsEnd()
     {
         const QString shortWav = m_dir.filePath(QStringLiteral("blip.wav"));
-        writeSineWav(shortWav, 200);
+        ReleaseMaker::writeSineWav(shortWav, 200);
         std::unique_ptr<TPMP3> player = PlaySoundFile(shortWav);
         QTRY_VERIFY_WITH_TIMEOUT(player->IsPlaying(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!player->IsPlaying(), 5000);
@@ -131,8 +107,8 @@ private slots:
     {
         const QString shortWav = m_dir.filePath(QStringLiteral("short.wav"));
         const QString longWav = m_dir.filePath(QStringLiteral("long.wav"));
-        writeSineWav(shortWav, 150);
-        writeSineWav(longWav, 8000);
+        ReleaseMaker::writeSineWav(shortWav, 150);
+        ReleaseMaker::writeSineWav(longWav, 8000);
         QtSoundOutput output;
         output.PlaySoundFile(shortWav);
         output.PlaySoundFile(longWav);

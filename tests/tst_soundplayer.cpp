@@ -11,32 +11,12 @@
 #include <QtMath>
 
 #include "support/Fakes.h"
+#include "support/ReleaseMaker.h"
 #include "tools/SoundPlayer.h"
 #include "tools/SoundTestButton.h"
 
 namespace {
 
-// A 16-bit mono PCM WAV file with a sine tone of the given length.
-void writeSineWav(const QString &path, int milliseconds)
-{
-    const int rate = 22050;
-    const int samples = rate * milliseconds / 1000;
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + samples * 2);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
-        << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(samples * 2);
-    for (int i = 0; i < samples; ++i)
-        out << qint16(8000 * qSin(2 * M_PI * 440 * i / rate));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
 
 // A sound that plays until stopped, counting what was asked of it.
 struct EndlessClip : SoundClip
@@ -69,7 +49,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         m_wav = m_dir.filePath(QStringLiteral("ding.wav"));
-        writeSineWav(m_wav, 1500);
+        ReleaseMaker::writeSineWav(m_wav, 1500);
         QMediaPlayer probe;
         m_machineHasSound = probe.isAvailable() && !QMediaDevices::audioOutputs().isEmpty();
         qInfo("sound on this machine: %s", m_machineHasSound ? "yes" : "no");

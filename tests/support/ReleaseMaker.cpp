@@ -1,5 +1,6 @@
 #include "support/ReleaseMaker.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QtMath>
 
 namespace ReleaseMaker {
 
@@ -122,6 +124,25 @@ bool makeSfv(const QString &folder, const QString &sfvName, const QStringList &f
         return false;
     writeText(QDir(folder).filePath(sfvName), output.toUtf8());
     return true;
+}
+
+void writeSineWav(const QString &path, int milliseconds)
+{
+    const int rate = 22050;
+    const int samples = rate * milliseconds / 1000;
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + samples * 2);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
+        << quint16(2) << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(samples * 2);
+    for (int i = 0; i < samples; ++i)
+        out << qint16(8000 * qSin(2 * M_PI * 440 * i / rate));
+    writeText(path, data);
 }
 
 QStringList listTree(const QString &folder)

@@ -28,6 +28,9 @@ bool makeZip(const QString &folder, const QString &zipName, const QStringList &f
 // cksfv -b over the given files (relative to folder), written to folder/sfvName.
 bool makeSfv(const QString &folder, const QString &sfvName, const QStringList &files);
 
+// A 16-bit mono PCM WAV file with a 440 Hz tone of the given length.
+void writeSineWav(const QString &path, int milliseconds);
+
 // The names of all files below folder, relative to it, sorted.
 QStringList listTree(const QString &folder);
 
