@@ -1,6 +1,8 @@
 #pragma once
 // The real platform services on a Linux desktop: Qt's desktop services, logind, setpriority.
 
+#include <QElapsedTimer>
+
 #include "platform/Platform.h"
 
 class QtPlatform : public Platform
@@ -14,4 +16,8 @@ public:
     void sleepMs(int milliseconds) override;
     std::uint32_t tickCount() const override;
     QDateTime currentDateTime() const override;
+
+private:
+    // When pending messages were last processed (invalid before the first time).
+    QElapsedTimer m_sinceEvents;
 };

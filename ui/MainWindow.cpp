@@ -310,28 +310,36 @@ void TForm1::setProgressEnabled(bool enabled)
         widget->setEnabled(enabled);
 }
 
+// The progress display is refreshed after every block the engine handles; a value that did not
+// change costs no layout, repaint or title update.
 void TForm1::setProgressRange(int maximum)
 {
-    pbCurrentFile->setRange(0, maximum);
+    if (pbCurrentFile->minimum() != 0 || pbCurrentFile->maximum() != maximum)
+        pbCurrentFile->setRange(0, maximum);
 }
 
 void TForm1::setProgressPosition(int position)
 {
-    pbCurrentFile->setValue(position);
+    if (pbCurrentFile->value() != position)
+        pbCurrentFile->setValue(position);
 }
 
 void TForm1::setCurrentFileText(const QString &text)
 {
-    Label5->setText(text);
+    if (Label5->text() != text)
+        Label5->setText(text);
 }
 
 void TForm1::setProgressText(const QString &text)
 {
-    Label4->setText(text);
+    if (Label4->text() != text)
+        Label4->setText(text);
 }
 
 void TForm1::setApplicationTitle(const QString &title)
 {
+    if (title == m_applicationTitle && QGuiApplication::applicationDisplayName() == title)
+        return;
     m_applicationTitle = title;
     QGuiApplication::setApplicationDisplayName(title);
 }
