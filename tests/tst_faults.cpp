@@ -41,17 +41,6 @@ struct SilentSound : SoundOutput
     void PlaySoundFile(const QString &) override {}
 };
 
-struct QuietJobWindow : JobWindow
-{
-    void setUnpackEnabled(bool) override {}
-    void setWatchEnabled(bool) override {}
-    void setStopEnabled(bool) override {}
-    void setStopCaption(const QString &) override {}
-    void setPauseEnabled(bool) override {}
-    void setPauseCaption(const QString &) override {}
-    bool watchTimerEnabled() const override { return false; }
-};
-
 // A release: the RAR set "name" of one payload file in folder, with its SFV list. Returns the
 // payload, kept aside for comparing.
 struct Release
@@ -167,7 +156,7 @@ class TestFaults : public QObject
         t.settings.inputMode = InputModeChoice::Queue;
         t.settings.queue = folders;
         t.view.onClearQueue = [&t] { t.settings.queue.clear(); };
-        QuietJobWindow window;
+        RecordingJobWindow window;
         SilentSound sound;
         UnpackJob job(t.context, window, sound,
                       [&t](const QString &folder) { return UnPack(t.context, folder); });

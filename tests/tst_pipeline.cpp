@@ -67,18 +67,6 @@ struct RecordingSound : SoundOutput
     void PlaySoundFile(const QString &path) override { played << path; }
 };
 
-struct FakeJobWindow : JobWindow
-{
-    bool watching = false;
-    void setUnpackEnabled(bool) override {}
-    void setWatchEnabled(bool) override {}
-    void setStopEnabled(bool) override {}
-    void setStopCaption(const QString &) override {}
-    void setPauseEnabled(bool) override {}
-    void setPauseCaption(const QString &) override {}
-    bool watchTimerEnabled() const override { return watching; }
-};
-
 } // namespace
 
 class TestPipeline : public QObject
@@ -492,7 +480,7 @@ private slots:
         TestContext t;
         t.settings.unpackZipFirst = false;
         t.platform.pumpRealEvents = true;
-        FakeJobWindow window;
+        RecordingJobWindow window;
         RecordingSound sound;
         UnpackJob job(t.context, window, sound,
                       [&](const QString &folder) { return UnPack(t.context, folder); });
@@ -528,7 +516,7 @@ private slots:
         TestContext t;
         t.settings.unpackZipFirst = false;
         t.platform.pumpRealEvents = true;
-        FakeJobWindow window;
+        RecordingJobWindow window;
         RecordingSound sound;
         UnpackJob job(t.context, window, sound,
                       [&](const QString &folder) { return UnPack(t.context, folder); });
@@ -634,7 +622,7 @@ private slots:
         t.settings.queue = folders;
         t.settings.afterAction = AfterActionChoice::ClearQueue;
         t.view.onClearQueue = [&] { t.settings.queue.clear(); };
-        FakeJobWindow window;
+        RecordingJobWindow window;
         RecordingSound sound;
         UnpackJob job(t.context, window, sound,
                       [&](const QString &folder) { return UnPack(t.context, folder); });
@@ -661,7 +649,7 @@ private slots:
         t.settings.inputMode = InputModeChoice::Queue;
         t.settings.queue = folders;
         t.settings.shutdownAfter = true;
-        FakeJobWindow window;
+        RecordingJobWindow window;
         RecordingSound sound;
         QList<int> shutdownsAtStart;
         UnpackJob job(t.context, window, sound, [&](const QString &folder) {
@@ -701,7 +689,7 @@ private slots:
         t.settings.afterAction = AfterActionChoice::RunApplication;
         t.settings.runCommand = script + " -mount 0 \"%1\"";
         t.settings.inputFolder = rel;
-        FakeJobWindow window;
+        RecordingJobWindow window;
         RecordingSound sound;
         UnpackJob job(context, window, sound,
                       [&](const QString &folder) { return UnPack(context, folder); });
@@ -802,7 +790,7 @@ private slots:
         t.settings.outputMode = OutputModeChoice::CustomDir;
         t.settings.customOutputDir = blocker + "/out";
         t.settings.inputFolder = rel;
-        FakeJobWindow window;
+        RecordingJobWindow window;
         RecordingSound sound;
         UnpackJob job(t.context, window, sound,
                       [&](const QString &folder) { return UnPack(t.context, folder); });

@@ -16,30 +16,11 @@ struct RecordingSound : SoundOutput
     void PlaySoundFile(const QString &path) override { played << path; }
 };
 
-struct FakeJobWindow : JobWindow
-{
-    bool unpackEnabled = true;
-    bool watchEnabled = true;
-    bool stopEnabled = false;
-    bool pauseEnabled = false;
-    QString stopCaption = QStringLiteral("Stop");
-    QString pauseCaption = QStringLiteral("Pause");
-    bool watching = false;
-
-    void setUnpackEnabled(bool enabled) override { unpackEnabled = enabled; }
-    void setWatchEnabled(bool enabled) override { watchEnabled = enabled; }
-    void setStopEnabled(bool enabled) override { stopEnabled = enabled; }
-    void setStopCaption(const QString &caption) override { stopCaption = caption; }
-    void setPauseEnabled(bool enabled) override { pauseEnabled = enabled; }
-    void setPauseCaption(const QString &caption) override { pauseCaption = caption; }
-    bool watchTimerEnabled() const override { return watching; }
-};
-
 // A job over fakes whose folder runs are scripted by the test.
 struct JobRig
 {
     TestContext t;
-    FakeJobWindow window;
+    RecordingJobWindow window;
     RecordingSound sound;
     QStringList runFolders;
     std::function<QStringList(const QString &)> onRun = [](const QString &folder) {

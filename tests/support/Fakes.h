@@ -2,14 +2,15 @@
 // Test doubles for the engine's window and system: settings in memory, a recording log and view,
 // scripted dialogs and a platform with its own clock that never opens, runs or powers off anything.
 
-#include <QDateTime>
-#include <QList>
-#include <QStringList>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <QDateTime>
+#include <QList>
+#include <QStringList>
 
 #include "engine/EngineContext.h"
+#include "jobs/JobWindow.h"
 
 // Every setting with its default, as plain fields.
 struct MemorySettings : Settings
@@ -141,6 +142,26 @@ struct RecordingJobView : JobView
     }
     void clearInputFolder() override { ++inputFolderClears; }
     void requestClose() override { ++closeRequests; }
+};
+
+// The command buttons and watch timer of a job, as plain fields.
+struct RecordingJobWindow : JobWindow
+{
+    bool unpackEnabled = true;
+    bool watchEnabled = true;
+    bool stopEnabled = false;
+    bool pauseEnabled = false;
+    QString stopCaption = QStringLiteral("Stop");
+    QString pauseCaption = QStringLiteral("Pause");
+    bool watching = false;
+
+    void setUnpackEnabled(bool enabled) override { unpackEnabled = enabled; }
+    void setWatchEnabled(bool enabled) override { watchEnabled = enabled; }
+    void setStopEnabled(bool enabled) override { stopEnabled = enabled; }
+    void setStopCaption(const QString &caption) override { stopCaption = caption; }
+    void setPauseEnabled(bool enabled) override { pauseEnabled = enabled; }
+    void setPauseCaption(const QString &caption) override { pauseCaption = caption; }
+    bool watchTimerEnabled() const override { return watching; }
 };
 
 // Answers dialogs from queues set up by the test; a dialog nobody scripted fails the test.
