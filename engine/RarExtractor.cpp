@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "engine/EngineContext.h"
+#include "engine/LibraryThread.h"
+#include "engine/ScopeGuard.h"
 #include "tools/GeneralFuncs.h"
 
 // dll.hpp defines HANDLE, UINT, LPARAM ... as macros, so it stays out of every header.
@@ -245,6 +247,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         return openFailed(ERAR_SMALL_BUF);
 
     Utf8CharacterType utf8Names;
+    std::wstring destinationW = destination.toStdWString(); // the library's form
     std::wstring archiveW = archivePath.toStdWString();
     RAROpenArchiveDataEx openData{};
     openData.ArcNameW = archiveW.data();
@@ -254,9 +257,22 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         return openFailed(openData.OpenResult != ERAR_SUCCESS ? int(openData.OpenResult)
                                                               : ERAR_UNKNOWN);
     RARSetCallback(archive.get(), RarCallback, LPARAM(this));
+    // Entries are extracted on a thread of their own, so the window stays responsive however long
+    // the library works between two of its progress reports.
+    LibraryThread library(m_ctx);
+    m_library = &library;
+    const ScopeGuard forgetLibrary([this] { m_library = nullptr; });
+    // The library thread needs the UTF-8 character type for its names as well.
+    auto processFile = [&](int operation) {
+        return library.run([&] {
+            Utf8CharacterType utf8OnThisThread;
+            return RARProcessFileW(archive.get(), operation,
+                                   operation == RAR_EXTRACT ? destinationW.data() : nullptr,
+                                   nullptr);
+        });
+    };
 
-    // The library form and the file-system form of the destination folder.
-    std::wstring destinationW = destination.toStdWString();
+    // The file-system form of the destination folder.
     QString folder = destination;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
@@ -338,7 +354,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             reportEntryFailure(CurrentName, refusal,
                                refusal == m_ctx.LangText(RarText::PathTooLong));
             result = false;
-            code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
+            code = processFile(RAR_SKIP);
             if (code != ERAR_SUCCESS) {
                 reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
                 return false;
@@ -355,10 +371,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             return false;
         }
 
-        m_callbackError = nullptr;
-        code = RARProcessFileW(archive.get(), RAR_EXTRACT, destinationW.data(), nullptr);
-        if (m_callbackError)
-            std::rethrow_exception(m_callbackError);
+        code = processFile(RAR_EXTRACT);
         if (code == ERAR_SUCCESS) {
             m_ctx.platform.processEvents();
             continue;
@@ -432,6 +445,24 @@ void RarExtraction::onProcessedData(qint64 bytes)
 }
 
 int RarExtraction::onCallback(unsigned int message, long p1, long p2)
+{
+    if (!m_library || m_library->onCallerThread())
+        return answerCallback(message, p1, p2);
+    // On the library thread: the window's part is done on the window's thread.
+    if (message == UCM_PROCESSDATA) {
+        m_library->catchUp();
+        if (m_library->pauseRequested())
+            m_library->ask([this] { return m_ctx.WaitWhilePaused() ? -1 : 0; });
+        m_library->notify([this, p2] { onProcessedData(p2); });
+        return m_library->stopRequested() ? -1 : 1;
+    }
+    if (message == UCM_CHANGEVOLUMEW || message == UCM_CHANGEVOLUME)
+        return m_library->ask([=] { return answerCallback(message, p1, p2); });
+    // Password requests included: Tevo never gives the library a password.
+    return 0;
+}
+
+int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
 {
     m_ctx.WaitWhilePaused();
     switch (message) {

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 class EngineContext;
+class LibraryThread;
 
 // The language texts of the RAR extraction.
 namespace RarText {
@@ -63,6 +64,8 @@ public:
     static QString EstimateText;
 
 private:
+    // The callback's answer, given on the window's thread.
+    int answerCallback(unsigned int message, long p1, long p2);
     bool onVolumeChange(const QString &nextVolume);
     void onProcessedData(qint64 bytes);
     void reportEntryFailure(const QString &entry, const QString &reason, bool showBox);
@@ -77,6 +80,8 @@ private:
     bool m_volumeMissingReported = false;
     // An error thrown inside the callback, raised again once the library has returned.
     std::exception_ptr m_callbackError;
+    // The thread the entries are extracted on, while extract() runs.
+    LibraryThread *m_library = nullptr;
 };
 
 // Extracts archivePath (the first volume of a set) into destination, appending the full path of

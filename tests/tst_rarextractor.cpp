@@ -10,6 +10,7 @@
 #include <QTest>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <unrar/dll.hpp>
 
@@ -167,10 +168,21 @@ private slots:
 
         TestContext t;
         t.settings.suppressErrors = false;
+        // The library works on a thread of its own; the box and the display stay on this one.
+        const std::thread::id caller = std::this_thread::get_id();
+        int shownElsewhere = 0;
+        int progressElsewhere = 0;
+        t.dialogs.onMessage = [&](const ScriptedDialogs::ShownMessage &) {
+            shownElsewhere += std::this_thread::get_id() != caller;
+        };
+        t.view.onProgress = [&] { progressElsewhere += std::this_thread::get_id() != caller; };
         QStringList extracted;
         bool incomplete = false;
         QVERIFY(!ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"), extracted,
                                    incomplete));
+        QCOMPARE(shownElsewhere, 0);
+        QCOMPARE(progressElsewhere, 0);
+        QVERIFY(t.view.progressPosition > 0);
         const QString text = t.language.LangText(90, {QFileInfo(gone).fileName()});
         const QStringList lines = unpackLines(t.log);
         QCOMPARE(lines.count(LogTag::Unpack + text), 1);
