@@ -94,7 +94,10 @@ public:
     PieceCrc run(EngineContext &ctx)
     {
         const std::unique_ptr<unsigned char[]> buffer(new unsigned char[BlockSize]);
-        work(buffer.get(), [&ctx] { ctx.platform.processEvents(); });
+        const auto letWindowRun = [&ctx] { ctx.platform.processEvents(); };
+        // The first piece is always the caller's, so the window has its turns during every file.
+        checkAndKeep(0, buffer.get(), letWindowRun);
+        work(buffer.get(), letWindowRun);
         for (;;) {
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
@@ -114,15 +117,21 @@ private:
             const qint64 index = m_nextPiece.fetch_add(1);
             if (index > m_end.load())
                 return;
-            const PieceCrc piece = checkPiece(m_fd, index, buffer, afterBlock);
-            if (piece.error || piece.length < PieceSize) {
-                qint64 end = m_end.load();
-                while (index < end && !m_end.compare_exchange_weak(end, index)) {
-                }
-            }
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_pieces[index] = piece;
+            checkAndKeep(index, buffer, afterBlock);
         }
+    }
+
+    template <typename AfterBlock>
+    void checkAndKeep(qint64 index, unsigned char *buffer, AfterBlock afterBlock)
+    {
+        const PieceCrc piece = checkPiece(m_fd, index, buffer, afterBlock);
+        if (piece.error || piece.length < PieceSize) {
+            qint64 end = m_end.load();
+            while (index < end && !m_end.compare_exchange_weak(end, index)) {
+            }
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_pieces[index] = piece;
     }
 
     // The CRC of pieces 0 up to the end of the file, or the first read error on the way there.
@@ -143,8 +152,8 @@ private:
     }
 
     const int m_fd;
-    std::atomic<qint64> m_nextPiece{0};
-    std::atomic<qint64> m_end{NoEnd}; // the index of the first piece that ends the file
+    std::atomic<qint64> m_nextPiece{1}; // the helper starts at the second piece
+    std::atomic<qint64> m_end{NoEnd};   // the index of the first piece that ends the file
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::map<qint64, PieceCrc> m_pieces;

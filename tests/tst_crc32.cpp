@@ -67,7 +67,7 @@ private slots:
         QTest::newRow("one block and one") << qint64(65522) << 2;
         QTest::newRow("odd, several blocks") << qint64(3 * 65521 + 4093) << 4;
         // Files of four pieces (sixteen blocks each) and more are shared with a helper thread;
-        // its blocks give the window no turn, so their count is not fixed.
+        // its blocks give the window no turn, so only the first piece's sixteen are certain.
         const qint64 piece = 16 * 65521;
         QTest::newRow("four pieces less one") << qint64(4 * piece - 1) << 64;
         QTest::newRow("four pieces") << qint64(4 * piece) << -1;
@@ -97,7 +97,7 @@ private slots:
         if (blocks >= 0)
             QCOMPARE(t.platform.processEventsCalls, blocks);
         else
-            QVERIFY(t.platform.processEventsCalls > 0);
+            QVERIFY(t.platform.processEventsCalls >= 16);
     }
 
     // An error raised while the window has its turn leaves the check at once, helper included.
