@@ -5,10 +5,10 @@
 //   tevo_bench sfv <list.sfv>
 //   tevo_bench extract <first volume> <destination folder>
 
+#include <cstdio>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <cstdio>
 #include <sys/resource.h>
 
 #include "engine/RarExtractor.h"
@@ -56,6 +56,9 @@ int main(int argc, char *argv[])
     TForm1 window(dialogs, platform);
     window.show();
     EngineContext &ctx = window.context();
+    // As in a job: the progress page in front, its display enabled.
+    ctx.view.showTab(WindowTab::ProgressLog);
+    ctx.view.setProgressEnabled(true);
     ctx.job.JobStartTick = platform.tickCount();
 
     // The window's own timer: its ticks come only when the engine lets events through.
@@ -63,9 +66,8 @@ int main(int argc, char *argv[])
     qint64 longestGap = 0;
     QTimer heartbeat;
     heartbeat.setInterval(5);
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-        longestGap = qMax(longestGap, sinceTick.restart());
-    });
+    QObject::connect(&heartbeat, &QTimer::timeout,
+                     [&] { longestGap = qMax(longestGap, sinceTick.restart()); });
     QCoreApplication::processEvents();
 
     QElapsedTimer clock;

@@ -707,6 +707,55 @@ private slots:
                                      QStringLiteral("[14:05] ")}));
     }
 
+    // The progress texts change after every block of a job: that must repaint the labels only,
+    // never lay out (and so repaint) the whole window, which took milliseconds each time.
+    void progressTextsDoNotLayOutTheWindow()
+    {
+        WindowFixture w;
+        JobView &view = w.form;
+        w.form.show();
+        view.showTab(WindowTab::ProgressLog);
+        view.setProgressEnabled(true);
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        QCoreApplication::processEvents();
+
+        struct LayoutRequestCounter : QObject
+        {
+            int count = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                count += event->type() == QEvent::LayoutRequest;
+                return false;
+            }
+        } counter;
+        // The first texts settle the labels once; a layout request posted while the window
+        // handles its events arrives at the next pass.
+        view.setProgressText(QStringLiteral("0 KiB/1.00 GiB"));
+        view.setCurrentFileText(QStringLiteral("x.iso"));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        w.form.installEventFilter(&counter);
+        w.form.GroupBox5->installEventFilter(&counter);
+        for (int i = 0; i < 30; ++i) {
+            view.setProgressText(QString(i, QLatin1Char('8')) + QStringLiteral(" MiB/1.00 GiB"));
+            view.setCurrentFileText(QString(30 - i, QLatin1Char('w')) + QStringLiteral(".iso"));
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(counter.count, 0);
+        QCOMPARE(w.form.Label4->text(), QString(29, QLatin1Char('8')) + " MiB/1.00 GiB");
+
+        // Each label still fills the rest of its row, beside its caption.
+        for (QLabel *label : {w.form.Label4, w.form.Label5}) {
+            QVERIFY(label->isVisible());
+            QCOMPARE(label->width(), label->parentWidget()->width());
+            QVERIFY2(label->width() > w.form.GroupBox5->width() / 2,
+                     qPrintable(label->objectName()));
+            QVERIFY(label->height() >= label->fontMetrics().height());
+            const QPoint left = label->mapTo(w.form.GroupBox5, QPoint(0, 0));
+            QVERIFY(left.x() > w.form.Label2->mapTo(w.form.GroupBox5, QPoint(0, 0)).x());
+        }
+    }
+
     void progressDisplayAndTitle()
     {
         WindowFixture w;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/LabelSlot.h"
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -586,9 +587,9 @@ void TForm1::buildProgressLogTab()
     auto *progress = tight(new QGridLayout(GroupBox5), 4);
     progress->addWidget(pbCurrentFile, 0, 0, 1, 2);
     progress->addWidget(Label2, 1, 0);
-    progress->addWidget(Label5, 1, 1);
+    progress->addWidget(new LabelSlot(Label5, GroupBox5), 1, 1);
     progress->addWidget(Label3, 2, 0);
-    progress->addWidget(Label4, 2, 1);
+    progress->addWidget(new LabelSlot(Label4, GroupBox5), 2, 1);
     progress->setColumnStretch(1, 1);
     page->addWidget(GroupBox5);
     setProgressEnabled(false);

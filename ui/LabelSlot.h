@@ -1,0 +1,25 @@
+#pragma once
+// A place in a layout for a label whose text changes all the time, such as the progress text.
+
+#include <QWidget>
+
+class QLabel;
+
+// Holds one label and gives it the whole of its own area. The slot's size never depends on the
+// label's text, so a new text repaints the label alone. A label placed straight in the layout
+// would have the window laid out and repainted again for every change, which took milliseconds
+// at each progress report.
+class LabelSlot : public QWidget
+{
+public:
+    LabelSlot(QLabel *label, QWidget *parent);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QLabel *m_label;
+};
