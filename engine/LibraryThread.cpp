@@ -6,7 +6,7 @@
 
 namespace {
 // How long the window waits at most between two turns at its events while the library works.
-constexpr auto kEventInterval = std::chrono::milliseconds(8);
+constexpr auto kEventInterval = std::chrono::milliseconds(4);
 } // namespace
 
 LibraryThread::LibraryThread(EngineContext &ctx)
