@@ -11,14 +11,6 @@
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
 
-namespace {
-struct RecordingSound : SoundOutput
-{
-    QStringList played;
-    void PlaySoundFile(const QString &path) override { played << path; }
-};
-} // namespace
-
 class TestAfterUnpack : public QObject
 {
     Q_OBJECT

@@ -36,11 +36,6 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-struct SilentSound : SoundOutput
-{
-    void PlaySoundFile(const QString &) override {}
-};
-
 // A release: the RAR set "name" of one payload file in folder, with its SFV list. Returns the
 // payload, kept aside for comparing.
 struct Release
@@ -157,7 +152,7 @@ class TestFaults : public QObject
         t.settings.queue = folders;
         t.view.onClearQueue = [&t] { t.settings.queue.clear(); };
         RecordingJobWindow window;
-        SilentSound sound;
+        RecordingSound sound;
         UnpackJob job(t.context, window, sound,
                       [&t](const QString &folder) { return UnPack(t.context, folder); });
         job.Button1Click();

@@ -24,16 +24,16 @@ private slots:
         QTest::newRow("1024 is not above the threshold") << qint64(1024) << QString();
         QTest::newRow("1025") << qint64(1025) << QStringLiteral("1.00 KiB");
         QTest::newRow("1536") << qint64(1536) << QStringLiteral("1.50 KiB");
-        QTest::newRow("exactly 1 MiB stays in KiB") << qint64(1048576)
-                                                    << QStringLiteral("1024.00 KiB");
+        QTest::newRow("exactly 1 MiB stays in KiB")
+            << qint64(1048576) << QStringLiteral("1024.00 KiB");
         QTest::newRow("1048577") << qint64(1048577) << QStringLiteral("1.00 MiB");
         QTest::newRow("exactly 1 GiB") << qint64(1073741824) << QStringLiteral("1024.00 MiB");
-        QTest::newRow("5 significant digits") << qint64(12345678LL * 1024)
-                                              << QStringLiteral("11.77 GiB");
-        QTest::newRow("large TiB") << qint64(5000LL * 1099511627776LL)
-                                   << QStringLiteral("5000.00 TiB");
-        QTest::newRow("exponent above 99999") << qint64(100000LL * 1099511627776LL + 1)
-                                               << QStringLiteral("1.0000E+05 TiB");
+        QTest::newRow("5 significant digits")
+            << qint64(12345678LL * 1024) << QStringLiteral("11.77 GiB");
+        QTest::newRow("large TiB")
+            << qint64(5000LL * 1099511627776LL) << QStringLiteral("5000.00 TiB");
+        QTest::newRow("exponent above 99999")
+            << qint64(100000LL * 1099511627776LL + 1) << QStringLiteral("1.0000E+05 TiB");
     }
     void formatSize()
     {

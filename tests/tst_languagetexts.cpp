@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <unistd.h>
 #include <QTest>
+#include <unistd.h>
 
 #include "engine/Errors.h"
 #include "settings/LanguageTexts.h"
@@ -56,8 +56,9 @@ private slots:
         QCOMPARE(texts.LangText(0), QStringLiteral("%s of %s"));
         QCOMPARE(texts.LangText(1, {QStringLiteral("x")}), QStringLiteral("no placeholder"));
         // A value holding "%s" receives the next value in its place.
-        QCOMPARE(texts.LangText(0, {QStringLiteral("a%s"), QStringLiteral("b"), QStringLiteral("c")}),
-                 QStringLiteral("ab of c"));
+        QCOMPARE(
+            texts.LangText(0, {QStringLiteral("a%s"), QStringLiteral("b"), QStringLiteral("c")}),
+            QStringLiteral("ab of c"));
         QCOMPARE(texts.LangText(3, {QStringLiteral("x")}), QStringLiteral("100%S done x"));
     }
 
@@ -121,12 +122,14 @@ private slots:
         QVERIFY(texts.LangText(48).contains(QStringLiteral("Unpack with Tevo")));
         QCOMPARE(texts.LangText(152), QString());
         QCOMPARE(texts.LangText(155), texts.LangText(1));
-        QCOMPARE(texts.LangText(161), QStringLiteral("Clear queue and jump back to welcome screen"));
+        QCOMPARE(texts.LangText(161),
+                 QStringLiteral("Clear queue and jump back to welcome screen"));
         // Texts that take values have as many placeholders as their users fill.
         QCOMPARE(texts.LangText(103).count(QStringLiteral("%s")), 3);
         QCOMPARE(texts.LangText(105).count(QStringLiteral("%s")), 4);
         QCOMPARE(texts.LangText(110).count(QStringLiteral("%s")), 2);
-        QCOMPARE(texts.LangText(137, {QStringLiteral("v1.06")}), QStringLiteral("Tevo v1.06 started"));
+        QCOMPARE(texts.LangText(137, {QStringLiteral("v1.06")}),
+                 QStringLiteral("Tevo v1.06 started"));
     }
 };
 

@@ -61,12 +61,6 @@ bool InOrder(const QStringList &lines, const QStringList &expected, QString *mis
                                  .arg(missing_, (lines).join(QLatin1Char('\n')))));                \
     } while (false)
 
-struct RecordingSound : SoundOutput
-{
-    QStringList played;
-    void PlaySoundFile(const QString &path) override { played << path; }
-};
-
 } // namespace
 
 class TestPipeline : public QObject

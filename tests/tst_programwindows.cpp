@@ -23,15 +23,6 @@ namespace {
 
 constexpr int TextCloseWhileRunning = 99;
 
-// A notification area that always takes the icon.
-struct FakeTrayShell : TrayShell
-{
-    bool shown = false;
-    bool addIcon() override { return shown = true; }
-    void removeIcon() override { shown = false; }
-    bool iconShown() const override { return shown; }
-};
-
 // The real window, its program folder in a temporary folder, the tray faked.
 struct Program
 {

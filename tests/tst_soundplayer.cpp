@@ -17,7 +17,6 @@
 
 namespace {
 
-
 // A sound that plays until stopped, counting what was asked of it.
 struct EndlessClip : SoundClip
 {

@@ -27,14 +27,6 @@ namespace {
 
 constexpr int TextCloseWhileRunning = 99;
 
-struct FakeTrayShell : TrayShell
-{
-    bool shown = false;
-    bool addIcon() override { return shown = true; }
-    void removeIcon() override { shown = false; }
-    bool iconShown() const override { return shown; }
-};
-
 QString readText(const QString &path)
 {
     QFile file(path);

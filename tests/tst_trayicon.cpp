@@ -10,23 +10,6 @@
 
 namespace {
 
-// A notification area under the test's control: it may refuse the icon.
-struct FakeTrayShell : TrayShell
-{
-    bool available = true;
-    bool shown = false;
-    int addRequests = 0;
-    bool addIcon() override
-    {
-        ++addRequests;
-        if (available)
-            shown = true;
-        return available;
-    }
-    void removeIcon() override { shown = false; }
-    bool iconShown() const override { return shown; }
-};
-
 struct TrayFixture
 {
     MemorySettings settings;

@@ -10,12 +10,6 @@
 
 namespace {
 
-struct RecordingSound : SoundOutput
-{
-    QStringList played;
-    void PlaySoundFile(const QString &path) override { played << path; }
-};
-
 // A job over fakes whose folder runs are scripted by the test.
 struct JobRig
 {

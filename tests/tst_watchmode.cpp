@@ -69,7 +69,7 @@ private slots:
         QVERIFY(watch().watching());
         QCOMPARE(m_timer->interval(), 15000);
         QVERIFY(m_form->jobControl().WatchTimerEnabled); // what the SFV check reads
-        QCOMPARE(m_unpacks, 0); // the first job waits for the first tick
+        QCOMPARE(m_unpacks, 0);                          // the first job waits for the first tick
         QVERIFY(!m_form->Button1->isEnabled());
         QVERIFY(!m_form->Button15->isEnabled());
         QVERIFY(!m_form->Button14->isEnabled());

@@ -10,7 +10,9 @@
 #include <QStringList>
 
 #include "engine/EngineContext.h"
+#include "engine/SoundOutput.h"
 #include "jobs/JobWindow.h"
+#include "jobs/TrayIcon.h"
 
 // Every setting with its default, as plain fields.
 struct MemorySettings : Settings
@@ -220,6 +222,30 @@ struct FakePlatform : Platform
     void sleepMs(int milliseconds) override;
     std::uint32_t tickCount() const override { return tick; }
     QDateTime currentDateTime() const override { return now; }
+};
+
+// Keeps the sounds the job would have played.
+struct RecordingSound : SoundOutput
+{
+    QStringList played;
+    void PlaySoundFile(const QString &path) override { played << path; }
+};
+
+// A notification area under the test's control: it takes the icon unless made unavailable.
+struct FakeTrayShell : TrayShell
+{
+    bool available = true;
+    bool shown = false;
+    int addRequests = 0;
+    bool addIcon() override
+    {
+        ++addRequests;
+        if (available)
+            shown = true;
+        return available;
+    }
+    void removeIcon() override { shown = false; }
+    bool iconShown() const override { return shown; }
 };
 
 // One engine context over fakes, with the project's english.lng loaded.
