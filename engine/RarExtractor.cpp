@@ -1,5 +1,6 @@
 #include "engine/RarExtractor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cmath>
@@ -32,6 +33,10 @@ constexpr int kLibraryPathBytes = 2000;
 // The name fields of the header record hold 1024 wide characters; a name that fills them may
 // have been cut.
 constexpr size_t kHeaderNameChars = 1024;
+
+// Entries smaller than this are extracted on the window's thread: a few milliseconds of work at
+// most, less than the hand-over to the library thread costs for a release of thousands of files.
+constexpr qint64 kLibraryThreadMinimum = 256 * 1024;
 
 // The redirection kinds of libunrar's header record.
 constexpr unsigned kRedirUnixSymlink = 1;
@@ -128,6 +133,14 @@ bool hasUnmappedBytes(const QString &name)
             return true;
     }
     return false;
+}
+
+// What the library reads or writes for an entry: the larger of its packed and unpacked size.
+qint64 entryBytes(const RARHeaderDataEx &header)
+{
+    const qint64 unpacked = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
+    const qint64 packed = (qint64(header.PackSizeHigh) << 32) + header.PackSize;
+    return std::max(unpacked, packed);
 }
 
 bool isLinkEntry(const RARHeaderDataEx &header)
@@ -258,17 +271,24 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
                                                               : ERAR_UNKNOWN);
     RARSetCallback(archive.get(), RarCallback, LPARAM(this));
     // Entries are extracted on a thread of their own, so the window stays responsive however long
-    // the library works between two of its progress reports.
+    // the library works between two of its progress reports. Small entries take less time than
+    // handing them over would, so they are extracted here.
     LibraryThread library(m_ctx);
     m_library = &library;
     const ScopeGuard forgetLibrary([this] { m_library = nullptr; });
-    // The library thread needs the UTF-8 character type for its names as well.
-    auto processFile = [&](int operation) {
+    auto processFile = [&](int operation, const RARHeaderDataEx &entry) {
+        wchar_t *target = operation == RAR_EXTRACT ? destinationW.data() : nullptr;
+        if (entryBytes(entry) < kLibraryThreadMinimum) {
+            m_callbackError = nullptr;
+            const int code = RARProcessFileW(archive.get(), operation, target, nullptr);
+            if (m_callbackError)
+                std::rethrow_exception(m_callbackError);
+            return code;
+        }
         return library.run([&] {
+            // The library thread needs the UTF-8 character type for its names as well.
             Utf8CharacterType utf8OnThisThread;
-            return RARProcessFileW(archive.get(), operation,
-                                   operation == RAR_EXTRACT ? destinationW.data() : nullptr,
-                                   nullptr);
+            return RARProcessFileW(archive.get(), operation, target, nullptr);
         });
     };
 
@@ -354,7 +374,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             reportEntryFailure(CurrentName, refusal,
                                refusal == m_ctx.LangText(RarText::PathTooLong));
             result = false;
-            code = processFile(RAR_SKIP);
+            code = processFile(RAR_SKIP, *header);
             if (code != ERAR_SUCCESS) {
                 reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
                 return false;
@@ -371,7 +391,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             return false;
         }
 
-        code = processFile(RAR_EXTRACT);
+        code = processFile(RAR_EXTRACT, *header);
         if (code == ERAR_SUCCESS) {
             m_ctx.platform.processEvents();
             continue;
