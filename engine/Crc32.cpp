@@ -35,6 +35,19 @@ struct PieceCrc
     int error = 0;
 };
 
+// Appends a piece to the CRC of the pieces before it; false when the piece hit a read error,
+// which then becomes the whole's.
+bool appendPiece(PieceCrc &whole, const PieceCrc &piece)
+{
+    if (piece.error) {
+        whole.error = piece.error;
+        return false;
+    }
+    whole.crc = std::uint32_t(crc32_combine(whole.crc, piece.crc, piece.length));
+    whole.length += piece.length;
+    return true;
+}
+
 // Reads the piece at `index` in 65521-byte blocks and returns its CRC. A piece shorter than
 // PieceSize ends the file. Calls afterBlock() after every block.
 template <typename AfterBlock>
@@ -140,13 +153,8 @@ private:
         PieceCrc whole;
         const qint64 end = m_end.load();
         for (auto it = m_pieces.begin(); it != m_pieces.end() && it->first <= end; ++it) {
-            const PieceCrc &piece = it->second;
-            if (piece.error) {
-                whole.error = piece.error;
+            if (!appendPiece(whole, it->second))
                 break;
-            }
-            whole.crc = std::uint32_t(crc32_combine(whole.crc, piece.crc, piece.length));
-            whole.length += piece.length;
         }
         return whole;
     }
@@ -169,13 +177,7 @@ PieceCrc checkAlone(EngineContext &ctx, int fd)
     for (qint64 index = 0;; ++index) {
         const PieceCrc piece =
             checkPiece(fd, index, buffer.get(), [&ctx] { ctx.platform.processEvents(); });
-        if (piece.error) {
-            whole.error = piece.error;
-            return whole;
-        }
-        whole.crc = std::uint32_t(crc32_combine(whole.crc, piece.crc, piece.length));
-        whole.length += piece.length;
-        if (piece.length < PieceSize)
+        if (!appendPiece(whole, piece) || piece.length < PieceSize)
             return whole;
     }
 }
