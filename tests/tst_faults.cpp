@@ -151,10 +151,8 @@ class TestFaults : public QObject
         t.settings.inputMode = InputModeChoice::Queue;
         t.settings.queue = folders;
         t.view.onClearQueue = [&t] { t.settings.queue.clear(); };
-        RecordingJobWindow window;
-        RecordingSound sound;
-        UnpackJob job(t.context, window, sound,
-                      [&t](const QString &folder) { return UnPack(t.context, folder); });
+        PipelineJob rig(t);
+        UnpackJob &job = rig.job;
         job.Button1Click();
     }
 

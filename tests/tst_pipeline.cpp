@@ -106,6 +106,20 @@ class TestPipeline : public QObject
         return staging;
     }
 
+    // A queue of release folders <name>1..<name>count, each with the set <stem><i> of one
+    // <stem><i>.iso of the given size.
+    QStringList makeQueue(const QString &name, const QString &stem, int count, qint64 size)
+    {
+        QStringList folders;
+        for (int i = 1; i <= count; ++i) {
+            const QString rel = newFolder(name + QString::number(i));
+            const QString set = stem + QString::number(i);
+            makeSet(rel, set, {{set + QStringLiteral(".iso"), size}});
+            folders << rel;
+        }
+        return folders;
+    }
+
 private slots:
     void initTestCase() { QVERIFY(m_temp.isValid()); }
 
@@ -474,10 +488,8 @@ private slots:
         TestContext t;
         t.settings.unpackZipFirst = false;
         t.platform.pumpRealEvents = true;
-        RecordingJobWindow window;
-        RecordingSound sound;
-        UnpackJob job(t.context, window, sound,
-                      [&](const QString &folder) { return UnPack(t.context, folder); });
+        PipelineJob rig(t);
+        UnpackJob &job = rig.job;
         bool armed = false;
         // Armed once the extraction runs (the SFV check before it shows progress too).
         t.view.onProgress = [&] {
@@ -510,10 +522,8 @@ private slots:
         TestContext t;
         t.settings.unpackZipFirst = false;
         t.platform.pumpRealEvents = true;
-        RecordingJobWindow window;
-        RecordingSound sound;
-        UnpackJob job(t.context, window, sound,
-                      [&](const QString &folder) { return UnPack(t.context, folder); });
+        PipelineJob rig(t);
+        UnpackJob &job = rig.job;
         bool armed = false;
         int pumpsWhilePaused = 0;
         t.view.onProgress = [&] {
@@ -605,21 +615,15 @@ private slots:
     // unpacked, the queue is emptied, and the job ends without touching the other two.
     void queueClearedAfterFirstFolder()
     {
-        QStringList folders;
-        for (int i = 1; i <= 3; ++i) {
-            const QString rel = newFolder(QStringLiteral("Queue%1").arg(i));
-            makeSet(rel, QStringLiteral("q%1").arg(i), {{QStringLiteral("q%1.iso").arg(i), 40000}});
-            folders << rel;
-        }
+        const QStringList folders =
+            makeQueue(QStringLiteral("Queue"), QStringLiteral("q"), 3, 40000);
         TestContext t;
         t.settings.inputMode = InputModeChoice::Queue;
         t.settings.queue = folders;
         t.settings.afterAction = AfterActionChoice::ClearQueue;
         t.view.onClearQueue = [&] { t.settings.queue.clear(); };
-        RecordingJobWindow window;
-        RecordingSound sound;
-        UnpackJob job(t.context, window, sound,
-                      [&](const QString &folder) { return UnPack(t.context, folder); });
+        PipelineJob rig(t);
+        UnpackJob &job = rig.job;
         job.Button1Click();
         QVERIFY(QFile::exists(folders[0] + "/q1.iso"));
         QVERIFY(!QFile::exists(folders[1] + "/q2.iso"));
@@ -633,12 +637,8 @@ private slots:
     // folder is unpacked; once, after the job.
     void shutdownAfterTheQueue()
     {
-        QStringList folders;
-        for (int i = 1; i <= 2; ++i) {
-            const QString rel = newFolder(QStringLiteral("Shut%1").arg(i));
-            makeSet(rel, QStringLiteral("h%1").arg(i), {{QStringLiteral("h%1.iso").arg(i), 30000}});
-            folders << rel;
-        }
+        const QStringList folders =
+            makeQueue(QStringLiteral("Shut"), QStringLiteral("h"), 2, 30000);
         TestContext t;
         t.settings.inputMode = InputModeChoice::Queue;
         t.settings.queue = folders;
@@ -784,10 +784,8 @@ private slots:
         t.settings.outputMode = OutputModeChoice::CustomDir;
         t.settings.customOutputDir = blocker + "/out";
         t.settings.inputFolder = rel;
-        RecordingJobWindow window;
-        RecordingSound sound;
-        UnpackJob job(t.context, window, sound,
-                      [&](const QString &folder) { return UnPack(t.context, folder); });
+        PipelineJob rig(t);
+        UnpackJob &job = rig.job;
         bool cleanedUpBeforeBox = false;
         t.dialogs.onMessage = [&](const ScriptedDialogs::ShownMessage &) {
             cleanedUpBeforeBox = !t.job.UnpackRunning && !t.view.runControlsLocked &&

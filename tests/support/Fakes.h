@@ -10,9 +10,11 @@
 #include <QStringList>
 
 #include "engine/EngineContext.h"
+#include "engine/Pipeline.h"
 #include "engine/SoundOutput.h"
 #include "jobs/JobWindow.h"
 #include "jobs/TrayIcon.h"
+#include "jobs/UnpackJob.h"
 
 // Every setting with its default, as plain fields.
 struct MemorySettings : Settings
@@ -265,3 +267,16 @@ struct TestContext
 
 // The path of the project's english.lng in the source tree.
 QString EnglishLanguageFile();
+
+// The Unpack command over a test context, running the real pipeline on every folder.
+struct PipelineJob
+{
+    explicit PipelineJob(TestContext &t)
+        : job(t.context, window, sound,
+              [&t](const QString &folder) { return UnPack(t.context, folder); })
+    {
+    }
+    RecordingJobWindow window;
+    RecordingSound sound;
+    UnpackJob job;
+};
