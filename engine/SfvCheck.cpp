@@ -9,6 +9,7 @@
 #include "engine/Crc32.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
+#include "engine/FolderEntries.h"
 #include "tools/GeneralFuncs.h"
 
 namespace {
@@ -48,8 +49,8 @@ qint32 SecondsSince(const EngineContext &ctx, std::uint32_t startTick)
 class SfvChecker
 {
 public:
-    SfvChecker(EngineContext &ctx, const QString &sfvPath)
-        : m_ctx(ctx), m_sfvPath(sfvPath),
+    SfvChecker(EngineContext &ctx, const QString &sfvPath, const QSet<QString> &otherSetsVolumes)
+        : m_ctx(ctx), m_sfvPath(sfvPath), m_otherSetsVolumes(otherSetsVolumes),
           m_folder(sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1))
     {
     }
@@ -60,9 +61,10 @@ public:
         m_startTick = m_ctx.platform.tickCount();
 
         if (QFileInfo(m_sfvPath).isFile()) {
-            const std::optional<QList<SfvEntry>> entries = load();
+            std::optional<QList<SfvEntry>> entries = load();
             if (!entries)
                 return false;
+            entries->removeIf([this](const SfvEntry &entry) { return ofAnotherSet(entry); });
             if (m_ctx.job.WatchTimerEnabled && !allListedFilesPresent(*entries))
                 return false;
             checkEntries(*entries);
@@ -102,6 +104,14 @@ private:
             return QString();
         }
         return QFileInfo(path).isFile() ? path : QString();
+    }
+
+    bool ofAnotherSet(const SfvEntry &entry) const
+    {
+        if (m_otherSetsVolumes.isEmpty())
+            return false;
+        const QString path = SfvEntryPath(m_folder, entry.name);
+        return !path.isEmpty() && m_otherSetsVolumes.contains(NormalizeSlashes(path));
     }
 
     // Watch mode only: a release still being downloaded is left for a later round.
@@ -175,6 +185,7 @@ private:
 
     EngineContext &m_ctx;
     const QString m_sfvPath;
+    const QSet<QString> &m_otherSetsVolumes;
     const QString m_folder;
     std::uint32_t m_startTick = 0;
     int m_ok = 0;
@@ -182,6 +193,54 @@ private:
     int m_missing = 0;
     bool m_passed = true;
 };
+
+bool IsHexDigits(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F')))
+            return false;
+    }
+    return true;
+}
+
+SfvEntry ParseSfvLine(QStringView line)
+{
+    // "name with blanks   1A2B3C4D": the CRC is the last word.
+    constexpr int crcDigits = 8;
+    if (line.size() > crcDigits + 1 && IsHexDigits(line.right(crcDigits)) &&
+        line.at(line.size() - crcDigits - 1) == QLatin1Char(' ')) {
+        QStringView name = line.left(line.size() - crcDigits - 1);
+        while (name.endsWith(QLatin1Char(' ')))
+            name.chop(1);
+        if (!name.isEmpty())
+            return {name.toString(), line.right(crcDigits).toString(), true};
+    }
+    const qsizetype firstBlank = line.indexOf(QLatin1Char(' '));
+    if (firstBlank < 0)
+        return {line.toString(), QString(), false};
+    const qsizetype secondBlank = line.indexOf(QLatin1Char(' '), firstBlank + 1);
+    const QStringView crc = secondBlank < 0
+                                ? line.mid(firstBlank + 1)
+                                : line.mid(firstBlank + 1, secondBlank - firstBlank - 1);
+    return {line.left(firstBlank).toString(), crc.toString(), true};
+}
+
+// The one file of folder whose name equals name but for letter case; empty when there is none
+// or more than one.
+QString CaseInsensitiveMatch(const QString &folder, const QString &name)
+{
+    QString found;
+    for (const FolderEntry &entry : ListFolderEntries(folder)) {
+        if (entry.kind != FolderEntry::Kind::File ||
+            entry.name.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!found.isEmpty())
+            return QString();
+        found = entry.name;
+    }
+    return found;
+}
 
 } // namespace
 
@@ -203,16 +262,7 @@ QList<SfvEntry> ParseSfv(const QByteArray &content)
 
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
-        const qsizetype firstBlank = line.indexOf(QLatin1Char(' '));
-        if (firstBlank < 0) {
-            entries.append({line.toString(), QString(), false});
-            continue;
-        }
-        const qsizetype secondBlank = line.indexOf(QLatin1Char(' '), firstBlank + 1);
-        const QStringView crc = secondBlank < 0
-                                    ? line.mid(firstBlank + 1)
-                                    : line.mid(firstBlank + 1, secondBlank - firstBlank - 1);
-        entries.append({line.left(firstBlank).toString(), crc.toString(), true});
+        entries.append(ParseSfvLine(line));
     }
     return entries;
 }
@@ -224,7 +274,13 @@ QString SfvEntryPath(const QString &sfvFolder, const QString &name)
     const QStringList parts = name.split(QLatin1Char('/'));
     if (parts.contains(QStringLiteral("..")))
         return QString();
-    const QString path = sfvFolder + name;
+    QString path = sfvFolder + name;
+    if (!QFileInfo::exists(path)) {
+        const int slash = path.lastIndexOf(QLatin1Char('/'));
+        const QString other = CaseInsensitiveMatch(path.left(slash), path.mid(slash + 1));
+        if (!other.isEmpty())
+            path = path.left(slash + 1) + other;
+    }
     // A link may point anywhere; only what resolves inside the folder is read.
     const QString resolved = QFileInfo(path).canonicalFilePath();
     if (!resolved.isEmpty()) {
@@ -239,8 +295,8 @@ QString SfvEntryPath(const QString &sfvFolder, const QString &name)
     return path;
 }
 
-bool CheckSFV(EngineContext &ctx, const QString &sfvPath)
+bool CheckSFV(EngineContext &ctx, const QString &sfvPath, const QSet<QString> &otherSetsVolumes)
 {
-    SfvChecker checker(ctx, sfvPath);
+    SfvChecker checker(ctx, sfvPath, otherSetsVolumes);
     return checker.run();
 }

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class EngineContext;
@@ -16,17 +17,23 @@ struct SfvEntry
 };
 
 // The entries of an SFV file in order. Lines end with CR LF, LF or CR; empty lines and lines
-// starting with ";" are comments. Text that is not valid UTF-8 is read as Latin-1, the way
+// starting with ";" are comments. A line that ends in blanks and eight hexadecimal digits is a
+// name (blanks inside it included, as checksum tools write them) and that CRC; any other line is
+// split at its first blank. Text that is not valid UTF-8 is read as Latin-1, the way
 // Windows tools write it. Never fails: any bytes give some list of entries.
 QList<SfvEntry> ParseSfv(const QByteArray &content);
 
 // Where an entry's file lies: the folder of the SFV file (ending with "/") followed by the
 // name. Empty when the name could reach outside that folder: an absolute name, a ".."
-// component, a NUL character, or a link that resolves to a place outside the folder.
+// component, a NUL character, or a link that resolves to a place outside the folder. When no file
+// of that exact name is there, a single file whose name differs only in letter case is taken.
 QString SfvEntryPath(const QString &sfvFolder, const QString &name);
 
 // Checks every file the SFV file lists against its CRC-32, showing progress and logging the
 // outcome; true when all listed files are there and match (also when the SFV file does not
 // exist). Stops at the first mismatch; in watch mode fails at once when a listed file is
-// missing. Waits while the job is paused and stops when it is aborted.
-bool CheckSFV(EngineContext &ctx, const QString &sfvPath);
+// missing. Waits while the job is paused and stops when it is aborted. Entries naming a file of
+// otherSetsVolumes (paths as NormalizeSlashes gives them) belong to another set of a shared list:
+// they are passed over, neither checked nor counted.
+bool CheckSFV(EngineContext &ctx, const QString &sfvPath,
+              const QSet<QString> &otherSetsVolumes = {});
