@@ -63,7 +63,7 @@ void ProcessDeletelist(EngineContext &ctx, const QString &folder)
     for (const FolderEntry &entry : ListFolderEntries(folder)) {
         const QString entryPath = EntryPath(folder, entry.name);
         if (entry.kind == FolderEntry::Kind::Folder) {
-            if (entry.name.toLower() == QLatin1String("recycler"))
+            if (IsLeftAloneFolder(entry.name))
                 ctx.AddLogLine(LogTag::Delete + ctx.LangText(RecyclerLeftAloneText, {entryPath}));
             else if (IsInDeleteList(ctx, entryPath))
                 DeleteWithContent(ctx, entryPath);

@@ -26,7 +26,7 @@ void FindFiles(EngineContext &ctx, const QString &folder, QStringList &result, b
         const QString entryPath = folder + QLatin1Char('/') + entry.name;
 
         if (entry.kind == FolderEntry::Kind::Folder) {
-            if (entry.name.toLower() == QLatin1String("recycler")) {
+            if (IsLeftAloneFolder(entry.name)) {
                 ctx.AddLogLine(LogTag::Unpack + ctx.LangText(RecyclerLeftAloneText, {entryPath}));
                 continue;
             }

@@ -41,3 +41,18 @@ QList<FolderEntry> ListFolderEntries(const QString &folder)
     ::closedir(dir);
     return entries;
 }
+
+bool IsLeftAloneFolder(const QString &name)
+{
+    if (name.compare(QLatin1String("recycler"), Qt::CaseInsensitive) == 0 ||
+        name == QLatin1String(".Trash"))
+        return true;
+    static const QLatin1String trashPrefix(".Trash-");
+    if (!name.startsWith(trashPrefix) || name.size() == trashPrefix.size())
+        return false;
+    for (int i = trashPrefix.size(); i < name.size(); ++i) {
+        if (!name.at(i).isDigit())
+            return false;
+    }
+    return true;
+}
