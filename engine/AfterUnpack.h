@@ -8,14 +8,15 @@
 class EngineContext;
 class SoundOutput;
 
-// The program and its arguments of a follow-up command: the program is the text before the first
-// blank; the rest is split into arguments the way a shell would (quotes group, and are removed).
+// The program and its arguments of a follow-up command. The command is split the way a shell
+// would (blanks separate, single and double quotes group and are removed) before the file's path
+// takes the place of each "%1", so a file name can never become further arguments.
 struct FollowUpCommand
 {
     QString program;
     QStringList arguments;
 };
-FollowUpCommand SplitFollowUpCommand(const QString &command);
+FollowUpCommand SplitFollowUpCommand(const QString &command, const QString &filePath);
 
 // Acts on the AfterAction setting for the files one folder run extracted; does nothing at all
 // when the list is empty.

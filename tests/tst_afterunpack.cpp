@@ -19,25 +19,35 @@ private slots:
     void splitFollowUpCommand_data()
     {
         QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("expected"); // program, then arguments
         QTest::newRow("default command")
-            << QStringLiteral("cdemu load 0 \"/data/My Rel/Disc.cue\"")
+            << QStringLiteral("cdemu load 0 \"%1\"") << QStringLiteral("/data/My Rel/Disc.cue")
             << QStringList{"cdemu", "load", "0", "/data/My Rel/Disc.cue"};
         QTest::newRow("quotes inside a word")
-            << QStringLiteral("/opt/daemon -mount 0,\"/x y/Disc.cue\"")
+            << QStringLiteral("/opt/daemon -mount 0,\"%1\"") << QStringLiteral("/x y/Disc.cue")
             << QStringList{"/opt/daemon", "-mount", "0,/x y/Disc.cue"};
         QTest::newRow("program alone")
-            << QStringLiteral("/usr/bin/mounter") << QStringList{"/usr/bin/mounter"};
-        QTest::newRow("cut at the first blank, even inside quotes")
-            << QStringLiteral("\"/my tools/run\" x") << QStringList{"\"/my", "tools/run x"};
+            << QStringLiteral("/usr/bin/mounter") << QString() << QStringList{"/usr/bin/mounter"};
+        QTest::newRow("a quoted program path with blanks")
+            << QStringLiteral("\"/my tools/run\" '%1'") << QStringLiteral("/r/a.cue")
+            << QStringList{"/my tools/run", "/r/a.cue"};
         QTest::newRow("blanks between arguments collapse")
-            << QStringLiteral("prog  a   b ") << QStringList{"prog", "a", "b"};
+            << QStringLiteral("prog  a   b ") << QString() << QStringList{"prog", "a", "b"};
+        // A downloaded name holding quotes and blanks stays one argument.
+        QTest::newRow("a hostile file name")
+            << QStringLiteral("prog \"%1\"") << QStringLiteral("/r/a\" --evil=1 \"b.cue")
+            << QStringList{"prog", "/r/a\" --evil=1 \"b.cue"};
+        QTest::newRow("unquoted %1 with blanks in the name")
+            << QStringLiteral("prog --file=%1 -x") << QStringLiteral("/r/My Disc.cue")
+            << QStringList{"prog", "--file=/r/My Disc.cue", "-x"};
     }
     void splitFollowUpCommand()
     {
         QFETCH(QString, command);
+        QFETCH(QString, file);
         QFETCH(QStringList, expected);
-        const FollowUpCommand parts = SplitFollowUpCommand(command);
+        const FollowUpCommand parts = SplitFollowUpCommand(command, file);
         QCOMPARE(QStringList{parts.program} + parts.arguments, expected);
     }
 
