@@ -35,6 +35,11 @@ void UnpackJob::Button1Click()
     m_ctx.AddLogLine(m_ctx.LangText(TextJobStarted));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     m_ctx.job.JobStartTick = m_ctx.platform.tickCount();
+    // A Stop or Pause belongs to the job it was pressed in.
+    m_ctx.job.StopRequested = false;
+    m_ctx.job.Paused = false;
+    m_ctx.job.FilesWrittenThisJob.clear();
+    m_running = true;
 
     // The English literals on purpose: a Stop or Pause left pending by the last job keeps its
     // flag but not its caption.
@@ -54,6 +59,7 @@ void UnpackJob::Button1Click()
     } catch (const std::exception &e) {
         error = QString::fromLocal8Bit(e.what());
     }
+    m_running = false;
     endJob();
 
     // Powering off belongs to the end of the whole job, not to the end of one folder: a queue is
@@ -71,18 +77,24 @@ void UnpackJob::runFolders()
     if (settings.InputMode() == InputModeChoice::SingleFolder) {
         ++m_folderRuns;
         const QStringList extracted = m_folderRun(settings.InputFolder());
-        AfterUnpack(m_ctx, m_sound, extracted);
+        if (!m_ctx.job.AbortRequested)
+            AfterUnpack(m_ctx, m_sound, extracted);
         return;
     }
 
     const int count = settings.Queue().size();
     for (int index = 0; index < count; ++index) {
+        // Close ends the whole job: no later folder runs.
+        if (m_ctx.job.AbortRequested)
+            return;
         // Read anew each time: "Clear queue and jump back" may have emptied it meanwhile.
         const QStringList queue = settings.Queue();
         if (index >= queue.size())
             break;
         ++m_folderRuns;
         const QStringList extracted = m_folderRun(queue.at(index));
+        if (m_ctx.job.AbortRequested)
+            return;
         AfterUnpack(m_ctx, m_sound, extracted);
     }
     if (!m_window.watchTimerEnabled())
@@ -109,6 +121,9 @@ void UnpackJob::endJob()
 
 void UnpackJob::Button14Click()
 {
+    // Stop and Pause act on a running job only (the tray menu reaches them at any time).
+    if (!m_running)
+        return;
     JobControl &job = m_ctx.job;
     if (!job.StopRequested) {
         job.StopRequested = true;
@@ -123,6 +138,8 @@ void UnpackJob::Button14Click()
 
 void UnpackJob::Button15Click()
 {
+    if (!m_running)
+        return;
     JobControl &job = m_ctx.job;
     if (!job.Paused) {
         m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextPausing));

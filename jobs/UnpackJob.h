@@ -20,9 +20,9 @@ public:
     // Unpack: one folder run per input folder, each followed by its after-extraction action. An
     // unexpected error ends the job; it is shown in an error box once the job's end is written.
     void Button1Click();
-    // Stop: toggles the request to stop after the current archive.
+    // Stop: toggles the request to stop after the current archive; nothing while no job runs.
     void Button14Click();
-    // Pause: toggles holding the job at its next progress report.
+    // Pause: toggles holding the job at its next progress report; nothing while no job runs.
     void Button15Click();
 
 private:
@@ -34,4 +34,5 @@ private:
     SoundOutput &m_sound;
     FolderRun m_folderRun;
     int m_folderRuns = 0; // folder runs started by the current job
+    bool m_running = false;
 };

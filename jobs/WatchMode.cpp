@@ -81,9 +81,8 @@ void WatchMode::stopWatching()
     m_timer->stop();
     m_form.jobControl().WatchTimerEnabled = false;
     m_form.Button17->setText(m_form.context().LangText(TextWatchCaption));
+    // Stop and Pause belong to a running job; none runs between two watch rounds.
     m_form.Button1->setEnabled(true);
-    m_form.Button15->setEnabled(true);
-    m_form.Button14->setEnabled(true);
 }
 
 void WatchMode::Timer1Timer()

@@ -216,28 +216,49 @@ private slots:
                  (QStringList{"[NOTICE ] Tevo stops after the current archive",
                               "[NOTICE ] Stop cancelled, Tevo goes on",
                               "[NOTICE ] Tevo stops after the current archive"}));
-        // A pending stop survives the job; the next job shows the literal caption again.
+        // A stop belongs to its job: the next job starts without it and with the literal caption.
         QVERIFY(r.t.job.StopRequested);
-        r.onRun = [](const QString &) { return QStringList(); };
+        bool stopAtStart = true;
+        r.onRun = [&](const QString &) {
+            stopAtStart = r.t.job.StopRequested;
+            return QStringList();
+        };
         r.job.Button1Click();
         QCOMPARE(r.window.stopCaption, QStringLiteral("Stop"));
-        QVERIFY(r.t.job.StopRequested);
+        QVERIFY(!stopAtStart);
+
+        // While no job runs, Stop and Pause (reachable from the tray) do nothing at all.
+        r.t.log.lines.clear();
+        r.job.Button14Click();
+        r.job.Button15Click();
+        QVERIFY(!r.t.job.StopRequested);
+        QVERIFY(!r.t.job.Paused);
+        QVERIFY(r.t.log.lines.isEmpty());
     }
 
     void pauseToggles()
     {
         JobRig r;
         bool pausedDuringPump = true;
-        r.t.platform.onProcessEvents = [&] { pausedDuringPump = r.t.job.Paused; };
-        r.job.Button15Click();
+        QStringList seen;
+        int pumps = 0;
+        r.onRun = [&](const QString &) {
+            r.t.platform.onProcessEvents = [&] { pausedDuringPump = r.t.job.Paused; };
+            const int before = r.t.platform.processEventsCalls;
+            r.job.Button15Click();
+            seen << QString::number(r.t.job.Paused) + r.window.pauseCaption;
+            r.job.Button15Click();
+            seen << QString::number(r.t.job.Paused) + r.window.pauseCaption;
+            pumps = r.t.platform.processEventsCalls - before;
+            r.t.platform.onProcessEvents = nullptr;
+            return QStringList();
+        };
+        r.job.Button1Click();
         QVERIFY(!pausedDuringPump); // the pump runs before the job holds
-        QVERIFY(r.t.job.Paused);
-        QCOMPARE(r.window.pauseCaption, QStringLiteral("Resume"));
-        r.job.Button15Click();
-        QVERIFY(!r.t.job.Paused);
-        QCOMPARE(r.window.pauseCaption, QStringLiteral("Pause"));
-        QCOMPARE(r.t.log.messages(), (QStringList{"[UNPACK ] Pausing", "[UNPACK ] Resuming"}));
-        QCOMPARE(r.t.platform.processEventsCalls, 1);
+        QCOMPARE(seen, (QStringList{"1Resume", "0Pause"}));
+        QCOMPARE(r.t.log.messages().mid(3, 2),
+                 (QStringList{"[UNPACK ] Pausing", "[UNPACK ] Resuming"}));
+        QCOMPARE(pumps, 1);
     }
 };
 
