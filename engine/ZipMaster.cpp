@@ -5,12 +5,16 @@
 #include <fcntl.h>
 #include <limits>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 #include <zip.h>
 
+#include "engine/Crc32.h"
 #include "engine/EngineContext.h"
+#include "engine/PartFile.h"
 #include "tools/GeneralFuncs.h"
 
 namespace {
@@ -79,9 +83,8 @@ class PartFile
 public:
     explicit PartFile(const QString &folder)
     {
-        static unsigned serial = 0;
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-            m_path = folder + QStringLiteral(".tevo-%1-%2.part").arg(::getpid()).arg(++serial);
+            m_path = PartFileName(folder);
             m_fd = ::open(QFile::encodeName(m_path).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (m_fd < 0 && errno != EEXIST)
@@ -175,6 +178,15 @@ private:
     bool m_published = false;
 };
 
+// Whether the file at path is a regular file of the given size and CRC-32.
+bool sameContent(EngineContext &ctx, const QString &path, zip_uint64_t size, quint32 crc)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || zip_uint64_t(info.size()) != size)
+        return false;
+    return FileCrc32(ctx, path) == QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper();
+}
+
 bool isOutOfSpace(int error)
 {
     return error == ENOSPC || error == EFBIG || error == EDQUOT;
@@ -260,6 +272,7 @@ ZipExtractResult TZipMaster::Extract()
         return result;
     }
     result.opened = true;
+    RemoveStalePartFiles(folder);
 
     // First the plan: which entries are files, and what is to be written.
     struct Entry
@@ -271,12 +284,14 @@ ZipExtractResult TZipMaster::Extract()
         time_t modified;
         QString refusal; // why it is not written, when it is not
         bool keep;       // a file of that name is there already
+        quint32 crc;
+        QString clashWith; // an earlier entry of the ZIP with the same file name
     };
     std::vector<Entry> entries;
     const zip_int64_t count = zip_get_num_entries(zip.archive, 0);
     qint64 totalSize = 0;
     int filesToWrite = 0;
-    QSet<QString> plannedNames;
+    QHash<QString, int> plannedNames; // file name -> index in entries
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = zip_uint64_t(i);
         zip_stat_t stat;
@@ -289,7 +304,9 @@ ZipExtractResult TZipMaster::Extract()
                     statOk && (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0,
                     statOk && (stat.valid & ZIP_STAT_MTIME) ? stat.mtime : 0,
                     QString(),
-                    false};
+                    false,
+                    statOk && (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0,
+                    QString()};
         if (rawName && isFolderEntry(entry.storedName, entry.size))
             continue;
         ++result.files;
@@ -305,9 +322,15 @@ ZipExtractResult TZipMaster::Extract()
             entry.refusal = m_ctx.LangText(ZipText::PathTooLong);
         if (entry.refusal.isEmpty()) {
             entry.target = folder + name;
-            entry.keep = plannedNames.contains(name) || pathTaken(entry.target);
+            const auto earlier = plannedNames.constFind(name);
+            if (earlier != plannedNames.cend())
+                entry.clashWith = entries.at(size_t(*earlier)).storedName;
+            entry.keep = earlier != plannedNames.cend() || pathTaken(entry.target);
+            if (earlier != plannedNames.cend() && entries.at(size_t(*earlier)).crc == entry.crc &&
+                entries.at(size_t(*earlier)).size == entry.size)
+                entry.clashWith.clear(); // the same file twice
             if (!entry.keep) {
-                plannedNames.insert(name);
+                plannedNames.insert(name, int(entries.size()));
                 totalSize += qint64(entry.size);
                 ++filesToWrite;
             }
@@ -338,8 +361,23 @@ ZipExtractResult TZipMaster::Extract()
             logEntryFailure(entry.storedName, entry.refusal);
             continue;
         }
+        if (!entry.clashWith.isEmpty()) {
+            ++result.failed;
+            m_ctx.AddLogLine(
+                LogTag::Unpack +
+                m_ctx.LangText(ZipText::NameClash, {entry.storedName, zipName, entry.clashWith}));
+            continue;
+        }
         if (entry.keep || pathTaken(entry.target)) {
-            ++result.kept;
+            // The existing file is kept; only when it holds the entry's own bytes does the entry
+            // count as unpacked, so that the ZIP is not deleted for a different file.
+            if (sameContent(m_ctx, entry.target, entry.size, entry.crc)) {
+                ++result.kept;
+            } else {
+                ++result.failed;
+                m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(ZipText::DifferentFileThere,
+                                                                 {entry.storedName, zipName}));
+            }
             continue;
         }
 

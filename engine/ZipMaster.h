@@ -36,6 +36,8 @@ enum : int {
     Cancelled = 177,
     UnusableName = 178,
     DataDamaged = 179,
+    DifferentFileThere = 212,
+    NameClash = 213,
 };
 }
 
@@ -46,7 +48,7 @@ struct ZipExtractResult
     bool cancelled = false;
     int files = 0;   // file entries in the ZIP (folder entries are not counted)
     int written = 0; // files written
-    int kept = 0;    // files not written because a file of that name was already there
+    int kept = 0;    // files not written because the same file was already there
     int failed = 0;  // files that could not be written (each one logged)
 
     // Every file entry is on disk: written now or already there.
@@ -94,8 +96,10 @@ public:
     ProgressHandler OnProgress;
 
     // Extracts every file entry of ZipFileName directly into ExtrBaseDir. A file that already
-    // exists there is kept. Entries whose names cannot be used, links and encrypted entries are
-    // not written. Returns when the ZIP is done or cancelled.
+    // exists there is kept; unless it is the entry's own content, the entry counts as failed, and
+    // so does a later entry whose file name (without folders) an earlier one has taken. Entries
+    // whose names cannot be used, links and encrypted entries are not written. Returns when the ZIP
+    // is done or cancelled.
     ZipExtractResult Extract();
     // Asks a running Extract to stop after the current block (called from OnProgress).
     void Cancel() { m_cancelRequested = true; }

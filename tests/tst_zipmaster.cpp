@@ -71,12 +71,27 @@ private slots:
         writeText(rel + "/top.nfo", "mine");
         TestContext t;
         TZipMaster zipMaster(t.context);
-        QVERIFY(zipMaster.ExtractZip(src + "/Disc.zip", rel));
+        // The existing file is kept, and so is the second readme.txt's place: neither entry is on
+        // disk with its own bytes, so the ZIP does not count as unpacked.
+        QVERIFY(!zipMaster.ExtractZip(src + "/Disc.zip", rel));
         QCOMPARE(listTree(rel), (QStringList{"cover.jpg", "readme.txt", "top.nfo"}));
         QCOMPARE(readAll(rel + "/cover.jpg"), readAll(src + "/Disc/Extras/cover.jpg"));
         QCOMPARE(readAll(rel + "/readme.txt"), readAll(src + "/Disc/readme.txt"));
         QCOMPARE(readAll(rel + "/top.nfo"), QByteArray("mine"));
-        QVERIFY(zipMaster.CompleteZips().contains(src + "/Disc.zip"));
+        QVERIFY(!zipMaster.CompleteZips().contains(src + "/Disc.zip"));
+        QCOMPARE(t.log.messages(),
+                 (QStringList{LogTag::Unpack + t.language.LangText(213, {"other/readme.txt",
+                                                                         "Disc.zip",
+                                                                         "Disc/readme.txt"}),
+                              LogTag::Unpack + t.language.LangText(212, {"top.nfo", "Disc.zip"})}));
+
+        // With the same bytes already there, and without the clash, the ZIP is complete.
+        QFile::remove(rel + "/top.nfo");
+        QFile::copy(src + "/top.nfo", rel + "/top.nfo");
+        QFile::remove(src + "/Disc.zip");
+        QVERIFY(run("zip", {"-q", "-r", "Disc.zip", "Disc", "top.nfo"}, src));
+        t.log.lines.clear();
+        QVERIFY(zipMaster.ExtractZip(src + "/Disc.zip", rel));
         QVERIFY(t.log.lines.isEmpty());
         // Files get ordinary permissions and the stored time.
         QVERIFY(QFileInfo(rel + "/cover.jpg").permissions() & QFileDevice::ReadOther);
