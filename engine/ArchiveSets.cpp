@@ -4,6 +4,7 @@
 
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
+#include "tools/GeneralFuncs.h"
 
 namespace {
 
@@ -52,35 +53,76 @@ bool IsFirstPartStyleVolume(const QString &fileName)
     return number.endsWith(QLatin1Char('1')) && number.count(QLatin1Char('0')) == number.size() - 1;
 }
 
-QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder)
+QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFolder)
 {
     QStringList candidates;
     FindFiles(ctx, releaseFolder, candidates, ctx.settings.ScanSubdirs(),
               ExtensionList::candidates(ctx.settings.CheckWithoutArchive()));
 
-    // Only file names are looked at: a release folder named "Some.Party" must not hide the
-    // archives in it, and an old-style set named "x.party.rar" is not a part of anything.
     bool partStyle = false;
+    QList<ArchiveSet> sets;
     for (const QString &path : std::as_const(candidates)) {
-        if (IsPartStyleVolume(FileNameOf(path))) {
-            partStyle = true;
-            break;
+        const QString name = FileNameOf(path);
+        partStyle = partStyle || IsPartStyleVolume(name);
+        ArchiveSet set;
+        set.path = path;
+        if (name.endsWith(QLatin1String(".sfv"))) {
+            set.sfvOnly = true;
+            sets << set;
+            continue;
         }
-    }
-    if (partStyle) {
-        for (int i = 0; i < candidates.size();) {
-            const QString name = FileNameOf(candidates.at(i));
-            if (IsPartStyleVolume(name) && !IsFirstPartStyleVolume(name))
-                candidates.removeAt(i);
-            else
-                ++i;
-        }
-        ctx.AddLogLine(LogTag::Archive + ctx.LangText(PartStyleFoundText));
+        // A later volume is told by its flags, so the whole set is listed only from its start.
+        set.plan = PeekSetPlan(ctx, path);
+        if (!set.plan.startsSet())
+            continue;
+        if (!set.plan.opened && IsPartStyleVolume(name) && !IsFirstPartStyleVolume(name))
+            continue;
+        if (set.plan.opened)
+            set.plan = ReadSetPlan(ctx, path);
+        sets << set;
     }
 
+    // Archives too old to mark their first volume: a file that another set read as one of its
+    // volumes is no set of its own.
+    for (int i = 0; i < sets.size();) {
+        if (!sets.at(i).sfvOnly &&
+            VolumesOfOtherSets(sets, i).contains(NormalizeSlashes(sets.at(i).path)))
+            sets.removeAt(i);
+        else
+            ++i;
+    }
+
+    if (partStyle)
+        ctx.AddLogLine(LogTag::Archive + ctx.LangText(PartStyleFoundText));
     ctx.AddLogLine(LogTag::Archive +
-                   ctx.LangText(ArchivesFoundText, {QString::number(candidates.size())}));
-    return candidates;
+                   ctx.LangText(ArchivesFoundText, {QString::number(sets.size())}));
+    return sets;
+}
+
+QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder)
+{
+    QStringList paths;
+    for (const ArchiveSet &set : BuildArchiveSets(ctx, releaseFolder))
+        paths << set.path;
+    return paths;
+}
+
+QSet<QString> PlanVolumes(const SetPlan &plan)
+{
+    QSet<QString> volumes;
+    for (const QString &volume : plan.volumes)
+        volumes.insert(NormalizeSlashes(volume));
+    return volumes;
+}
+
+QSet<QString> VolumesOfOtherSets(const QList<ArchiveSet> &sets, int index)
+{
+    QSet<QString> volumes;
+    for (int i = 0; i < sets.size(); ++i) {
+        if (i != index)
+            volumes.unite(PlanVolumes(sets.at(i).plan));
+    }
+    return volumes;
 }
 
 QString VolumePattern(const QString &firstVolume)

@@ -1,10 +1,23 @@
 #pragma once
 // Archive-set naming rules: the first volumes of a release, set stems and set membership.
 
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include "engine/SetPlan.h"
+
 class EngineContext;
+
+// One archive set of a release: its first volume and the plan read from its headers (no plan for
+// an SFV list checked without an archive).
+struct ArchiveSet
+{
+    QString path;
+    SetPlan plan;
+    bool sfvOnly = false;
+};
 
 namespace ExtensionList {
 // Candidate first volumes (and, when checking without an archive, SFV files).
@@ -13,10 +26,19 @@ QString candidates(bool withSfvFiles);
 QString setVolumes();
 } // namespace ExtensionList
 
-// The first volumes of the archive sets below releaseFolder, in scan order (recursing with
-// ScanSubdirs; with CheckWithoutArchive the SFV files too). When part-style names occur, every
-// part but the first is dropped. Logs the part-style notice and the count.
+// The archive sets below releaseFolder, in scan order (recursing with ScanSubdirs; with
+// CheckWithoutArchive the SFV files too). Which files start a set is read from the archives
+// themselves: a later volume of a set is never a set of its own, whatever its name says, and
+// two one-volume archives are two sets however alike their names. Only a file the library cannot
+// open is judged by its name. Logs the part-style notice and the count.
+QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFolder);
+// The first volumes of BuildArchiveSets.
 QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder);
+
+// The volumes of every set but the one at index, in the form NormalizeSlashes gives.
+QSet<QString> VolumesOfOtherSets(const QList<ArchiveSet> &sets, int index);
+// The volumes of a plan in the form NormalizeSlashes gives.
+QSet<QString> PlanVolumes(const SetPlan &plan);
 
 // Whether a file name reads "<stem>.part<digits>.rar", letter case ignored.
 bool IsPartStyleVolume(const QString &fileName);

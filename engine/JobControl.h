@@ -2,6 +2,8 @@
 // The job-control flags through which Stop, Pause and Close reach a running job.
 
 #include <cstdint>
+#include <QSet>
+#include <QString>
 
 struct JobControl
 {
@@ -12,4 +14,6 @@ struct JobControl
     std::uint32_t JobStartTick = 0;  // 0 when no job runs
     std::uint32_t StepStartTick = 0; // start of the current ZIP phase or archive set
     bool WatchTimerEnabled = false;  // watch mode is running (kept in step with its timer)
+    // Every file the job's extractions have written, so that no later set overwrites one.
+    QSet<QString> FilesWrittenThisJob;
 };

@@ -10,6 +10,8 @@
 #include "engine/FileScan.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
+#include "engine/SetPlan.h"
+#include "engine/SetWriteCheck.h"
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
 #include "engine/ZipMaster.h"
@@ -32,6 +34,7 @@ constexpr int TextFolderDone = 131;
 constexpr int TextNoInputFolder = 182;
 constexpr int TextCandidateGone = 183;
 constexpr int TextNoCustomOutput = 184;
+constexpr int TextClosing = 215;
 
 QString FolderOf(const QString &path)
 {
@@ -41,14 +44,6 @@ QString FolderOf(const QString &path)
 QString FileNameOf(const QString &path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-// From the last "." of the file name on; empty without one.
-QString ExtensionOf(const QString &path)
-{
-    const QString name = FileNameOf(path);
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot);
 }
 
 // The scan and the delete list join folder and name with a "/" of their own.
@@ -78,6 +73,22 @@ void CopyNfoFiles(const QStringList &nfoFiles, const QString &destination)
         QFile::remove(target);
         (void)QFile::copy(nfo, target);
     }
+}
+
+// Whether every set gets a folder of its own, so that an older file of an entry's name there is
+// the set's own earlier output.
+bool HasOwnFolder(const Settings &settings)
+{
+    switch (settings.OutputMode()) {
+    case OutputModeChoice::NewDirInInput:
+        return true;
+    case OutputModeChoice::CustomDir:
+        return settings.SubdirPerEntry() &&
+               settings.SubdirNaming() == SubdirNamingChoice::ArchiveName;
+    case OutputModeChoice::InputFolder:
+        return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -141,8 +152,6 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     bool extractionIncomplete = false;
     QStringList listA;
     QStringList listB;
-    // The first volumes extracted successfully: the after-all deletion deletes only their sets.
-    QStringList extractedSets;
     QString releaseFolder = NormalizeFolder(folderText);
 
     // Steps 21 to 23, on every way out: the normal end, an abort, and an error of a called step.
@@ -158,6 +167,15 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             ctx.view.requestClose();
     });
 
+    // Close ends the whole job at the next check point: nothing after it is extracted, deleted
+    // or asked.
+    auto closing = [&] {
+        if (!job.AbortRequested)
+            return false;
+        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextClosing));
+        return true;
+    };
+
     // ZIP phase.
     if (settings.UnpackZipFirst()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextZipPhase));
@@ -167,10 +185,8 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
         for (const QString &zip : std::as_const(listA)) {
             // Into the ZIP's own folder; the component creates it when missing.
             zipMaster.ExtractZip(zip, FolderOf(zip));
-            if (job.AbortRequested) {
-                job.AbortRequested = false;
+            if (closing())
                 return extractedFiles;
-            }
             if (job.StopRequested)
                 break;
             ++counter;
@@ -184,23 +200,24 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
 
     // The gate: a pending Stop, Pause or abort skips the archive phase.
     if (!job.StopRequested && !job.Paused && !job.AbortRequested) {
-        listA = BuildCandidateList(ctx, ScanFolder(releaseFolder));
+        const QList<ArchiveSet> sets = BuildArchiveSets(ctx, ScanFolder(releaseFolder));
 
         FindFiles(ctx, ScanFolder(releaseFolder), listB, settings.ScanSubdirs(),
                   Tokens({QStringLiteral(".nfo")}));
         ctx.AddLogLine(LogTag::Nfo + ctx.LangText(TextNfoFound, {QString::number(listB.size())}));
-        if (settings.OpenNfo()) {
-            for (const QString &nfo : std::as_const(listB))
-                ctx.platform.openPath(nfo);
-        }
+        // Opened once the sets are done, and only when none of them failed.
+        const QStringList nfoFiles = listB;
+        bool anySetFailed = false;
+        // The volumes of the sets extracted in full: the only source files that may go.
+        QSet<QString> usedVolumes;
 
-        const int candidates = listA.size();
-        for (int index = 0; index < candidates; ++index) {
-            const QString candidate = listA.at(index);
+        for (int index = 0; index < sets.size(); ++index) {
+            const ArchiveSet &set = sets.at(index);
+            const QString candidate = set.path;
             ctx.AddLogLine(EngineContext::dashLine());
+            if (closing())
+                return extractedFiles;
 
-            // The per-set clean-up of an earlier set may have taken this one with it (x.001 goes
-            // with x.000, whose stem it shares).
             if (!QFileInfo::exists(candidate)) {
                 ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextCandidateGone, {candidate}));
                 continue;
@@ -214,14 +231,18 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                 if (settings.CheckSfv()) {
                     ctx.AddLogLine(LogTag::Sfv +
                                    ctx.LangText(TextSfvFound, {QString::number(listB.size())}));
+                    // A list shared by several sets: the entries of the others are theirs.
+                    const QSet<QString> otherSetsVolumes = VolumesOfOtherSets(sets, index);
                     for (const QString &sfv : std::as_const(listB)) {
                         ctx.AddLogLine(LogTag::Sfv +
                                        ctx.LangText(TextSfvChecking, {FileNameOf(sfv)}));
-                        if (!CheckSFV(ctx, sfv)) {
+                        if (!CheckSFV(ctx, sfv, otherSetsVolumes)) {
                             ctx.AddLogLine(LogTag::Sfv +
                                            ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
                             sfvVerdict = false;
                         }
+                        if (closing())
+                            return extractedFiles;
                     }
                 }
                 listB.clear();
@@ -230,14 +251,36 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             }
 
             // A lone SFV list (checking without an archive) has nothing to extract.
-            if (settings.CheckWithoutArchive() && ExtensionOf(candidate) == QLatin1String(".sfv"))
+            if (set.sfvOnly)
                 continue;
             if (job.StopRequested) {
                 job.StopRequested = false;
                 break;
             }
+            if (!sfvVerdict)
+                anySetFailed = true;
             if (!sfvVerdict || settings.CheckOnly())
                 continue;
+
+            // Read again now: volumes may have arrived or gone since the release was scanned.
+            const SetPlan plan = set.plan.opened ? ReadSetPlan(ctx, candidate) : set.plan;
+            if (plan.opened && !plan.complete) {
+                anySetFailed = true;
+                if (job.WatchTimerEnabled) {
+                    ctx.AddLogLine(LogTag::Unpack +
+                                   ctx.LangText(SetPlanText::SetNotCompleteYet,
+                                                {FileNameOf(candidate), plan.problem}));
+                    continue;
+                }
+                const QString text =
+                    ctx.LangText(SetPlanText::SetIncomplete, {FileNameOf(candidate), plan.problem,
+                                                              FileNameOf(plan.lastVolume())});
+                ctx.AddLogLine(LogTag::Unpack + text);
+                if (!settings.SuppressErrors())
+                    ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+                extractionIncomplete = true;
+                continue;
+            }
 
             const QString destination = DestinationFolder(ctx, releaseFolder, candidate);
 
@@ -262,26 +305,50 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             ctx.AddLogLine(QStringLiteral("Source:   ") + VolumePattern(candidate));
             ctx.AddLogLine(QStringLiteral("Dest:     ") + destination);
 
-            if (job.AbortRequested)
+            if (closing())
                 return extractedFiles;
 
-            if (ExtractRARArchive(ctx, candidate, destination, extractedFiles,
-                                  extractionIncomplete)) {
+            if (plan.opened && !SetCanBeWritten(ctx, plan, destination, HasOwnFolder(settings))) {
+                anySetFailed = true;
+                extractionIncomplete = true;
+                continue;
+            }
+
+            // The set's files reach the follow-up actions only when the whole set was written.
+            QStringList setFiles;
+            const bool extracted =
+                ExtractRARArchive(ctx, plan, destination, setFiles, extractionIncomplete);
+            for (const QString &file : std::as_const(setFiles)) {
+                if (QFileInfo::exists(file))
+                    job.FilesWrittenThisJob.insert(NormalizeSlashes(file));
+            }
+            if (extracted) {
                 ++counter;
-                extractedSets << candidate;
+                extractedFiles << setFiles;
+                usedVolumes.unite(PlanVolumes(plan));
                 if (settings.OpenDestination())
                     ctx.platform.openPath(destination);
                 if (perSetDeletion && !job.AbortRequested && !extractionIncomplete)
-                    DeleteSetSources(ctx, candidate, listB);
+                    DeleteSetSources(ctx, plan, usedVolumes, listB);
             } else {
+                anySetFailed = true;
                 extractionIncomplete = true;
             }
+            if (closing())
+                return extractedFiles;
 
             if (job.StopRequested) {
                 job.StopRequested = false;
                 break;
             }
             ctx.platform.processEvents();
+        }
+        if (closing())
+            return extractedFiles;
+
+        if (settings.OpenNfo() && !anySetFailed) {
+            for (const QString &nfo : nfoFiles)
+                ctx.platform.openPath(nfo);
         }
 
         listA.clear();
@@ -294,7 +361,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
         if (settings.DeleteSources() &&
             settings.DeleteTiming() == DeleteTimingChoice::AfterExtractingAll &&
             !extractionIncomplete && !listA.isEmpty())
-            DeleteAllSources(ctx, listA, extractedSets);
+            DeleteAllSources(ctx, listA, usedVolumes);
         if (extractionIncomplete)
             ctx.AddLogLine(LogTag::Note + ctx.LangText(TextExtractionFailedNote));
     }

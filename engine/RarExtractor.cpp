@@ -4,19 +4,26 @@
 #include <cerrno>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cwchar>
 #include <exception>
 #include <limits>
 #include <locale.h>
 #include <memory>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
 #include "engine/EngineContext.h"
 #include "engine/LibraryThread.h"
+#include "engine/PartFile.h"
 #include "engine/ScopeGuard.h"
+#include "engine/SetPlan.h"
+#include "engine/Utf8Locale.h"
 #include "tools/GeneralFuncs.h"
 
 // dll.hpp defines HANDLE, UINT, LPARAM ... as macros, so it stays out of every header.
@@ -43,35 +50,6 @@ constexpr unsigned kRedirUnixSymlink = 1;
 constexpr unsigned kRedirWinSymlink = 2;
 constexpr unsigned kRedirJunction = 3;
 constexpr unsigned kHostUnix = 3;
-
-// libunrar turns wide names into file names with the C library's multibyte functions, which
-// follow LC_CTYPE. In the C/POSIX locale every accented or CJK name would come out broken, so the
-// library runs under a UTF-8 character type for this thread, whatever the process locale is.
-class Utf8CharacterType
-{
-public:
-    Utf8CharacterType()
-    {
-        m_locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
-        if (!m_locale)
-            m_locale = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", locale_t(nullptr));
-        if (m_locale)
-            m_previous = uselocale(m_locale);
-    }
-    ~Utf8CharacterType()
-    {
-        if (m_locale) {
-            uselocale(m_previous);
-            freelocale(m_locale);
-        }
-    }
-    Utf8CharacterType(const Utf8CharacterType &) = delete;
-    Utf8CharacterType &operator=(const Utf8CharacterType &) = delete;
-
-private:
-    locale_t m_locale = locale_t(nullptr);
-    locale_t m_previous = locale_t(nullptr);
-};
 
 // Closes the archive on every way out; the normal end closes it itself to look at the result.
 class ArchiveHandle
@@ -231,12 +209,13 @@ void RarExtraction::reportEntryFailure(const QString &entry, const QString &reas
         showError(text, true);
 }
 
-bool RarExtraction::extract(const QString &archivePath, const QString &destination)
+bool RarExtraction::extract(const QString &archivePath, const QString &destination, qint64 setTotal)
 {
     m_ctx.job.StepStartTick = m_ctx.platform.tickCount();
     FirstVolumeSize = FileSize64(archivePath);
     ProcessedKiB = 0;
     ProgressTotal = 0;
+    m_setTotal = setTotal;
     CurrentName.clear();
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
@@ -276,11 +255,16 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     LibraryThread library(m_ctx);
     m_library = &library;
     const ScopeGuard forgetLibrary([this] { m_library = nullptr; });
-    auto processFile = [&](int operation, const RARHeaderDataEx &entry) {
-        wchar_t *target = operation == RAR_EXTRACT ? destinationW.data() : nullptr;
+    // A file goes to destName (its hidden part name), a folder under the destination folder.
+    auto processFile = [&](int operation, const RARHeaderDataEx &entry,
+                           const QString &destName = QString()) {
+        std::wstring destNameW = destName.toStdWString();
+        wchar_t *targetFolder =
+            operation == RAR_EXTRACT && destName.isEmpty() ? destinationW.data() : nullptr;
+        wchar_t *targetName = destName.isEmpty() ? nullptr : destNameW.data();
         if (entryBytes(entry) < kLibraryThreadMinimum) {
             m_callbackError = nullptr;
-            const int code = RARProcessFileW(archive.get(), operation, target, nullptr);
+            const int code = RARProcessFileW(archive.get(), operation, targetFolder, targetName);
             if (m_callbackError)
                 std::rethrow_exception(m_callbackError);
             return code;
@@ -288,7 +272,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         return library.run([&] {
             // The library thread needs the UTF-8 character type for its names as well.
             Utf8CharacterType utf8OnThisThread;
-            return RARProcessFileW(archive.get(), operation, target, nullptr);
+            return RARProcessFileW(archive.get(), operation, targetFolder, targetName);
         });
     };
 
@@ -301,6 +285,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     std::vector<wchar_t> redirectTarget(kHeaderNameChars);
     QString previousName;
     bool havePrevious = false;
+    QSet<QString> cleanedFolders;
     bool result = true;
 
     for (;;) {
@@ -331,8 +316,13 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             return false;
         }
 
-        m_ctx.view.setProgressPosition(0);
-        ProgressTotal = (qint64(header->UnpSizeHigh) << 32) + header->UnpSize;
+        const qint64 entrySize = (qint64(header->UnpSizeHigh) << 32) + header->UnpSize;
+        if (m_setTotal <= 0) {
+            m_ctx.view.setProgressPosition(0);
+            ProgressTotal = entrySize;
+        } else {
+            ProgressTotal = m_setTotal;
+        }
         CurrentName = fromWide(header->FileNameW, kHeaderNameChars);
         const QString target = folder + CurrentName;
 
@@ -391,8 +381,24 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             return false;
         }
 
-        code = processFile(RAR_EXTRACT, *header);
+        const bool isFolder = header->Flags & RHDF_DIRECTORY;
+        QString part;
+        if (!isFolder) {
+            const QString parent = target.left(target.lastIndexOf(QLatin1Char('/')));
+            QDir().mkpath(parent);
+            // What an earlier, killed run left half-written here goes first.
+            if (!cleanedFolders.contains(parent)) {
+                RemoveStalePartFiles(parent);
+                cleanedFolders.insert(parent);
+            }
+            part = PartFileName(parent);
+        }
+        code = processFile(RAR_EXTRACT, *header, part);
+        if (code != ERAR_SUCCESS && !part.isEmpty())
+            QFile::remove(part);
         if (code == ERAR_SUCCESS) {
+            if (!part.isEmpty() && !publishFile(part, target, entrySize))
+                return false;
             m_ctx.platform.processEvents();
             continue;
         }
@@ -422,17 +428,50 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     }
 }
 
-bool RarExtraction::onVolumeChange(const QString &nextVolume)
+bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
 {
     m_ctx.view.setCurrentFileText(CurrentName + QLatin1String(" (Source: ") +
                                   fileNamePart(nextVolume) + QLatin1Char(')'));
-    if (QFileInfo(nextVolume).isFile())
+    if (m_ctx.job.AbortRequested)
+        return false;
+    if (!libraryAsks)
         return true;
-    const QString text = m_ctx.LangText(RarText::VolumeMissing, {fileNamePart(nextVolume)});
+    // The library asks only for a volume it could not open. Saying it is there would make it try
+    // again for ever; Tevo never offers another file in its place.
+    const bool there = QFileInfo(nextVolume).isFile();
+    const QString text =
+        there ? m_ctx.LangText(SetPlanText::VolumeUnreadable, {fileNamePart(nextVolume)})
+              : m_ctx.LangText(RarText::VolumeMissing, {fileNamePart(nextVolume)});
     showError(text, true);
     m_ctx.AddLogLine(LogTag::Unpack + text);
     m_volumeMissingReported = true;
     return false;
+}
+
+bool RarExtraction::publishFile(const QString &part, const QString &target, qint64 expectedSize)
+{
+    const qint64 written = QFileInfo(part).size();
+    // Sizes the archive does not know (streamed input) are marked by values this large.
+    constexpr qint64 kUnknownSize = qint64(1) << 62;
+    if (expectedSize < kUnknownSize && written != expectedSize) {
+        QFile::remove(part);
+        reportEntryFailure(
+            CurrentName,
+            m_ctx.LangText(SetPlanText::SizeMismatch,
+                           {CurrentName, QString::number(written), QString::number(expectedSize)}),
+            false);
+        return false;
+    }
+    if (::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
+        QFile::remove(part);
+        reportEntryFailure(
+            CurrentName,
+            m_ctx.LangText(error == ENAMETOOLONG ? RarText::PathTooLong : RarText::CreateFailed),
+            false);
+        return false;
+    }
+    return true;
 }
 
 void RarExtraction::onProcessedData(qint64 bytes)
@@ -488,14 +527,19 @@ int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
     switch (message) {
     case UCM_CHANGEVOLUMEW:
         m_wideVolumeMessages = true;
-        return onVolumeChange(QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1))) ? 0
-                                                                                              : -1;
+        return onVolumeChange(QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1)),
+                              p2 == RAR_VOL_ASK)
+                   ? 0
+                   : -1;
     case UCM_CHANGEVOLUME:
         // libunrar asks in wide characters first and repeats the question in multibyte form
         // only after that one was answered; the answer has been given already.
         if (m_wideVolumeMessages)
             return 0;
-        return onVolumeChange(QString::fromLocal8Bit(reinterpret_cast<const char *>(p1))) ? 0 : -1;
+        return onVolumeChange(QString::fromLocal8Bit(reinterpret_cast<const char *>(p1)),
+                              p2 == RAR_VOL_ASK)
+                   ? 0
+                   : -1;
     case UCM_PROCESSDATA:
         onProcessedData(p2);
         return m_ctx.job.AbortRequested ? -1 : 1;
@@ -523,4 +567,11 @@ bool ExtractRARArchive(EngineContext &ctx, const QString &archivePath, const QSt
 {
     RarExtraction extraction(ctx, ExtractedFiles, ExtractionIncomplete);
     return extraction.extract(archivePath, destination);
+}
+
+bool ExtractRARArchive(EngineContext &ctx, const SetPlan &plan, const QString &destination,
+                       QStringList &ExtractedFiles, bool &ExtractionIncomplete)
+{
+    RarExtraction extraction(ctx, ExtractedFiles, ExtractionIncomplete);
+    return extraction.extract(plan.firstVolume, destination, plan.unpackedTotal);
 }

@@ -9,6 +9,7 @@
 
 class EngineContext;
 class LibraryThread;
+struct SetPlan;
 
 // The language texts of the RAR extraction.
 namespace RarText {
@@ -45,9 +46,11 @@ public:
     RarExtraction(EngineContext &ctx, QStringList &extractedFiles, bool &extractionIncomplete);
 
     // Extracts every entry of the archive whose first volume is archivePath into destination.
-    // True only when each entry was written; false after the first failure, which is logged.
-    // Throws TevoError when the first volume cannot be opened to read its size.
-    bool extract(const QString &archivePath, const QString &destination);
+    // True only when each entry was written in full; false after the first failure, which is
+    // logged. A file is written under a hidden name and gets its own only once it is complete.
+    // With setTotal (the unpacked size of the whole set) the progress bar runs over the whole
+    // set. Throws TevoError when the first volume cannot be opened to read its size.
+    bool extract(const QString &archivePath, const QString &destination, qint64 setTotal = 0);
 
     // The library's callback: volume changes, processed data and password requests.
     int onCallback(unsigned int message, long p1, long p2);
@@ -66,7 +69,9 @@ public:
 private:
     // The callback's answer, given on the window's thread.
     int answerCallback(unsigned int message, long p1, long p2);
-    bool onVolumeChange(const QString &nextVolume);
+    bool onVolumeChange(const QString &nextVolume, bool libraryAsks);
+    // Gives a finished file its name; false (logged) when it is not as long as its header says.
+    bool publishFile(const QString &part, const QString &target, qint64 expectedSize);
     void onProcessedData(qint64 bytes);
     void reportEntryFailure(const QString &entry, const QString &reason, bool showBox);
     void showError(const QString &text, bool withCaption);
@@ -78,6 +83,8 @@ private:
     bool &m_extractionIncomplete;
     bool m_wideVolumeMessages = false;
     bool m_volumeMissingReported = false;
+    // The whole set's unpacked size, when known: the progress bar's maximum.
+    qint64 m_setTotal = 0;
     // An error thrown inside the callback, raised again once the library has returned.
     std::exception_ptr m_callbackError;
     // The thread the entries are extracted on, while extract() runs.
@@ -87,6 +94,9 @@ private:
 // Extracts archivePath (the first volume of a set) into destination, appending the full path of
 // every entry to ExtractedFiles; sets ExtractionIncomplete when an earlier entry is missing.
 bool ExtractRARArchive(EngineContext &ctx, const QString &archivePath, const QString &destination,
+                       QStringList &ExtractedFiles, bool &ExtractionIncomplete);
+// The same for the set of plan, with the progress bar over the whole set.
+bool ExtractRARArchive(EngineContext &ctx, const SetPlan &plan, const QString &destination,
                        QStringList &ExtractedFiles, bool &ExtractionIncomplete);
 
 // The callback registered with libunrar; userData is the RarExtraction in progress.

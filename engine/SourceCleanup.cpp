@@ -1,16 +1,22 @@
 #include "engine/SourceCleanup.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "engine/ArchiveSets.h"
 #include "engine/DeleteList.h"
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
+#include "engine/SetPlan.h"
+#include "engine/SfvCheck.h"
 #include "tools/GeneralFuncs.h"
 
 namespace {
 
 const QChar quote = QLatin1Char('"');
+
+// A list of a million entries is far below this; anything larger is not read.
+constexpr qint64 kMaximumSfvSize = 64 * 1024 * 1024;
 
 QString folderOf(const QString &path)
 {
@@ -20,6 +26,25 @@ QString folderOf(const QString &path)
 QString fileNameOf(const QString &path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool isSfv(const QString &path)
+{
+    return path.endsWith(QLatin1String(".sfv"));
+}
+
+// Files of the plan that the scan did not find (beyond the extensions it looks for), in order.
+QStringList volumesNotIn(const SetPlan &plan, const QStringList &found)
+{
+    QSet<QString> seen;
+    for (const QString &path : found)
+        seen.insert(NormalizeSlashes(path));
+    QStringList missing;
+    for (const QString &volume : plan.volumes) {
+        if (!seen.contains(NormalizeSlashes(volume)) && QFileInfo::exists(volume))
+            missing << volume;
+    }
+    return missing;
 }
 
 } // namespace
@@ -38,22 +63,45 @@ void DeleteZipFiles(EngineContext &ctx, const QStringList &zips, const QSet<QStr
     }
 }
 
-void DeleteSetSources(EngineContext &ctx, const QString &firstVolume, QStringList &workList)
+bool SfvCoveredBy(const QString &sfvPath, const QSet<QString> &usedVolumes)
 {
+    QFile file(sfvPath);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaximumSfvSize)
+        return false;
+    const QString folder = sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1);
+    for (const SfvEntry &entry : ParseSfv(file.readAll())) {
+        const QString path = SfvEntryPath(folder, entry.name);
+        if (path.isEmpty())
+            return false;
+        if (!usedVolumes.contains(NormalizeSlashes(path)) && QFileInfo::exists(path))
+            return false;
+    }
+    return true;
+}
+
+void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QString> &usedVolumes,
+                      QStringList &workList)
+{
+    const QString firstVolume = plan.firstVolume;
     const QString folder = folderOf(firstVolume);
     const QString firstStem = VolumeSetStem(fileNameOf(firstVolume));
+    const QSet<QString> ownVolumes = PlanVolumes(plan);
     workList.clear();
     FindFiles(ctx, folder, workList, false, ExtensionList::setVolumes());
+    workList << volumesNotIn(plan, workList);
 
     int k = 0;
     while (k < workList.size()) {
         const QString path = workList.at(k);
-        // Only the set's own volumes and SFV list: a document such as x.rtf beside x.rar shares
-        // the stem but is not a volume.
-        if (!IsSetMember(firstVolume, path)) {
-            ctx.AddLogLine(QStringLiteral("[DELETE] Debug: Skipping ") + path +
-                           QStringLiteral(", it doesnt match the unpacked file (") +
-                           VolumeSetStem(fileNameOf(path)) + QStringLiteral(" vs ") + firstStem);
+        const bool ownVolume = ownVolumes.contains(NormalizeSlashes(path));
+        if (!ownVolume && !(isSfv(path) && SfvCoveredBy(path, usedVolumes))) {
+            if (isSfv(path) && IsSetMember(firstVolume, path))
+                ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SfvKept, {path}));
+            else
+                ctx.AddLogLine(QStringLiteral("[DELETE] Debug: Skipping ") + path +
+                               QStringLiteral(", it doesnt match the unpacked file (") +
+                               VolumeSetStem(fileNameOf(path)) + QStringLiteral(" vs ") +
+                               firstStem);
             workList.removeAt(k);
             continue;
         }
@@ -73,18 +121,23 @@ void DeleteSetSources(EngineContext &ctx, const QString &firstVolume, QStringLis
 }
 
 void DeleteAllSources(EngineContext &ctx, const QStringList &files,
-                      const QStringList &extractedSets)
+                      const QSet<QString> &usedVolumes)
 {
     // Sets that failed their check, were only checked or did not extract keep their files.
     QStringList deletable;
+    QSet<QString> listed;
     for (const QString &path : files) {
-        const QString folder = NormalizeSlashes(folderOf(path));
-        for (const QString &set : extractedSets) {
-            if (NormalizeSlashes(folderOf(set)) == folder && IsSetMember(set, path)) {
-                deletable << path;
-                break;
-            }
-        }
+        listed.insert(NormalizeSlashes(path));
+        if (usedVolumes.contains(NormalizeSlashes(path)) ||
+            (isSfv(path) && SfvCoveredBy(path, usedVolumes)))
+            deletable << path;
+    }
+    // Volumes whose names the scan does not look for (x.s00 after x.r99, x.100 ...).
+    QStringList others(usedVolumes.cbegin(), usedVolumes.cend());
+    others.sort();
+    for (const QString &volume : std::as_const(others)) {
+        if (!listed.contains(volume) && QFileInfo::exists(volume))
+            deletable << volume;
     }
     if (deletable.isEmpty())
         return;

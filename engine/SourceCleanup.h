@@ -1,12 +1,14 @@
 #pragma once
 // Source clean-up after unpacking: the ZIP files, the volumes of one extracted set, and the volumes
-// of every extracted set of a folder run. Nothing that was not fully extracted is ever deleted.
+// of every extracted set of a folder run. Only what a set's own plan names as its volumes is
+// deleted, and only after that set was extracted in full.
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 class EngineContext;
+struct SetPlan;
 
 // The language texts of the clean-up.
 namespace CleanupText {
@@ -18,6 +20,7 @@ enum : int {
     AllFileNotDeleted = 128,
     AllFilesDeleted = 129,
     ZipKept = 180,
+    SfvKept = 214,
 };
 }
 
@@ -25,13 +28,20 @@ enum : int {
 // any other ZIP stays, with a log line.
 void DeleteZipFiles(EngineContext &ctx, const QStringList &zips, const QSet<QString> &completeZips);
 
-// Per-set deletion after the set whose first volume is firstVolume was extracted: fills workList
-// with the volume and SFV candidates beside it, deletes those of the set and logs a skip line for
-// the others, then applies the delete list and, when asked, removes the emptied folder.
-void DeleteSetSources(EngineContext &ctx, const QString &firstVolume, QStringList &workList);
+// Whether every file the SFV list names is one of usedVolumes (paths as NormalizeSlashes gives
+// them) or no longer there: only then may the list go with the volumes.
+bool SfvCoveredBy(const QString &sfvPath, const QSet<QString> &usedVolumes);
 
-// After-all deletion: of files, only the volume and SFV files of the sets in extractedSets (first
-// volumes extracted successfully in this folder run, each in its own folder) are deleted, after
-// the user has said Yes to their number.
+// Per-set deletion after the set of plan was extracted in full: deletes the plan's volumes and the
+// SFV lists beside its first volume that name nothing but usedVolumes (the volumes of every set
+// extracted in full in this run, this one included); every other volume-like file found there
+// (workList) gets a skip line. Then applies the delete list and, when asked, removes the
+// emptied folder.
+void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QString> &usedVolumes,
+                      QStringList &workList);
+
+// After-all deletion: of files (the volume-like files of the release), and of the volumes in
+// usedVolumes (the plans of the sets extracted in full), the used volumes and the SFV lists
+// covered by them are deleted, after the user has said Yes to their number.
 void DeleteAllSources(EngineContext &ctx, const QStringList &files,
-                      const QStringList &extractedSets);
+                      const QSet<QString> &usedVolumes);

@@ -1,5 +1,6 @@
-// Source clean-up on real folders: ZIP files only when fully unpacked, the volumes of one set by
-// stem and volume extension, and after-all deletion limited to the sets extracted in the run.
+// Source clean-up on real folders: ZIP files only when fully unpacked, exactly the volumes of a
+// set's plan, SFV lists only when they name nothing else, and after-all deletion limited to the
+// sets extracted in the run.
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 
 #include "engine/ArchiveSets.h"
 #include "engine/FileScan.h"
+#include "engine/SetPlan.h"
 #include "engine/SourceCleanup.h"
 #include "engine/ZipMaster.h"
 #include "support/Fakes.h"
@@ -37,6 +39,31 @@ QString skip(const QString &path, const QString &stem, const QString &firstStem)
         .arg(path, stem, firstStem);
 }
 
+// A plan naming the given files of folder as the set's volumes, the first one first.
+SetPlan planOf(const QString &folder, const QStringList &volumes)
+{
+    SetPlan plan;
+    plan.opened = plan.complete = true;
+    for (const QString &volume : volumes)
+        plan.volumes << folder + QLatin1Char('/') + volume;
+    plan.firstVolume = plan.volumes.first();
+    return plan;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeSfv(const QString &path, const QStringList &names)
+{
+    QByteArray text = "; made by hand\r\n";
+    for (const QString &name : names)
+        text += name.toUtf8() + " 00000000\r\n";
+    writeText(path, text);
+}
+
 } // namespace
 
 class TestSourceCleanup : public QObject
@@ -50,24 +77,33 @@ private slots:
         const QString rel = dir.path();
         writeFile(rel + "/src/a.txt", 5000, 1);
         writeFile(rel + "/src/b.txt", 5000, 2);
+        writeFile(rel + "/src/c.txt", 5000, 3);
         QVERIFY(makeZip(rel + "/src", "../good.zip", {"a.txt"}));
         QVERIFY(makeZip(rel + "/src", "../kept.zip", {"b.txt"}));
+        QVERIFY(makeZip(rel + "/src", "../other.zip", {"c.txt"}));
         writeFile(rel + "/bad.zip", 3000, 3);
-        writeText(rel + "/b.txt", "already here"); // kept, and that counts as unpacked
+        QFile::copy(rel + "/src/b.txt", rel + "/b.txt"); // the entry's own bytes: counts
+        writeText(rel + "/c.txt", "another file");       // a different file: the ZIP stays
 
         TestContext t;
         TZipMaster zipMaster(t.context);
-        const QStringList zips{rel + "/good.zip", rel + "/kept.zip", rel + "/bad.zip"};
+        const QStringList zips{rel + "/good.zip", rel + "/kept.zip", rel + "/other.zip",
+                               rel + "/bad.zip"};
         for (const QString &zip : zips)
             zipMaster.ExtractZip(zip, rel);
+        QVERIFY(t.log.messages().contains(LogTag::Unpack +
+                                          t.language.LangText(212, {"c.txt", "other.zip"})));
         t.log.lines.clear();
         DeleteZipFiles(t.context, zips, zipMaster.CompleteZips());
         QVERIFY(!QFileInfo::exists(rel + "/good.zip"));
         QVERIFY(!QFileInfo::exists(rel + "/kept.zip"));
+        QVERIFY(QFileInfo::exists(rel + "/other.zip"));
         QVERIFY(QFileInfo::exists(rel + "/bad.zip"));
+        QCOMPARE(readAll(rel + "/c.txt"), QByteArray("another file"));
         QCOMPARE(t.log.messages(),
                  (QStringList{"Deleting File \"" + rel + "/good.zip\" in procedure Unpack",
                               "Deleting File \"" + rel + "/kept.zip\" in procedure Unpack",
+                              LogTag::Delete + t.language.LangText(180, {rel + "/other.zip"}),
                               LogTag::Delete + t.language.LangText(180, {rel + "/bad.zip"})}));
 
         // A ZIP that is gone by now gets its failure line.
@@ -77,15 +113,18 @@ private slots:
                  LogTag::Delete + t.language.LangText(113, {rel + "/good.zip"}));
     }
 
-    void perSetDeletionTakesTheSetOnly()
+    void perSetDeletionTakesThePlanOnly()
     {
         QTemporaryDir dir;
         const QString rel = dir.path();
-        touch(rel, {"cd1.rar", "cd1.r00", "cd1.r01", "cd1.sfv", "cd2.rar", "cd2.r00", "cd2.sfv",
-                    "notes.rtf", "cd1.rtf", "cd1.nfo"});
+        touch(rel, {"cd1.rar", "cd1.r00", "cd1.r01", "cd2.rar", "cd2.r00", "notes.rtf", "cd1.rtf",
+                    "cd1.nfo"});
+        writeSfv(rel + "/cd1.sfv", {"cd1.rar", "cd1.r00", "cd1.r01"});
+        writeSfv(rel + "/cd2.sfv", {"cd2.rar", "cd2.r00"});
         TestContext t;
+        const SetPlan plan = planOf(rel, {"cd1.rar", "cd1.r00", "cd1.r01"});
         QStringList work{"left over"};
-        DeleteSetSources(t.context, rel + "/cd1.rar", work);
+        DeleteSetSources(t.context, plan, PlanVolumes(plan), work);
 
         QCOMPARE(listTree(rel),
                  (QStringList{"cd1.nfo", "cd1.rtf", "cd2.r00", "cd2.rar", "cd2.sfv", "notes.rtf"}));
@@ -97,53 +136,106 @@ private slots:
         for (const char *name : {"cd2.rar", "cd2.r00", "cd2.sfv"})
             QVERIFY(messages.contains(skip(rel + "/" + QLatin1String(name), "cd2", "cd1")));
         QVERIFY(messages.contains(skip(rel + "/notes.rtf", "notes", "cd1")));
-        // Same stem, but not a volume: skipped too.
         QVERIFY(messages.contains(skip(rel + "/cd1.rtf", "cd1", "cd1")));
         QCOMPARE(messages.size(), 4 + 5 + 1);
     }
 
-    void perSetDeletionNamingSchemes()
+    // What goes is what the plan names, whatever the names have in common.
+    void perSetDeletionFollowsThePlanNotTheNames_data()
     {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("planned");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("two one-volume archives of one stem")
+            << QStringList{"Movie.part1.rar", "Movie.part2.rar"} << QStringList{"Movie.part1.rar"}
+            << QStringList{"Movie.part2.rar"};
+        QTest::newRow("two part sets of one stem")
+            << QStringList{"x.part1.rar", "x.part2.rar", "x.part01.rar", "x.part02.rar"}
+            << QStringList{"x.part1.rar", "x.part2.rar"}
+            << QStringList{"x.part01.rar", "x.part02.rar"};
+        QTest::newRow("letter case")
+            << QStringList{"X.Part01.rar", "X.Part02.rar"}
+            << QStringList{"X.Part01.rar", "X.Part02.rar"} << QStringList();
+        QTest::newRow("old style past r99")
+            << QStringList{"x.rar", "x.r00", "x.r99", "x.s00"}
+            << QStringList{"x.rar", "x.r00", "x.r99", "x.s00"} << QStringList();
+    }
+    void perSetDeletionFollowsThePlanNotTheNames()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, planned);
+        QFETCH(QStringList, left);
         QTemporaryDir dir;
+        touch(dir.path(), files);
         TestContext t;
         QStringList work;
+        const SetPlan plan = planOf(dir.path(), planned);
+        DeleteSetSources(t.context, plan, PlanVolumes(plan), work);
+        QCOMPARE(listTree(dir.path()), left);
+    }
 
-        const QString parts = dir.filePath("parts");
-        touch(parts, {"x.part01.rar", "x.part02.rar", "x.part03.rar", "x.part04.rar",
-                      "x.part05.rar", "x.sfv"});
-        DeleteSetSources(t.context, parts + "/x.part01.rar", work);
-        QCOMPARE(listTree(parts), QStringList());
-        QCOMPARE(t.log.messages().last(), LogTag::Delete + t.language.LangText(125, {"6"}));
-
-        const QString upper = dir.filePath("upper");
-        touch(upper, {"X.Part01.rar", "X.Part02.rar"});
-        DeleteSetSources(t.context, upper + "/X.Part01.rar", work);
-        QCOMPARE(listTree(upper), QStringList{"X.Part02.rar"});
-
-        const QString numbered = dir.filePath("numbered");
+    void numberedSetBeyondTheScanTokens()
+    {
+        QTemporaryDir dir;
         QStringList names;
         for (int i = 1; i <= 120; ++i)
             names << QStringLiteral("x.%1").arg(i, 3, 10, QLatin1Char('0'));
-        touch(numbered, names);
-        DeleteSetSources(t.context, numbered + "/x.001", work);
-        QCOMPARE(listTree(numbered), names.mid(99)); // ".0" finds x.001 ... x.099 only
+        touch(dir.path(), names);
+        TestContext t;
+        QStringList work;
+        const SetPlan plan = planOf(dir.path(), names);
+        DeleteSetSources(t.context, plan, PlanVolumes(plan), work);
+        QCOMPARE(listTree(dir.path()), QStringList());
+    }
+
+    // One SFV list for two sets goes only once every file it names was used or is gone.
+    void sharedSfvGoesWithTheLastSet()
+    {
+        QTemporaryDir dir;
+        const QString rel = dir.path();
+        touch(rel, {"a.part1.rar", "a.part2.rar", "b.part1.rar", "b.part2.rar"});
+        writeSfv(rel + "/release.sfv",
+                 {"a.part1.rar", "a.part2.rar", "b.part1.rar", "b.part2.rar"});
+        TestContext t;
+        QStringList work;
+        const SetPlan a = planOf(rel, {"a.part1.rar", "a.part2.rar"});
+        const SetPlan b = planOf(rel, {"b.part1.rar", "b.part2.rar"});
+        QSet<QString> used = PlanVolumes(a);
+        DeleteSetSources(t.context, a, used, work);
+        QCOMPARE(listTree(rel), (QStringList{"b.part1.rar", "b.part2.rar", "release.sfv"}));
+        used.unite(PlanVolumes(b));
+        DeleteSetSources(t.context, b, used, work);
+        QCOMPARE(listTree(rel), QStringList());
+
+        // A list that names a file of no set stays.
+        touch(rel, {"c.rar"});
+        writeSfv(rel + "/c.sfv", {"c.rar", "c.nfo"});
+        touch(rel, {"c.nfo"});
+        const SetPlan c = planOf(rel, {"c.rar"});
+        DeleteSetSources(t.context, c, PlanVolumes(c), work);
+        QCOMPARE(listTree(rel), (QStringList{"c.nfo", "c.sfv"}));
+        QVERIFY(
+            t.log.messages().contains(LogTag::Delete + t.language.LangText(214, {rel + "/c.sfv"})));
     }
 
     void perSetDeletionRemovesTheEmptiedFolder()
     {
         QTemporaryDir dir;
         const QString set = dir.filePath("rel/cd1");
-        touch(set, {"x.rar", "x.r00", "x.sfv"});
+        touch(set, {"x.rar", "x.r00"});
+        writeSfv(set + "/x.sfv", {"x.rar", "x.r00"});
         TestContext t;
         t.settings.deleteEmptySourceFolder = true;
         QStringList work;
-        DeleteSetSources(t.context, set + "/x.rar", work);
+        const SetPlan x = planOf(set, {"x.rar", "x.r00"});
+        DeleteSetSources(t.context, x, PlanVolumes(x), work);
         QVERIFY(!QFileInfo::exists(set));
         QVERIFY(QFileInfo::exists(dir.filePath("rel")));
 
         // A folder that still holds something stays.
         touch(set, {"y.rar", "y.nfo"});
-        DeleteSetSources(t.context, set + "/y.rar", work);
+        const SetPlan y = planOf(set, {"y.rar"});
+        DeleteSetSources(t.context, y, PlanVolumes(y), work);
         QCOMPARE(listTree(set), QStringList{"y.nfo"});
     }
 
@@ -151,17 +243,20 @@ private slots:
     {
         QTemporaryDir dir;
         const QString rel = dir.path();
-        touch(rel, {"done/x.rar", "done/x.r00", "done/x.sfv", "done/x.rtf", "failed/x.rar",
-                    "failed/x.r00", "failed/x.sfv", "done/y.rar", "done/y.r00"});
+        touch(rel, {"done/x.rar", "done/x.r00", "done/x.rtf", "failed/x.rar", "failed/x.r00",
+                    "done/y.rar", "done/y.r00"});
+        writeSfv(rel + "/done/x.sfv", {"x.rar", "x.r00"});
+        writeSfv(rel + "/failed/x.sfv", {"x.rar", "x.r00"});
         TestContext t;
         t.dialogs.defaultMessageAnswer.reset();
         QStringList all;
         FindFiles(t.context, rel, all, true, ExtensionList::setVolumes());
         QCOMPARE(all.size(), 9);
+        const QSet<QString> used = PlanVolumes(planOf(rel + "/done", {"x.rar", "x.r00"}));
 
         // No: nothing is deleted and nothing is logged.
         t.dialogs.setNextAnswer(MessageAnswer::No);
-        DeleteAllSources(t.context, all, {rel + "/done/x.rar"});
+        DeleteAllSources(t.context, all, used);
         QCOMPARE(listTree(rel).size(), 9);
         QVERIFY(t.log.lines.isEmpty());
         QCOMPARE(t.dialogs.shownMessages.size(), 1);
@@ -170,9 +265,9 @@ private slots:
         QCOMPARE(t.dialogs.shownMessages.first().icon, MessageIcon::Question);
         QCOMPARE(t.dialogs.shownMessages.first().buttons, MessageButtons::YesNo);
 
-        // Yes: the three files of the extracted set go, the failed set and x.rtf stay.
+        // Yes: the three files of the extracted set go, the failed set, y and x.rtf stay.
         t.dialogs.setNextAnswer(MessageAnswer::Yes);
-        DeleteAllSources(t.context, all, {rel + "/done/x.rar"});
+        DeleteAllSources(t.context, all, used);
         QCOMPARE(listTree(rel), (QStringList{"done/x.rtf", "done/y.r00", "done/y.rar",
                                              "failed/x.r00", "failed/x.rar", "failed/x.sfv"}));
         const QStringList messages = t.log.messages();

@@ -1,0 +1,232 @@
+#include "engine/SetPlan.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <string>
+
+#include "engine/ArchiveEnd.h"
+#include "engine/ArchiveSets.h"
+#include "engine/EngineContext.h"
+#include "engine/FolderEntries.h"
+#include "engine/RarExtractor.h"
+#include "engine/Utf8Locale.h"
+
+#include <unrar/dll.hpp>
+
+namespace {
+
+// The earliest compression version of RAR 3; archives of RAR 3 and later mark their first volume
+// and end with an end record.
+constexpr unsigned kRar3Version = 29;
+
+QString FileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString FolderOf(const QString &path)
+{
+    return path.left(path.lastIndexOf(QLatin1Char('/')));
+}
+
+QString FromWide(const wchar_t *text, size_t capacity)
+{
+    size_t length = 0;
+    while (length < capacity && text[length] != 0)
+        ++length;
+    return QString::fromWCharArray(text, int(length));
+}
+
+// One listing: the library's callback records the volumes it opens and refuses every volume it
+// has to ask for, since it asks only for a volume it could not open.
+class SetLister
+{
+public:
+    SetLister(EngineContext &ctx, SetPlan &plan) : m_ctx(ctx), m_plan(plan) {}
+
+    static int CALLBACK Callback(UINT message, LPARAM userData, LPARAM p1, LPARAM p2)
+    {
+        return reinterpret_cast<SetLister *>(userData)->onCallback(message, p1, p2);
+    }
+
+    // The volume the library asked for and could not open, when it did.
+    QString refusedVolume;
+    bool aborted = false;
+
+private:
+    int onCallback(UINT message, LPARAM p1, LPARAM p2)
+    {
+        if (message != UCM_CHANGEVOLUMEW)
+            return message == UCM_CHANGEVOLUME ? (m_refused ? -1 : 0) : 0;
+        const QString volume = QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1));
+        if (m_ctx.WaitWhilePaused()) {
+            aborted = true;
+            return -1;
+        }
+        if (p2 == RAR_VOL_ASK) {
+            m_refused = true;
+            refusedVolume = volume;
+            return -1;
+        }
+        m_plan.volumes << volume;
+        m_ctx.platform.processEvents();
+        return m_ctx.job.AbortRequested ? -1 : 0;
+    }
+
+    EngineContext &m_ctx;
+    SetPlan &m_plan;
+    bool m_refused = false;
+};
+
+class ListHandle
+{
+public:
+    explicit ListHandle(HANDLE handle) : m_handle(handle) {}
+    ~ListHandle()
+    {
+        if (m_handle)
+            RARCloseArchive(m_handle);
+    }
+    ListHandle(const ListHandle &) = delete;
+    ListHandle &operator=(const ListHandle &) = delete;
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// Volume files beside the first volume that share its stem and were not read: for archives too
+// old to carry an end record, the only sign that a later volume was cut short.
+QStringList UnreadSiblings(EngineContext &ctx, const SetPlan &plan)
+{
+    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"));
+    QStringList unread;
+    const QString folder = FolderOf(plan.firstVolume);
+    for (const FolderEntry &entry : ListFolderEntries(folder)) {
+        const QString path = folder + QLatin1Char('/') + entry.name;
+        if (entry.kind != FolderEntry::Kind::File ||
+            !volumeExtension.match(entry.name).hasMatch() || !IsSetMember(plan.firstVolume, path))
+            continue;
+        bool read = false;
+        for (const QString &volume : plan.volumes)
+            read = read || QFileInfo(volume) == QFileInfo(path);
+        if (!read)
+            unread << entry.name;
+    }
+    (void)ctx;
+    return unread;
+}
+
+enum class Depth { FirstHeader, WholeSet };
+
+SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
+{
+    SetPlan plan;
+    plan.firstVolume = path;
+    plan.volumes << path;
+
+    Utf8CharacterType utf8Names;
+    std::wstring name = path.toStdWString();
+    RAROpenArchiveDataEx open{};
+    open.ArcNameW = name.data();
+    open.OpenMode = RAR_OM_LIST;
+    ListHandle archive(RAROpenArchiveEx(&open));
+    if (!archive.get() || open.OpenResult != ERAR_SUCCESS) {
+        plan.problem = RarErrorReason(ctx, open.OpenResult ? int(open.OpenResult) : ERAR_UNKNOWN);
+        return plan;
+    }
+    plan.opened = true;
+    plan.isVolume = open.Flags & ROADF_VOLUME;
+    plan.firstVolumeFlag = open.Flags & ROADF_FIRSTVOLUME;
+    plan.modernFormat = RarFormatOf(path) == RarFormat::Rar50;
+
+    SetLister lister(ctx, plan);
+    RARSetCallback(archive.get(), SetLister::Callback, LPARAM(&lister));
+
+    RARHeaderDataEx header{};
+    for (;;) {
+        header = RARHeaderDataEx{};
+        int code = RARReadHeaderEx(archive.get(), &header);
+        if (code == ERAR_END_ARCHIVE)
+            break;
+        if (code == ERAR_SUCCESS) {
+            if (plan.entries.isEmpty() && (header.Flags & RHDF_SPLITBEFORE))
+                plan.startsMidEntry = true;
+            if (header.UnpVer >= kRar3Version)
+                plan.modernFormat = true;
+            PlannedEntry entry;
+            entry.name = FromWide(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t));
+            entry.size = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
+            entry.folder = header.Flags & RHDF_DIRECTORY;
+            plan.entries << entry;
+            if (!entry.folder)
+                plan.unpackedTotal += entry.size;
+            if (depth == Depth::FirstHeader)
+                return plan;
+            code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
+            if (code == ERAR_SUCCESS)
+                continue;
+        }
+        // The listing ended early: a volume missing or unreadable, damaged headers, an abort.
+        if (lister.aborted || ctx.job.AbortRequested)
+            plan.problem = ctx.LangText(RarText::Aborted);
+        else if (!lister.refusedVolume.isEmpty())
+            plan.problem =
+                ctx.LangText(QFileInfo::exists(lister.refusedVolume) ? SetPlanText::VolumeUnreadable
+                                                                     : SetPlanText::VolumeMissing,
+                             {FileNameOf(lister.refusedVolume)});
+        else
+            plan.problem = RarErrorReason(ctx, code);
+        return plan;
+    }
+    if (depth == Depth::FirstHeader)
+        return plan;
+
+    // libunrar ends a volume that was cut at an entry boundary as if it were the last one.
+    switch (ArchiveEndOf(plan.lastVolume())) {
+    case ArchiveEnd::Last:
+    case ArchiveEnd::Unknown:
+        plan.complete = true;
+        break;
+    case ArchiveEnd::NotLast:
+        plan.problem = ctx.LangText(SetPlanText::SetContinues, {FileNameOf(plan.lastVolume())});
+        break;
+    case ArchiveEnd::Absent:
+        if (plan.modernFormat) {
+            plan.problem = ctx.LangText(SetPlanText::CutShort, {FileNameOf(plan.lastVolume())});
+            break;
+        }
+        if (plan.isVolume) {
+            const QStringList unread = UnreadSiblings(ctx, plan);
+            if (!unread.isEmpty()) {
+                plan.problem =
+                    ctx.LangText(SetPlanText::VolumesNotRead, {unread.join(QStringLiteral(", "))});
+                break;
+            }
+        }
+        plan.complete = true;
+        break;
+    }
+    return plan;
+}
+
+} // namespace
+
+bool SetPlan::startsSet() const
+{
+    if (!opened || !isVolume || firstVolumeFlag)
+        return true;
+    // A later volume: RAR 3 and later mark first volumes, and any volume that begins in the
+    // middle of an entry follows another.
+    return !modernFormat && !startsMidEntry;
+}
+
+SetPlan PeekSetPlan(EngineContext &ctx, const QString &path)
+{
+    return ListSet(ctx, path, Depth::FirstHeader);
+}
+
+SetPlan ReadSetPlan(EngineContext &ctx, const QString &path)
+{
+    return ListSet(ctx, path, Depth::WholeSet);
+}

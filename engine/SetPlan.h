@@ -1,0 +1,68 @@
+#pragma once
+// The plan of one archive set, read from the archive's own headers before anything is written or
+// deleted: which volumes it consists of, which entries it holds, and whether it is complete.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class EngineContext;
+
+// The language texts of set plans and of the checks made with them before writing.
+namespace SetPlanText {
+enum : int {
+    VolumeMissing = 200,
+    VolumeUnreadable = 201,
+    CutShort = 202,
+    SetContinues = 203,
+    VolumesNotRead = 204,
+    SetIncomplete = 205,
+    SetNotCompleteYet = 206,
+    OverwritesThisJob = 207,
+    ReplacesDifferent = 208,
+    NoRoom = 209,
+    SizeMismatch = 210,
+    NoEntries = 211,
+};
+}
+
+struct PlannedEntry
+{
+    QString name;    // the path inside the archive, as stored
+    qint64 size = 0; // unpacked size in bytes
+    bool folder = false;
+};
+
+struct SetPlan
+{
+    QString firstVolume;
+    // libunrar opened the first volume.
+    bool opened = false;
+    // The archive flags: a volume of a multi-volume set, and whether it is its first volume.
+    bool isVolume = false;
+    bool firstVolumeFlag = false;
+    // The first entry continues an entry of an earlier volume.
+    bool startsMidEntry = false;
+    // Written by RAR 3 or later (whose volumes carry the first-volume flag and whose archives
+    // end with an end record).
+    bool modernFormat = false;
+    // Every volume the library opened, the first volume first, full paths.
+    QStringList volumes;
+    QList<PlannedEntry> entries;
+    qint64 unpackedTotal = 0;
+    // The listing reached the proper end of the set: nothing left unread, nothing cut short.
+    bool complete = false;
+    // When not complete: what is missing or wrong, for the log.
+    QString problem;
+
+    // Whether this file starts a set of its own (it is not a later volume of another set).
+    bool startsSet() const;
+    QString lastVolume() const { return volumes.isEmpty() ? firstVolume : volumes.last(); }
+};
+
+// Opens path in list mode and reads the archive flags and the first header only.
+SetPlan PeekSetPlan(EngineContext &ctx, const QString &path);
+
+// Lists the whole set whose first volume is path: every header through every volume, skipping
+// the data. Waits while paused; gives up (incomplete) when the job is aborted.
+SetPlan ReadSetPlan(EngineContext &ctx, const QString &path);

@@ -1,0 +1,78 @@
+#include "engine/SetWriteCheck.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include "engine/EngineContext.h"
+#include "engine/SetPlan.h"
+#include "tools/GeneralFuncs.h"
+
+namespace {
+
+QString FileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// The nearest folder of path that exists: the destination may not have been created yet.
+QString ExistingAncestor(QString path)
+{
+    while (!path.isEmpty() && !QFileInfo(path).isDir()) {
+        const int slash = path.lastIndexOf(QLatin1Char('/'), path.size() - 2);
+        if (slash < 0)
+            return QStringLiteral("/");
+        path = path.left(slash + 1);
+    }
+    return path;
+}
+
+QString SizeText(qint64 bytes)
+{
+    const QString text = FormatSize(bytes);
+    return text.isEmpty() ? QStringLiteral("%1 bytes").arg(bytes) : text;
+}
+
+} // namespace
+
+QString EntryTarget(const QString &destination, const QString &entryName)
+{
+    QString folder = destination;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return NormalizeSlashes(folder + entryName);
+}
+
+bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &destination,
+                     bool ownFolder)
+{
+    const QString setName = FileNameOf(plan.firstVolume);
+    auto refuse = [&](const QString &text) {
+        ctx.AddLogLine(LogTag::Unpack + text);
+        if (!ctx.settings.SuppressErrors())
+            ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+        return false;
+    };
+
+    qint64 needed = 0;
+    for (const PlannedEntry &entry : plan.entries) {
+        if (entry.folder)
+            continue;
+        needed += entry.size;
+        const QString target = EntryTarget(destination, entry.name);
+        if (ctx.job.FilesWrittenThisJob.contains(target))
+            return refuse(ctx.LangText(SetPlanText::OverwritesThisJob, {entry.name, target}));
+        const QFileInfo existing(target);
+        if (!ownFolder && existing.exists() &&
+            (!existing.isFile() || existing.size() != entry.size))
+            return refuse(ctx.LangText(SetPlanText::ReplacesDifferent, {entry.name, target}));
+    }
+
+    const QString folder = ExistingAncestor(NormalizeFolder(destination));
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && needed > storage.bytesAvailable())
+        return refuse(
+            ctx.LangText(SetPlanText::NoRoom,
+                         {setName, SizeText(needed), SizeText(storage.bytesAvailable()), folder}));
+    return true;
+}
