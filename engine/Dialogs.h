@@ -1,8 +1,8 @@
 #pragma once
 // The modal dialogs the program shows; the window shows real ones, tests answer from a script.
 
-#include <QString>
 #include <optional>
+#include <QString>
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -17,7 +17,8 @@ public:
                                      MessageButtons buttons = MessageButtons::Ok) = 0;
     // A folder chooser starting at startFolder; empty when cancelled.
     virtual QString chooseFolder(const QString &title, const QString &startFolder) = 0;
-    // File choosers; filter is "Name|*.ext|Name|*.*" as the window defines it; empty when cancelled.
+    // File choosers; filter is "Name|*.ext|Name|*.*" as the window defines it; empty when
+    // cancelled.
     virtual QString chooseOpenFile(const QString &title, const QString &startFolder,
                                    const QString &filter, const QString &defaultSuffix) = 0;
     virtual QString chooseSaveFile(const QString &title, const QString &startFolder,

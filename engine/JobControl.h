@@ -7,10 +7,10 @@
 
 struct JobControl
 {
-    bool UnpackRunning = false;  // a folder run is inside UnPack
-    bool StopRequested = false;  // the Stop command is pending
-    bool Paused = false;         // the Pause command holds the job
-    bool AbortRequested = false; // the program is closing: cancel now
+    bool UnpackRunning = false;      // a folder run is inside UnPack
+    bool StopRequested = false;      // the Stop command is pending
+    bool Paused = false;             // the Pause command holds the job
+    bool AbortRequested = false;     // the program is closing: cancel now
     std::uint32_t JobStartTick = 0;  // 0 when no job runs
     std::uint32_t StepStartTick = 0; // start of the current ZIP phase or archive set
     bool WatchTimerEnabled = false;  // watch mode is running (kept in step with its timer)

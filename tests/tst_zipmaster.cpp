@@ -79,11 +79,11 @@ private slots:
         QCOMPARE(readAll(rel + "/readme.txt"), readAll(src + "/Disc/readme.txt"));
         QCOMPARE(readAll(rel + "/top.nfo"), QByteArray("mine"));
         QVERIFY(!zipMaster.CompleteZips().contains(src + "/Disc.zip"));
-        QCOMPARE(t.log.messages(),
-                 (QStringList{LogTag::Unpack + t.language.LangText(213, {"other/readme.txt",
-                                                                         "Disc.zip",
-                                                                         "Disc/readme.txt"}),
-                              LogTag::Unpack + t.language.LangText(212, {"top.nfo", "Disc.zip"})}));
+        QCOMPARE(
+            t.log.messages(),
+            (QStringList{LogTag::Unpack + t.language.LangText(213, {"other/readme.txt", "Disc.zip",
+                                                                    "Disc/readme.txt"}),
+                         LogTag::Unpack + t.language.LangText(212, {"top.nfo", "Disc.zip"})}));
 
         // With the same bytes already there, and without the clash, the ZIP is complete.
         QFile::remove(rel + "/top.nfo");
