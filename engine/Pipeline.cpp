@@ -1,5 +1,6 @@
 #include "engine/Pipeline.h"
 
+#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 
@@ -35,6 +36,8 @@ constexpr int TextNoInputFolder = 182;
 constexpr int TextCandidateGone = 183;
 constexpr int TextNoCustomOutput = 184;
 constexpr int TextClosing = 215;
+constexpr int TextEntriesLeftOut = 217;
+constexpr int TextNoFiles = 218;
 
 QString FolderOf(const QString &path)
 {
@@ -282,6 +285,14 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                 continue;
             }
 
+            // A complete archive that holds no file (a recovery record alone): nothing is
+            // written, so nothing of it may go.
+            if (plan.opened && std::none_of(plan.entries.cbegin(), plan.entries.cend(),
+                                            [](const PlannedEntry &e) { return !e.folder; })) {
+                ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoFiles, {FileNameOf(candidate)}));
+                continue;
+            }
+
             const QString destination = DestinationFolder(ctx, releaseFolder, candidate);
 
             listB.clear();
@@ -316,8 +327,9 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
 
             // The set's files reach the follow-up actions only when the whole set was written.
             QStringList setFiles;
+            QStringList leftOut;
             const bool extracted =
-                ExtractRARArchive(ctx, plan, destination, setFiles, extractionIncomplete);
+                ExtractRARArchive(ctx, plan, destination, setFiles, extractionIncomplete, &leftOut);
             for (const QString &file : std::as_const(setFiles)) {
                 if (QFileInfo::exists(file))
                     job.FilesWrittenThisJob.insert(NormalizeSlashes(file));
@@ -325,11 +337,19 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             if (extracted) {
                 ++counter;
                 extractedFiles << setFiles;
-                usedVolumes.unite(PlanVolumes(plan));
                 if (settings.OpenDestination())
                     ctx.platform.openPath(destination);
-                if (perSetDeletion && !job.AbortRequested && !extractionIncomplete)
-                    DeleteSetSources(ctx, plan, usedVolumes, listB);
+                // A clean-up follows only a set written in full.
+                if (!leftOut.isEmpty()) {
+                    ctx.AddLogLine(
+                        LogTag::Unpack +
+                        ctx.LangText(TextEntriesLeftOut,
+                                     {FileNameOf(candidate), QString::number(leftOut.size())}));
+                } else {
+                    usedVolumes.unite(PlanVolumes(plan));
+                    if (perSetDeletion && !job.AbortRequested && !extractionIncomplete)
+                        DeleteSetSources(ctx, plan, usedVolumes, listB);
+                }
             } else {
                 anySetFailed = true;
                 extractionIncomplete = true;

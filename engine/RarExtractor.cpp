@@ -13,9 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "engine/EngineContext.h"
@@ -127,6 +129,34 @@ bool isLinkEntry(const RARHeaderDataEx &header)
         header.RedirType == kRedirJunction)
         return true;
     return header.HostOS == kHostUnix && (header.FileAttr & S_IFMT) == S_IFLNK;
+}
+
+// The target of the symbolic link at path; empty when path is no link.
+QString readLink(const QString &path)
+{
+    std::vector<char> buffer(4096);
+    const ssize_t size =
+        ::readlink(QFile::encodeName(path).constData(), buffer.data(), buffer.size() - 1);
+    return size <= 0 ? QString() : QFile::decodeName(QByteArray(buffer.data(), int(size)));
+}
+
+// Whether a link stored as entryName with the given target, resolved from its own folder, points
+// to a place inside the destination folder (which ends with "/").
+bool linkStaysInside(const QString &folder, const QString &entryName, QString target)
+{
+    target.replace(QLatin1Char('\\'), QLatin1Char('/')); // links made on Windows
+    if (target.isEmpty() || target.startsWith(QLatin1Char('/')) ||
+        (target.size() > 1 && target.at(1) == QLatin1Char(':')))
+        return false;
+    // Resolved where the link really lives: a folder on its way may itself be a link.
+    const QString linkFolder = QFileInfo(folder + entryName).path();
+    QDir().mkpath(linkFolder);
+    const QString realFolder = QFileInfo(linkFolder).canonicalFilePath();
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (realFolder.isEmpty() || root.isEmpty())
+        return false;
+    const QString resolved = QDir::cleanPath(realFolder + QLatin1Char('/') + target);
+    return resolved.startsWith(root + QLatin1Char('/'));
 }
 
 // The Linux form of a read-only file: nobody may write it, or we may not.
@@ -326,21 +356,45 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         CurrentName = fromWide(header->FileNameW, kHeaderNameChars);
         const QString target = folder + CurrentName;
 
+        // Older versions of a file (kept with RAR's version option as "name;n") stay in the
+        // archive: only the newest is extracted, as the UnRAR tools do by default.
+        if (isOlderVersion(CurrentName)) {
+            code = processFile(RAR_SKIP, *header);
+            if (code != ERAR_SUCCESS) {
+                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+                return false;
+            }
+            continue;
+        }
+
         // Entries that must not be written: they are passed over (and not listed as extracted),
         // and the set does not count as extracted.
         QString refusal;
+        const bool link = isLinkEntry(*header);
+        const QString linkTarget = fromWide(redirectTarget.data(), redirectTarget.size());
         if (leavesFolder(CurrentName))
             refusal = m_ctx.LangText(RarText::OutsideDestination);
-        else if (isLinkEntry(*header))
-            refusal = m_ctx.LangText(RarText::LinkSkipped);
         else if (hasUnmappedBytes(CurrentName))
             refusal = m_ctx.LangText(RarText::UnusableName);
-        else if ((header->RedirType != 0 &&
-                  leavesFolder(fromWide(redirectTarget.data(), redirectTarget.size()))))
+        else if (!link && header->RedirType != 0 && leavesFolder(linkTarget))
             refusal = m_ctx.LangText(RarText::OutsideDestination);
         else if (wcsnlen(header->FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
                  target.toUtf8().size() >= kLibraryPathBytes)
             refusal = m_ctx.LangText(RarText::PathTooLong);
+
+        // A link is made only when it points to a place inside the destination; any other is
+        // passed over, and the set's sources then stay.
+        if (refusal.isEmpty() && link &&
+            (header->RedirType == kRedirJunction ||
+             (!linkTarget.isEmpty() && !linkStaysInside(folder, CurrentName, linkTarget)))) {
+            skipLink(CurrentName, linkTarget);
+            code = processFile(RAR_SKIP, *header);
+            if (code != ERAR_SUCCESS) {
+                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+                return false;
+            }
+            continue;
+        }
 
         if (refusal.isEmpty())
             m_extractedFiles << target;
@@ -382,6 +436,37 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         }
 
         const bool isFolder = header->Flags & RHDF_DIRECTORY;
+        if (link) {
+            QDir().mkpath(target.left(target.lastIndexOf(QLatin1Char('/'))));
+            code = processFile(RAR_EXTRACT, *header, target);
+            if (code != ERAR_SUCCESS) {
+                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+                return false;
+            }
+            // The target of older archives' links is known only once the link is made.
+            const QString made = readLink(target);
+            if (made.isEmpty() || !linkStaysInside(folder, CurrentName, made)) {
+                if (!made.isEmpty())
+                    ::unlink(QFile::encodeName(target).constData());
+                skipLink(CurrentName, made.isEmpty() ? linkTarget : made);
+            }
+            m_ctx.platform.processEvents();
+            continue;
+        }
+        // An empty file needs no password, even when the archive marks it encrypted.
+        if (!isFolder && entrySize == 0 && (header->Flags & RHDF_ENCRYPTED)) {
+            const QString part = PartFileName(target.left(target.lastIndexOf(QLatin1Char('/'))));
+            QDir().mkpath(target.left(target.lastIndexOf(QLatin1Char('/'))));
+            QFile empty(part);
+            if (!empty.open(QIODevice::WriteOnly) || (empty.close(), !publishFile(part, target, 0)))
+                return false;
+            code = processFile(RAR_SKIP, *header);
+            if (code != ERAR_SUCCESS) {
+                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+                return false;
+            }
+            continue;
+        }
         QString part;
         if (!isFolder) {
             const QString parent = target.left(target.lastIndexOf(QLatin1Char('/')));
@@ -426,6 +511,19 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         }
         return false;
     }
+}
+
+bool RarExtraction::isOlderVersion(const QString &name) const
+{
+    static const QRegularExpression versioned(QStringLiteral("^(.+);[0-9]+$"));
+    const QRegularExpressionMatch match = versioned.match(name);
+    return match.hasMatch() && m_entryNames.contains(match.captured(1));
+}
+
+void RarExtraction::skipLink(const QString &name, const QString &target)
+{
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(RarText::LinkLeftOut, {name, target}));
+    SkippedEntries << name;
 }
 
 bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
@@ -570,8 +668,14 @@ bool ExtractRARArchive(EngineContext &ctx, const QString &archivePath, const QSt
 }
 
 bool ExtractRARArchive(EngineContext &ctx, const SetPlan &plan, const QString &destination,
-                       QStringList &ExtractedFiles, bool &ExtractionIncomplete)
+                       QStringList &ExtractedFiles, bool &ExtractionIncomplete,
+                       QStringList *skippedEntries)
 {
     RarExtraction extraction(ctx, ExtractedFiles, ExtractionIncomplete);
-    return extraction.extract(plan.firstVolume, destination, plan.unpackedTotal);
+    for (const PlannedEntry &entry : plan.entries)
+        extraction.m_entryNames.insert(entry.name);
+    const bool extracted = extraction.extract(plan.firstVolume, destination, plan.unpackedTotal);
+    if (skippedEntries)
+        *skippedEntries = extraction.SkippedEntries;
+    return extracted;
 }

@@ -3,6 +3,7 @@
 // and reporting every failure, so that a set that was not fully extracted never counts as done.
 
 #include <exception>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -36,6 +37,7 @@ enum : int {
     PathTooLong = 172,
     ArchiveOpenFailed = 173,
     UnusableName = 178,
+    LinkLeftOut = 216,
 };
 }
 
@@ -63,6 +65,12 @@ public:
     // The entry the library is working on, as stored in the archive.
     QString CurrentName;
 
+    // Links passed over because they point outside the destination.
+    QStringList SkippedEntries;
+    // Every entry name of the set, when its plan is known: an entry "name;n" is then an older
+    // version of "name".
+    QSet<QString> m_entryNames;
+
     // The last estimate of the remaining time; it is kept from one archive to the next.
     static QString EstimateText;
 
@@ -70,6 +78,8 @@ private:
     // The callback's answer, given on the window's thread.
     int answerCallback(unsigned int message, long p1, long p2);
     bool onVolumeChange(const QString &nextVolume, bool libraryAsks);
+    bool isOlderVersion(const QString &name) const;
+    void skipLink(const QString &name, const QString &target);
     // Gives a finished file its name; false (logged) when it is not as long as its header says.
     bool publishFile(const QString &part, const QString &target, qint64 expectedSize);
     void onProcessedData(qint64 bytes);
@@ -95,9 +105,12 @@ private:
 // every entry to ExtractedFiles; sets ExtractionIncomplete when an earlier entry is missing.
 bool ExtractRARArchive(EngineContext &ctx, const QString &archivePath, const QString &destination,
                        QStringList &ExtractedFiles, bool &ExtractionIncomplete);
-// The same for the set of plan, with the progress bar over the whole set.
+// The same for the set of plan, with the progress bar over the whole set; older file versions
+// are left in the archive. The links passed over (pointing outside the destination) go to
+// skippedEntries: the set is extracted, but not in full.
 bool ExtractRARArchive(EngineContext &ctx, const SetPlan &plan, const QString &destination,
-                       QStringList &ExtractedFiles, bool &ExtractionIncomplete);
+                       QStringList &ExtractedFiles, bool &ExtractionIncomplete,
+                       QStringList *skippedEntries = nullptr);
 
 // The callback registered with libunrar; userData is the RarExtraction in progress.
 int RarCallback(unsigned int message, long userData, long p1, long p2);

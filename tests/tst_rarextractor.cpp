@@ -350,7 +350,8 @@ private slots:
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.at(0).contains(t.language.LangText(170)));
         QVERIFY(lines.at(1).contains(t.language.LangText(170)));
-        QVERIFY(lines.at(2).contains(t.language.LangText(171)));
+        QVERIFY(lines.at(2).contains(
+            t.language.LangText(216, {"lnk", "../../../etc/passwd"})));
     }
 
     void progressArithmetic()
