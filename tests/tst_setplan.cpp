@@ -11,6 +11,7 @@
 #include "engine/ArchiveSets.h"
 #include "engine/Pipeline.h"
 #include "engine/SetPlan.h"
+#include "engine/SetWriteCheck.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
 
@@ -255,6 +256,21 @@ private slots:
             QCOMPARE(ReadAll(rel + "/disc.iso"), existing);
         }
         QVERIFY(t.log.contains(QStringLiteral("[NOTE   ]")));
+    }
+
+    // A set larger than the free space fails before anything is written.
+    void setThatCannotFit()
+    {
+        QTemporaryDir dir;
+        TestContext t;
+        SetPlan plan;
+        plan.firstVolume = dir.filePath("huge.rar");
+        plan.entries << PlannedEntry{QStringLiteral("huge.iso"), qint64(1) << 55, false};
+        QVERIFY(!SetCanBeWritten(t.context, plan, dir.filePath("not/yet/there"), false));
+        QVERIFY2(t.log.contains(QStringLiteral("but only")), qPrintable(t.log.messages().join('\n')));
+        QVERIFY(!QFileInfo::exists(dir.filePath("not")));
+        plan.entries.first().size = 1000;
+        QVERIFY(SetCanBeWritten(t.context, plan, dir.filePath("not/yet/there"), false));
     }
 
     // A damaged entry fails the set: nothing of it reaches the follow-up, and nothing half
