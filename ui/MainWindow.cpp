@@ -18,6 +18,7 @@
 #include "jobs/InputQueue.h"
 #include "jobs/TrayIcon.h"
 #include "jobs/WatchMode.h"
+#include "settings/LanguageFolders.h"
 #include "settings/OptionSetFile.h"
 #include "tools/DiskSpaceWindow.h"
 #include "ui/AboutWindow.h"
@@ -36,7 +37,8 @@ TForm1::TForm1(Dialogs &dialogs, Platform &platform, QWidget *parent)
     : QWidget(parent), m_context(*this, m_language, *this, *this, dialogs, platform, m_job)
 {
     m_context.programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    m_languageFolders = {m_context.programFolder, QStringLiteral(TEVO_INSTALLED_DATA_DIR "/")};
+    m_languageFolders =
+        LanguageFolders(m_context.programFolder, QStringLiteral(TEVO_INSTALLED_DATA_DIR));
 
     buildWindow();
     connectRules();

@@ -2,12 +2,12 @@
 // Tevo's main window: every setting as a control, the command buttons, the progress display and the
 // log.
 
+#include <memory>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-#include <memory>
 
 #include "engine/EngineContext.h"
 #include "jobs/JobWindow.h"
@@ -130,7 +130,8 @@ public:
     // Language files.
     QString ActiveLanguageFile() const { return m_activeLanguageFile; }
     void setActiveLanguageFile(const QString &name) { m_activeLanguageFile = name; }
-    // Where language files are looked for: the program folder, then the installed data folder.
+    // Where language files are looked for: the data folder of an installed copy, the program
+    // folder, then the data folder Tevo was built for.
     QStringList languageFolders() const { return m_languageFolders; }
     void setLanguageFolders(const QStringList &folders) { m_languageFolders = folders; }
     // Loads the named file (as given, else from the language folders) and re-captions the

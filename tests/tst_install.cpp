@@ -1,0 +1,88 @@
+// An installed copy: the language folders follow the program's place, and a real
+// "cmake --install --prefix" into a temporary folder gives a Tevo that starts and runs a job.
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "settings/LanguageFolders.h"
+
+class TestInstall : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void languageFolders_data()
+    {
+        QTest::addColumn<QString>("programFolder");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("installed under a prefix")
+            << QStringLiteral("/opt/tevo/bin/")
+            << QStringList{"/opt/tevo/share/tevo/", "/opt/tevo/bin/", "/usr/local/share/tevo/"};
+        QTest::newRow("per-user install")
+            << QStringLiteral("/home/u/.local/bin")
+            << QStringList{"/home/u/.local/share/tevo/", "/home/u/.local/bin/",
+                           "/usr/local/share/tevo/"};
+        QTest::newRow("folder of its own")
+            << QStringLiteral("/home/u/tevo/")
+            << QStringList{"/home/u/tevo/", "/usr/local/share/tevo/"};
+        QTest::newRow("the built-in prefix itself")
+            << QStringLiteral("/usr/local/bin/")
+            << QStringList{"/usr/local/share/tevo/", "/usr/local/bin/"};
+    }
+
+    void languageFolders()
+    {
+        QFETCH(QString, programFolder);
+        QFETCH(QStringList, expected);
+        QCOMPARE(LanguageFolders(programFolder, QStringLiteral("/usr/local/share/tevo")), expected);
+    }
+
+    void installedCopyStartsAndUnpacks()
+    {
+        QTemporaryDir prefix;
+        QProcess install;
+        install.start(QStringLiteral(TEVO_CMAKE_COMMAND),
+                      {QStringLiteral("--install"), QStringLiteral(TEVO_BINARY_DIR),
+                       QStringLiteral("--prefix"), prefix.path()});
+        QVERIFY(install.waitForFinished(120000));
+        QVERIFY2(install.exitCode() == 0, install.readAllStandardError().constData());
+        const QString program = prefix.filePath(QStringLiteral("bin/tevo"));
+        QVERIFY(QFileInfo(program).isExecutable());
+        QVERIFY(QFileInfo::exists(prefix.filePath(QStringLiteral("share/tevo/english.lng"))));
+        QVERIFY(!QFileInfo::exists(prefix.filePath(QStringLiteral("bin/english.lng"))));
+
+        // "Close Tevo after extraction" ends the command-line job and the program with it.
+        QVERIFY(writeFile(prefix.filePath(QStringLiteral("bin/last.os")),
+                          "[Options]\r\nCheckBox10=1\r\nCheckBox17=1\r\n"));
+        QTemporaryDir release, home;
+        QProcess tevo;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        tevo.setProcessEnvironment(env);
+        tevo.start(program, {release.path(), QStringLiteral("-unpack")});
+        // Without its language file the copy would stop at the "No Language file found!" box.
+        QVERIFY(tevo.waitForFinished(120000));
+        QCOMPARE(tevo.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tevo.exitCode(), 0);
+        QFile saved(prefix.filePath(QStringLiteral("bin/last.os")));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("language=english.lng"));
+    }
+
+private:
+    static bool writeFile(const QString &path, const QByteArray &content)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstall)
+#include "tst_install.moc"
