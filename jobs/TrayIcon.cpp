@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
 
 #include "engine/Dialogs.h"
@@ -25,13 +26,38 @@ public:
         if (!QSystemTrayIcon::isSystemTrayAvailable())
             return false;
         m_icon.show();
+        m_keepIcon = true;
         return true;
     }
-    void removeIcon() override { m_icon.hide(); }
+    void removeIcon() override
+    {
+        m_keepIcon = false;
+        m_icon.hide();
+    }
     bool iconShown() const override { return m_icon.isVisible(); }
+    void setToolTip(const QString &text) override { m_icon.setToolTip(text); }
+    bool showMessage(const QString &title, const QString &text, bool warning) override
+    {
+        if (!QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages())
+            return false;
+        // A message needs the icon on screen; one shown only for it goes again afterwards.
+        if (!m_icon.isVisible()) {
+            m_icon.show();
+            QTimer::singleShot(MessageMilliseconds + 1000, &m_icon, [this] {
+                if (!m_keepIcon)
+                    m_icon.hide();
+            });
+        }
+        m_icon.showMessage(title, text,
+                           warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information,
+                           MessageMilliseconds);
+        return true;
+    }
 
 private:
+    static constexpr int MessageMilliseconds = 10000;
     QSystemTrayIcon m_icon;
+    bool m_keepIcon = false; // shown by SendToTray, not only for a message
 };
 
 } // namespace
@@ -109,6 +135,18 @@ void TrayIcon::setShell(std::unique_ptr<TrayShell> shell)
     if (m_shell)
         m_shell->removeIcon();
     m_shell = std::move(shell);
+    m_shell->setToolTip(m_toolTip);
+}
+
+void TrayIcon::setToolTip(const QString &text)
+{
+    m_toolTip = text;
+    m_shell->setToolTip(text);
+}
+
+bool TrayIcon::showMessage(const QString &title, const QString &text, bool warning)
+{
+    return m_shell->showMessage(title, text, warning);
 }
 
 TrayIcon::~TrayIcon()

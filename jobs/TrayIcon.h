@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <QObject>
+#include <QString>
 #include <QSystemTrayIcon>
 
 class Dialogs;
@@ -23,6 +24,16 @@ public:
     // Removing an icon that is not shown is harmless.
     virtual void removeIcon() = 0;
     virtual bool iconShown() const = 0;
+    // The text shown when the pointer rests on the icon.
+    virtual void setToolTip(const QString &text) { Q_UNUSED(text); }
+    // Shows a message from the icon; false when the desktop cannot show one.
+    virtual bool showMessage(const QString &title, const QString &text, bool warning)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+        Q_UNUSED(warning);
+        return false;
+    }
 };
 
 // The commands behind the menu items; they run even when their buttons are disabled.
@@ -72,6 +83,12 @@ public:
     void removeIcon();
 
     bool iconShown() const;
+    // The icon's tip: "Tevo" while idle, the job's progress title while a job runs.
+    void setToolTip(const QString &text);
+    QString toolTip() const { return m_toolTip; }
+    // A message from the icon, for desktops without a notification service; false when the
+    // desktop has no notification area either.
+    bool showMessage(const QString &title, const QString &text, bool warning);
 
     QMenu *TrayMenu;
     QAction *Open1;
@@ -95,4 +112,5 @@ private:
     TrayCommands m_commands;
     std::unique_ptr<QMenu> m_ownMenu; // only when no menu was handed in
     std::unique_ptr<TrayShell> m_shell;
+    QString m_toolTip = tip();
 };

@@ -98,8 +98,14 @@ private slots:
         bool stopOfferedDuringJob = false;
         bool unpackLockedDuringJob = false;
         QString stopCaptionAfterPress;
+        QString titleDuringJob;
+        QString tipDuringJob;
         QMetaObject::Connection progress =
             connect(f.pbCurrentFile, &QProgressBar::valueChanged, this, [&](int value) {
+                if (value > 0) {
+                    titleDuringJob = f.windowTitle();
+                    tipDuringJob = f.trayIcon().toolTip();
+                }
                 if (value <= 0 || stopOfferedDuringJob)
                     return;
                 stopOfferedDuringJob = f.Button14->isEnabled();
@@ -137,6 +143,13 @@ private slots:
         QVERIFY(f.RadioButton1->isEnabled());
         QVERIFY(f.CheckBox3->isEnabled());
         QCOMPARE(f.applicationTitle(), QStringLiteral("[Tevo]"));
+        // The window's title and the tray tip showed the progress, and are back to idle.
+        QVERIFY2(titleDuringJob.startsWith(QLatin1String("[Tevo] ")) &&
+                     titleDuringJob.endsWith(QLatin1Char('%')),
+                 qPrintable(titleDuringJob));
+        QCOMPARE(tipDuringJob, titleDuringJob);
+        QCOMPARE(f.windowTitle(), QStringLiteral("Tevo"));
+        QCOMPARE(f.trayIcon().toolTip(), QStringLiteral("Tevo"));
         QVERIFY(!f.jobControl().UnpackRunning);
         QCOMPARE(f.jobControl().JobStartTick, 0u);
     }

@@ -340,10 +340,15 @@ void TForm1::setProgressText(const QString &text)
 
 void TForm1::setApplicationTitle(const QString &title)
 {
-    if (title == m_applicationTitle && QGuiApplication::applicationDisplayName() == title)
+    if (title == m_applicationTitle)
         return;
     m_applicationTitle = title;
-    QGuiApplication::setApplicationDisplayName(title);
+    // Task bars and window lists show the window's own title: it carries a job's progress and
+    // the product name while idle, and so does the tray icon's tip.
+    const QString shown = title == idleApplicationTitle() ? TrayIcon::tip() : title;
+    setWindowTitle(shown);
+    if (m_trayIcon)
+        m_trayIcon->setToolTip(shown);
 }
 
 void TForm1::setRunControlsLocked(bool locked)
