@@ -17,9 +17,27 @@ QString EngineContext::LangText(int n, const QStringList &values) const
 
 bool EngineContext::WaitWhilePaused()
 {
-    while (job.Paused && !job.AbortRequested) {
-        platform.sleepMs(10);
-        platform.processEvents();
+    if (job.Paused && !job.AbortRequested) {
+        if (job.PausedStepTick != job.StepStartTick) {
+            job.PausedStepTick = job.StepStartTick;
+            job.StepPausedMs = 0;
+        }
+        const std::uint32_t pauseStart = platform.tickCount();
+        while (job.Paused && !job.AbortRequested) {
+            platform.sleepMs(10);
+            platform.processEvents();
+        }
+        job.StepPausedMs += platform.tickCount() - pauseStart;
     }
     return job.AbortRequested;
+}
+
+void EngineContext::OpenNfo(const QString &path)
+{
+    if (job.WatchTimerEnabled) {
+        if (watchOpenedNfos.contains(path))
+            return;
+        watchOpenedNfos.insert(path);
+    }
+    platform.openPath(path);
 }

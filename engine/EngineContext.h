@@ -1,6 +1,7 @@
 #pragma once
 // Everything the engine may reach of the window and the system, handed to each engine call.
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -44,6 +45,9 @@ public:
     JobControl &job;
     // The folder of the program file, ending with "/".
     QString programFolder;
+    // The NFO files opened since watching began: each is opened once per watch session, not at
+    // every round that finds its release again.
+    QSet<QString> watchOpenedNfos;
 
     // Appends "[hh:nn] " + text to the log.
     void AddLogLine(const QString &text);
@@ -53,6 +57,9 @@ public:
     // Waits while the job is paused, sleeping 10 ms and pumping events; returns true when an
     // abort was requested meanwhile (or before).
     bool WaitWhilePaused();
+
+    // Opens an NFO file with the desktop; while watching, only the first time.
+    void OpenNfo(const QString &path);
 
     // The separators of the log: 41 "=" and 41 "-".
     static QString equalsLine() { return QString(41, QLatin1Char('=')); }

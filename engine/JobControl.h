@@ -5,6 +5,13 @@
 #include <QSet>
 #include <QString>
 
+// What the folder runs of one job came to, for the message at its end.
+struct JobTally
+{
+    int archivesUnpacked = 0;
+    int failures = 0; // sets that failed their check or extraction, missing folders, errors
+};
+
 struct JobControl
 {
     bool UnpackRunning = false;      // a folder run is inside UnPack
@@ -16,4 +23,16 @@ struct JobControl
     bool WatchTimerEnabled = false;  // watch mode is running (kept in step with its timer)
     // Every file the job's extractions have written, so that no later set overwrites one.
     QSet<QString> FilesWrittenThisJob;
+
+    // Set to zero when a job starts.
+    JobTally Tally;
+    // Time spent paused since the step that began at PausedStepTick: no working time, so the
+    // remaining-time estimate leaves it out.
+    std::uint32_t PausedStepTick = 0;
+    std::uint32_t StepPausedMs = 0;
+    // The milliseconds paused in the current step (0 when the last pause belonged to another).
+    std::uint32_t pausedInStep() const
+    {
+        return PausedStepTick == StepStartTick ? StepPausedMs : 0;
+    }
 };

@@ -38,6 +38,7 @@ constexpr int TextNoCustomOutput = 184;
 constexpr int TextClosing = 215;
 constexpr int TextEntriesLeftOut = 217;
 constexpr int TextNoFiles = 218;
+constexpr int TextFolderMissing = 188;
 
 QString FolderOf(const QString &path)
 {
@@ -142,6 +143,12 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     // the whole file system.
     if (folderText.trimmed().isEmpty()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoInputFolder));
+        return extractedFiles;
+    }
+    // A mistyped folder or one on a disk that is not mounted is named, not taken for an empty one.
+    if (!QFileInfo(folderText).isDir()) {
+        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextFolderMissing, {folderText}));
+        ++job.Tally.failures;
         return extractedFiles;
     }
 
@@ -260,8 +267,10 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                 job.StopRequested = false;
                 break;
             }
-            if (!sfvVerdict)
+            if (!sfvVerdict) {
                 anySetFailed = true;
+                ++job.Tally.failures;
+            }
             if (!sfvVerdict || settings.CheckOnly())
                 continue;
 
@@ -282,6 +291,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                 if (!settings.SuppressErrors())
                     ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
                 extractionIncomplete = true;
+                ++job.Tally.failures;
                 continue;
             }
 
@@ -322,6 +332,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             if (plan.opened && !SetCanBeWritten(ctx, plan, destination, HasOwnFolder(settings))) {
                 anySetFailed = true;
                 extractionIncomplete = true;
+                ++job.Tally.failures;
                 continue;
             }
 
@@ -337,6 +348,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             if (extracted) {
                 ++counter;
                 extractedFiles << setFiles;
+                ++job.Tally.archivesUnpacked;
                 if (settings.OpenDestination())
                     ctx.platform.openPath(destination);
                 // A clean-up follows only a set written in full.
@@ -353,6 +365,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             } else {
                 anySetFailed = true;
                 extractionIncomplete = true;
+                ++job.Tally.failures;
             }
             if (closing())
                 return extractedFiles;
@@ -368,7 +381,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
 
         if (settings.OpenNfo() && !anySetFailed) {
             for (const QString &nfo : nfoFiles)
-                ctx.platform.openPath(nfo);
+                ctx.OpenNfo(nfo);
         }
 
         listA.clear();

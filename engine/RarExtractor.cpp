@@ -23,6 +23,7 @@
 #include "engine/EngineContext.h"
 #include "engine/LibraryThread.h"
 #include "engine/PartFile.h"
+#include "engine/ProgressText.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
 #include "engine/Utf8Locale.h"
@@ -580,22 +581,22 @@ void RarExtraction::onProcessedData(qint64 bytes)
         percent = static_cast<long double>(ProcessedKiB * 1024) / ProgressTotal * 100;
     const std::uint32_t stepStart = m_ctx.job.StepStartTick;
     if (percent > 0) {
-        const std::uint32_t elapsed = m_ctx.platform.tickCount() - stepStart;
-        const long double estimatedTotal = elapsed * (100 / percent);
-        const long double remaining =
-            estimatedTotal - std::uint32_t(m_ctx.platform.tickCount() - stepStart);
-        EstimateText = FormatDuration(clampSeconds(remaining));
+        // Time spent paused is no working time: counted in, the estimate would jump after a
+        // resume.
+        const std::uint32_t working =
+            std::uint32_t(m_ctx.platform.tickCount() - stepStart) - m_ctx.job.pausedInStep();
+        const long double estimatedTotal = working * (100 / percent);
+        EstimateText = ProgressDuration(clampSeconds(estimatedTotal - working));
     }
     m_ctx.view.setProgressPosition(clampToInt(ProcessedKiB));
     if (percent > 100)
         percent = 100;
     const std::uint32_t now = m_ctx.platform.tickCount();
     m_ctx.view.setProgressText(
-        FormatSize(ProcessedKiB * 1024) + QLatin1Char('/') + FormatSize(ProgressTotal) +
-        QLatin1String(" (Time elapsed: ") + FormatDuration(qint32((now - stepStart) / 1000)) +
-        QLatin1String("/ins: ") +
-        FormatDuration(qint32(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000)) +
-        QLatin1String("/estimated:") + EstimateText + QLatin1Char(')'));
+        SizeProgressText(ProcessedKiB * 1024, ProgressTotal) + QLatin1String(" (Time elapsed: ") +
+        ProgressDuration((now - stepStart) / 1000) + QLatin1String("/ins: ") +
+        ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
+        QLatin1String("/estimated: ") + EstimateText + QLatin1Char(')'));
     m_ctx.view.setApplicationTitle(QLatin1String("[Tevo] ") + QString::number(qint64(percent)) +
                                    QLatin1Char('%'));
     m_ctx.platform.processEvents();

@@ -10,6 +10,7 @@
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
 #include "engine/FolderEntries.h"
+#include "engine/ProgressText.h"
 #include "tools/GeneralFuncs.h"
 
 namespace {
@@ -21,6 +22,7 @@ constexpr int CheckedInText = 104;
 constexpr int SummaryText = 105;
 constexpr int EntryOutsideFolderText = 185;
 constexpr int SfvTooLargeText = 186;
+constexpr int MissingFilesText = 187;
 
 // A real SFV file of a million volumes is still far below this; anything larger is not a
 // checksum list, and is not loaded into memory.
@@ -73,7 +75,15 @@ public:
         const qint32 seconds = SecondsSince(m_ctx, m_startTick);
         log(m_ctx.LangText(CheckedInText, {QString::number(seconds)}));
         log(m_ctx.LangText(SummaryText, {QString::number(m_ok), QString::number(m_failed),
-                                         QString::number(m_missing), FormatDuration(seconds)}));
+                                         QString::number(m_missing), ProgressDuration(seconds)}));
+        if (!m_missingNames.isEmpty()) {
+            // A list that is no SFV file at all would otherwise fill the log with its lines.
+            constexpr int MostNamesShown = 10;
+            QString names = m_missingNames.mid(0, MostNamesShown).join(QStringLiteral(", "));
+            if (m_missingNames.size() > MostNamesShown)
+                names += QStringLiteral(", …");
+            log(m_ctx.LangText(MissingFilesText, {names}));
+        }
         return m_passed;
     }
 
@@ -144,6 +154,8 @@ private:
             const QString path = listedFile(entry);
             if (path.isEmpty()) {
                 ++m_missing;
+                if (!entry.name.isEmpty())
+                    m_missingNames << entry.name;
                 m_passed = false;
                 continue;
             }
@@ -180,7 +192,7 @@ private:
         return QStringLiteral("%1 File%2 OK, %3 File%4 Failed, %5 File%6 Missing "
                               "(Time elapsed ins: %7)")
             .arg(QString::number(m_ok), Plural(m_ok), QString::number(m_failed), Plural(m_failed),
-                 QString::number(m_missing), Plural(m_missing), FormatDuration(elapsed));
+                 QString::number(m_missing), Plural(m_missing), ProgressDuration(elapsed));
     }
 
     EngineContext &m_ctx;
@@ -191,6 +203,7 @@ private:
     int m_ok = 0;
     int m_failed = 0;
     int m_missing = 0;
+    QStringList m_missingNames;
     bool m_passed = true;
 };
 

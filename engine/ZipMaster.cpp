@@ -15,6 +15,7 @@
 #include "engine/Crc32.h"
 #include "engine/EngineContext.h"
 #include "engine/PartFile.h"
+#include "engine/ProgressText.h"
 #include "tools/GeneralFuncs.h"
 
 namespace {
@@ -218,11 +219,11 @@ void ZipProgressDisplay::ZIPProgress(TZipMaster &sender, ZipProgressType type,
         m_ctx.view.setProgressPosition(clampToInt(ZipDoneKiB));
         const std::uint32_t now = m_ctx.platform.tickCount();
         m_ctx.view.setProgressText(
-            FormatSize(ZipDoneKiB * 1024) + QLatin1Char('/') + FormatSize(BarMaximumKiB * 1024) +
+            SizeProgressText(ZipDoneKiB * 1024, BarMaximumKiB * 1024) +
             QLatin1String(" (Time elapsed: ") +
-            FormatDuration(qint32(std::uint32_t(now - m_ctx.job.StepStartTick) / 1000)) +
+            ProgressDuration(std::uint32_t(now - m_ctx.job.StepStartTick) / 1000) +
             QLatin1String("/ins: ") +
-            FormatDuration(qint32(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000)) +
+            ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
             QLatin1Char(')'));
         // The abort flag stays set: the folder run ends once the extraction has returned.
         if (m_ctx.WaitWhilePaused())

@@ -6,6 +6,7 @@
 #include "engine/AfterUnpack.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
+#include "engine/ProgressText.h"
 #include "jobs/JobWindow.h"
 #include "tools/GeneralFuncs.h"
 
@@ -51,6 +52,7 @@ void UnpackJob::Button1Click()
     m_window.setWatchEnabled(false);
 
     m_folderRuns = 0;
+    m_ctx.job.Tally = {};
     std::optional<QString> error;
     try {
         runFolders();
@@ -60,6 +62,8 @@ void UnpackJob::Button1Click()
         error = QString::fromLocal8Bit(e.what());
     }
     m_running = false;
+    if (error)
+        ++m_ctx.job.Tally.failures;
     endJob();
 
     // Powering off belongs to the end of the whole job, not to the end of one folder: a queue is
@@ -108,8 +112,7 @@ void UnpackJob::endJob()
     m_window.setWatchEnabled(true);
 
     const std::uint32_t elapsed = (m_ctx.platform.tickCount() - m_ctx.job.JobStartTick) / 1000u;
-    m_ctx.AddLogLine(LogTag::Unpack +
-                     m_ctx.LangText(TextJobTime, {FormatDuration(static_cast<qint32>(elapsed))}));
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextJobTime, {ProgressDuration(elapsed)}));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     m_ctx.AddLogLine(m_ctx.LangText(TextJobFinished));
     m_ctx.AddLogLine(EngineContext::equalsLine());

@@ -728,32 +728,43 @@ private slots:
         QVERIFY(t.dialogs.shownMessages.isEmpty());
     }
 
-    // An empty folder text would mean the root of the file system: it is refused, nothing is
+    // An empty folder text would mean the root of the file system, and a folder that is not
+    // there is no empty release: each is refused with one line that says why, and nothing is
     // scanned, extracted or deleted.
-    void emptyFolderTextIsRefused()
+    void refusedFolders_data()
     {
-        for (const QString &text : {QString(), QStringLiteral("  ")}) {
-            TestContext t;
-            t.settings.deleteList = QStringList{"*"};
-            const QStringList extracted = UnPack(t.context, text);
-            QVERIFY(extracted.isEmpty());
-            QCOMPARE(t.log.messages(),
-                     QStringList{"[UNPACK ] No input folder is given, so nothing is unpacked"});
-            QVERIFY(!t.view.runControlsLocked);
-            QVERIFY(!t.job.UnpackRunning);
-        }
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("failures");
+        const QString missing = m_temp.filePath(QStringLiteral("no-such-release"));
+        const QString file = m_temp.filePath(QStringLiteral("a-file.txt"));
+        ReleaseMaker::writeText(file, "not a folder\n");
+        const QString noInput =
+            QStringLiteral("[UNPACK ] No input folder is given, so nothing is unpacked");
+        QTest::newRow("empty") << QString() << noInput << 0;
+        QTest::newRow("blanks") << QStringLiteral("  ") << noInput << 0;
+        QTest::newRow("missing folder")
+            << missing
+            << "[UNPACK ] The folder " + missing + " does not exist, so nothing is unpacked" << 1;
+        QTest::newRow("a file") << file
+                                << "[UNPACK ] The folder " + file +
+                                       " does not exist, so nothing is unpacked"
+                                << 1;
     }
 
-    // A release folder that does not exist finds nothing and ends normally.
-    void missingReleaseFolder()
+    void refusedFolders()
     {
+        QFETCH(QString, folder);
+        QFETCH(QString, line);
+        QFETCH(int, failures);
         TestContext t;
-        UnPack(t.context, m_temp.filePath(QStringLiteral("no-such-release")));
-        VERIFY_IN_ORDER(
-            t.log.messages(),
-            (QStringList{"[UNPACK ] 0 ZIP file(s) handled", "[ARCHiVE] 0 archive(s) found",
-                         "[NFO    ] 0 NFO file(s) found", "[UNPACK ] 0 archive(s) unpacked",
-                         "[END    ] Folder done"}));
+        t.settings.deleteList = QStringList{"*"};
+        const QStringList extracted = UnPack(t.context, folder);
+        QVERIFY(extracted.isEmpty());
+        QCOMPARE(t.log.messages(), QStringList{line});
+        QCOMPARE(t.job.Tally.failures, failures);
+        QVERIFY(!t.view.runControlsLocked);
+        QVERIFY(!t.job.UnpackRunning);
     }
 
     // An error of a called step (an NFO copy into a folder that cannot be made) ends the run
