@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "jobs/WatchRound.h"
 #include "tools/GeneralFuncs.h"
 #include "ui/MainWindow.h"
 
@@ -18,7 +19,11 @@ constexpr int TextWatchNeedsDeleteFiles = 181;
 WatchMode::WatchMode(TForm1 &form)
     : QObject(&form), m_form(form),
       m_timer(std::make_unique<QtWatchTimer>(form.Timer1, [this] { Timer1Timer(); })),
-      m_unpack([&form] { emit form.Button1->clicked(false); })
+      m_unpack([this, &form] {
+          // A round with nothing to do writes no job lines: an idle watch keeps the log quiet.
+          if (WatchRoundHasWork(form.context(), m_reportedMissing))
+              emit form.Button1->clicked(false);
+      })
 {
     connect(form.Button17, &QPushButton::clicked, this, &WatchMode::Button17Click);
 }
@@ -70,6 +75,8 @@ void WatchMode::startWatching()
     m_timer->stop();
     m_timer->start(seconds == 0 ? 1 : static_cast<int>(seconds * 1000));
     m_form.jobControl().WatchTimerEnabled = true;
+    ctx.watchOpenedNfos.clear();
+    m_reportedMissing.clear();
     m_form.Button17->setText(ctx.LangText(TextWatchingCaption));
     m_form.Button1->setEnabled(false);
     m_form.Button15->setEnabled(false);

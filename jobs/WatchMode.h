@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 #include <QObject>
+#include <QSet>
+#include <QString>
 
 #include "jobs/WatchTimer.h"
 
@@ -19,7 +21,7 @@ public:
     ~WatchMode() override;
 
     // What a tick runs; by default whatever a click on Unpack (Button1) runs, also while the
-    // button is disabled for watching.
+    // button is disabled for watching, when the input holds anything to work on.
     void setUnpackCommand(std::function<void()> unpack) { m_unpack = std::move(unpack); }
     // Replaces Timer1 as the source of ticks (tests).
     void setTimer(std::unique_ptr<WatchTimer> timer);
@@ -43,4 +45,5 @@ private:
     TForm1 &m_form;
     std::unique_ptr<WatchTimer> m_timer;
     std::function<void()> m_unpack;
+    QSet<QString> m_reportedMissing; // missing input folders named in this watch session
 };

@@ -19,6 +19,7 @@
 namespace {
 constexpr int TextJobStarted = 132;
 constexpr int TextListedFileMissing = 101;
+constexpr int TextFolderMissing = 188;
 } // namespace
 
 class TestWatchRelease : public QObject
@@ -104,6 +105,60 @@ private slots:
             QVERIFY2(!QFileInfo::exists(volume), qPrintable(volume));
         QVERIFY(!QFileInfo::exists(release + QStringLiteral("/movie.sfv")));
         QVERIFY(form.watchMode().watching());
+        QVERIFY(dialogs.shownMessages.isEmpty());
+    }
+
+    // Rounds that find a release open its NFO once per watch session; rounds with nothing to do
+    // write nothing, and an input folder that is not there is named once.
+    void quietRoundsAndOneNfo()
+    {
+        QTemporaryDir work;
+        const QString release = work.filePath(QStringLiteral("Show.S01"));
+        ReleaseMaker::writeFile(release + QStringLiteral("/ep.mkv"), 200 * 1024, 3);
+        const QStringList volumes = ReleaseMaker::makeRarSet(release, QStringLiteral("ep"),
+                                                             {QStringLiteral("ep.mkv")}, 100);
+        QVERIFY(QFile::remove(release + QStringLiteral("/ep.mkv")));
+        QStringList names;
+        for (const QString &volume : volumes)
+            names << QFileInfo(volume).fileName();
+        QVERIFY(ReleaseMaker::makeSfv(release, QStringLiteral("ep.sfv"), names));
+        const QString nfo = release + QStringLiteral("/ep.nfo");
+        ReleaseMaker::writeText(nfo, "notes\n");
+        const QString last = volumes.constLast();
+        QVERIFY(QFile::rename(last, last + QStringLiteral(".part")));
+
+        ScriptedDialogs dialogs;
+        FakePlatform platform;
+        TForm1 form(dialogs, platform);
+        form.language().loadFile(EnglishLanguageFile());
+        form.InitGUILanguage();
+        form.watchMode().setTimer(std::make_unique<ManualWatchTimer>());
+        form.Edit1->setText(release);
+        form.CheckBox3->setChecked(true); // Delete Files
+        form.CheckBox5->setChecked(true); // Open NFOs
+        form.Button17->click();
+        auto lines = [&] { return form.Memo1->toPlainText().split(QLatin1Char('\n')).size(); };
+
+        form.watchMode().Timer1Timer(); // incomplete: checked, not extracted
+        form.watchMode().Timer1Timer();
+        QCOMPARE(platform.openedPaths, QStringList{nfo});
+        QVERIFY(QFile::rename(last + QStringLiteral(".part"), last));
+        form.watchMode().Timer1Timer(); // complete: extracted and cleaned up
+        QVERIFY(QFileInfo::exists(release + QStringLiteral("/ep.mkv")));
+        QCOMPARE(platform.openedPaths, QStringList{nfo});
+
+        const int afterWork = lines();
+        for (int round = 0; round < 3; ++round)
+            form.watchMode().Timer1Timer();
+        QCOMPARE(lines(), afterWork);
+
+        const QString gone = work.filePath(QStringLiteral("Not.There"));
+        form.Edit1->setText(gone);
+        form.watchMode().Timer1Timer();
+        form.watchMode().Timer1Timer();
+        QCOMPARE(lines(), afterWork + 1);
+        QVERIFY(
+            form.Memo1->toPlainText().endsWith(form.context().LangText(TextFolderMissing, {gone})));
         QVERIFY(dialogs.shownMessages.isEmpty());
     }
 };
