@@ -18,7 +18,8 @@ constexpr int TextSoundUnavailable = 136;
 constexpr int TextStarted = 137;
 } // namespace
 
-bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *soundUnavailable)
+bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *soundUnavailable,
+                        const std::function<bool()> &initSound)
 {
     JobControl &job = form.jobControl();
     job.AbortRequested = false;
@@ -39,7 +40,7 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
     if (!form.StartupLanguageLoad())
         return false;
 
-    const bool noSound = InitSoundOutput();
+    const bool noSound = initSound ? initSound() : InitSoundOutput();
     if (soundUnavailable)
         *soundUnavailable = noSound;
 
@@ -55,6 +56,9 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
     form.ApplyShellIntegrationRule();
 
     form.AddLogLine(LogTag::Init + form.context().LangText(TextStarted, {TevoVersionText}));
+    // Said once, here; a box only when a sound is chosen (TevoProgram::exec).
+    if (noSound)
+        form.AddLogLine(LogTag::Init + form.context().LangText(TextSoundUnavailable));
 
     // Dropped folders are taken by ListBox1 and Edit1 from the window's creation on.
 
@@ -91,7 +95,8 @@ void TevoProgram::start(const QStringList &parameters)
     m_form = std::make_unique<TForm1>(m_dialogs, m_platform);
     if (m_options.windowCreated)
         m_options.windowCreated(*m_form);
-    m_mustEnd = !RunStartupSequence(*m_form, parameters, &m_soundUnavailable);
+    m_mustEnd = !RunStartupSequence(*m_form, parameters, &m_soundUnavailable, m_options.initSound);
+    m_started = true;
 }
 
 int TevoProgram::exec()
@@ -104,7 +109,7 @@ int TevoProgram::exec()
         return 0;
     m_form->show();
     // Told only now, so that a command-line job was not held up by a box waiting for OK.
-    if (m_soundUnavailable)
+    if (m_soundUnavailable && m_form->AfterAction() == AfterActionChoice::PlaySound)
         m_form->ShowError(m_form->context().LangText(TextSoundUnavailable));
     if (m_form->hasClosed())
         return 0;

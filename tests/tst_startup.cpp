@@ -67,10 +67,11 @@ struct Start
     bool windowShownWhenCreated = true;
     std::unique_ptr<TevoProgram> program;
 
-    Start(const ProgramFolder &folder, const QStringList &parameters)
+    Start(const ProgramFolder &folder, const QStringList &parameters, bool soundMissing = false)
     {
         StartupOptions options;
         options.splashMilliseconds = 0;
+        options.initSound = [soundMissing] { return soundMissing; };
         options.windowCreated = [&](TForm1 &form) {
             splashShownWhenWindowCreated = program->splash().isVisible();
             windowShownWhenCreated = form.isVisible();
@@ -307,6 +308,33 @@ private slots:
         QVERIFY(!start.tray->shown); // removed at the close
     }
 
+    // Without sound output the log says so once; a box only when a sound is to be played.
+    void missingSoundOutput_data()
+    {
+        QTest::addColumn<bool>("soundChosen");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("no sound chosen") << false << 0;
+        QTest::newRow("play sound chosen") << true << 1;
+    }
+
+    void missingSoundOutput()
+    {
+        QFETCH(bool, soundChosen);
+        QFETCH(int, boxes);
+        ProgramFolder folder;
+        folder.writeLastOs([soundChosen](TForm1 &form) {
+            if (soundChosen)
+                form.RadioButton9->setChecked(true);
+        });
+        Start start(folder, {}, true);
+        const QString text = start.form().context().LangText(136);
+        QCOMPARE(start.runLoop([] {}), 0);
+        QCOMPARE(start.logLines().filter(text).size(), 1);
+        QCOMPARE(start.dialogs.shownMessages.size(), boxes);
+        if (boxes)
+            QCOMPARE(start.dialogs.shownMessages.first().text, text);
+    }
+
     void realProgramUnpacksAndExitsByItself()
     {
         // The built program, copied into a program folder of its own so that its last.os
@@ -329,6 +357,8 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("HOME"), m_home.path());
+        // A Tevo of its own, not one that hands its folders to another running Tevo.
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
         tevo.setProcessEnvironment(environment);
         tevo.setProcessChannelMode(QProcess::MergedChannels);
         tevo.start(program, {release, QStringLiteral("-unpack")});
