@@ -1,0 +1,146 @@
+#include "jobs/SingleInstance.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "jobs/CommandLine.h"
+#include "jobs/InputQueue.h"
+#include "jobs/WatchMode.h"
+#include "tools/GeneralFuncs.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+constexpr quint32 HandOverMagic = 0x5445564f; // "TEVO", version 1 of the hand-over
+constexpr int HandOverTimeoutMs = 10000;
+constexpr char Accepted = '1';
+
+QStringList withAbsoluteFolders(const QStringList &parameters)
+{
+    QStringList result;
+    for (const QString &parameter : parameters) {
+        if (parameter.startsWith(QLatin1Char('-')) || parameter.isEmpty())
+            result << parameter;
+        else
+            result << QDir::cleanPath(QFileInfo(parameter).absoluteFilePath());
+    }
+    return result;
+}
+
+} // namespace
+
+QString SingleInstance::serverPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder + QStringLiteral("/tevo.socket");
+}
+
+bool SingleInstance::handOver(const QStringList &parameters, const QString &path)
+{
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(HandOverTimeoutMs))
+        return false;
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out << HandOverMagic << withAbsoluteFolders(parameters);
+    socket.write(message);
+    if (!socket.waitForBytesWritten(HandOverTimeoutMs))
+        return false;
+    // The running Tevo answers once it has taken the folders; a busy one answers from inside
+    // its job, whose progress reports let events through.
+    while (socket.bytesAvailable() < 1) {
+        if (!socket.waitForReadyRead(HandOverTimeoutMs))
+            return false;
+    }
+    return socket.read(1) == QByteArray(1, Accepted);
+}
+
+SingleInstance::SingleInstance(QObject *parent) : QObject(parent) {}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::listen(std::function<void(const QStringList &)> received, const QString &path)
+{
+    m_received = std::move(received);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::takeConnection);
+    if (m_server->listen(path))
+        return true;
+    // Nobody answered on it (handOver failed first), so the socket is left over from a Tevo
+    // that did not end cleanly.
+    QLocalServer::removeServer(path);
+    return m_server->listen(path);
+}
+
+void SingleInstance::takeConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            QDataStream in(socket);
+            in.startTransaction();
+            quint32 magic = 0;
+            QStringList parameters;
+            in >> magic >> parameters;
+            if (!in.commitTransaction())
+                return; // the rest is still on its way
+            if (magic != HandOverMagic) {
+                socket->disconnectFromServer();
+                return;
+            }
+            if (m_received)
+                m_received(parameters);
+            socket->write(QByteArray(1, Accepted));
+            socket->flush();
+        });
+    }
+}
+
+void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters)
+{
+    const CommandLine commandLine = SplitCommandLine(parameters);
+    if (!commandLine.folders.isEmpty()) {
+        form.RadioButton7->setChecked(true);
+        for (const QString &folder : commandLine.folders) {
+            if (!IsInQueue(form.ListBox1, NormalizeFolder(folder)))
+                form.ListBox1->addItem(folder);
+        }
+    }
+    if (form.isVisible()) {
+        form.raise();
+        form.activateWindow();
+    }
+    QPointer<TForm1> window(&form);
+    for (const QString &option : commandLine.switches) {
+        if (option == QLatin1String("watch") && !form.watchMode().watching()) {
+            form.watchMode().Button17Click();
+        } else if (option == QLatin1String("unpack")) {
+            // Never a job inside the running one (this may run from its progress reports): the
+            // Unpack command waits until no job runs.
+            auto *waiting = new QTimer(&form);
+            waiting->setInterval(0);
+            QObject::connect(waiting, &QTimer::timeout, &form, [window, waiting] {
+                if (!window || window->jobControl().JobStartTick != 0) {
+                    waiting->setInterval(200);
+                    return;
+                }
+                waiting->deleteLater();
+                waiting->stop();
+                window->Button1Click();
+            });
+            waiting->start();
+        }
+    }
+}

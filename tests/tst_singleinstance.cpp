@@ -1,0 +1,121 @@
+// One Tevo per user: a second real tevo process hands its folders to the running one (this test
+// program's window) and ends, instead of opening a second window.
+
+#include <QDir>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "jobs/SingleInstance.h"
+#include "support/Fakes.h"
+#include "ui/MainWindow.h"
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_runtime;
+    QTemporaryDir m_work;
+
+    // Runs the built tevo with the arguments, in the folder given, against this test's socket.
+    int runSecondTevo(const QStringList &arguments, const QString &workingFolder)
+    {
+        QProcess tevo;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        env.insert(QStringLiteral("HOME"), m_work.path());
+        tevo.setProcessEnvironment(env);
+        tevo.setWorkingDirectory(workingFolder);
+        tevo.start(QStringLiteral(TEVO_BINARY_DIR "/tevo"), arguments);
+        if (!tevo.waitForStarted())
+            return -1;
+        // The hand-over is answered by this program's event loop.
+        if (!QTest::qWaitFor([&] { return tevo.state() == QProcess::NotRunning; }, 60000)) {
+            tevo.kill();
+            tevo.waitForFinished();
+            return -2;
+        }
+        return tevo.exitStatus() == QProcess::NormalExit ? tevo.exitCode() : -3;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        QVERIFY(SingleInstance::serverPath().startsWith(m_runtime.path()));
+        QDir(m_work.path()).mkpath(QStringLiteral("A"));
+        QDir(m_work.path()).mkpath(QStringLiteral("B/sub"));
+    }
+
+    void noRunningTevoTakesNothing() { QVERIFY(!SingleInstance::handOver({QStringLiteral("/x")})); }
+
+    void secondProcessHandsOver_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("workingFolder");
+        QTest::addColumn<QStringList>("queue");
+        QTest::addColumn<bool>("unpacked");
+        const QString a = m_work.filePath(QStringLiteral("A"));
+        const QString b = m_work.filePath(QStringLiteral("B"));
+        QTest::newRow("folder menu: one folder joins the queue")
+            << QStringList{a} << m_work.path() << QStringList{"/queued", a} << false;
+        QTest::newRow("a script: two folders, one already queued")
+            << QStringList{b, "/queued/"} << m_work.path() << QStringList{"/queued", b} << false;
+        QTest::newRow("a relative folder is taken from the second one's folder")
+            << QStringList{"sub"} << b << QStringList{"/queued", b + "/sub"} << false;
+        QTest::newRow("-unpack unpacks at once")
+            << QStringList{a, "-unpack"} << m_work.path() << QStringList{} << true;
+    }
+
+    void secondProcessHandsOver()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, workingFolder);
+        QFETCH(QStringList, queue);
+        QFETCH(bool, unpacked);
+        ScriptedDialogs dialogs;
+        FakePlatform platform;
+        TForm1 form(dialogs, platform);
+        form.language().loadFile(EnglishLanguageFile());
+        form.InitGUILanguage();
+        form.ListBox1->addItem(QStringLiteral("/queued"));
+        SingleInstance instance;
+        QVERIFY(instance.listen([&form](const QStringList &handedOver) {
+            TakeHandedOverCommandLine(form, handedOver);
+        }));
+
+        const QFileInfo lastOs(QStringLiteral(TEVO_BINARY_DIR "/last.os"));
+        const QDateTime lastOsBefore = lastOs.exists() ? lastOs.lastModified() : QDateTime();
+        QCOMPARE(runSecondTevo(arguments, workingFolder), 0);
+        QVERIFY(form.RadioButton7->isChecked());
+        const QString started = form.context().LangText(132);
+        if (unpacked)
+            QTRY_VERIFY(form.Memo1->toPlainText().contains(started));
+        else
+            QVERIFY(!form.Memo1->toPlainText().contains(started));
+        QCOMPARE(form.Queue(), queue); // an unpacked queue is emptied
+        // The second process never got as far as a window of its own.
+        const QFileInfo lastOsAfter(QStringLiteral(TEVO_BINARY_DIR "/last.os"));
+        QCOMPARE(lastOsAfter.exists() ? lastOsAfter.lastModified() : QDateTime(), lastOsBefore);
+    }
+
+    // A socket left behind by a Tevo that did not end cleanly is taken over.
+    void staleSocketIsReplaced()
+    {
+        const QString path = m_runtime.filePath(QStringLiteral("stale.socket"));
+        {
+            QFile stale(path);
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+        }
+        SingleInstance instance;
+        QVERIFY(instance.listen([](const QStringList &) {}, path));
+        QVERIFY(QFileInfo(path).exists());
+    }
+};
+
+QTEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
