@@ -21,7 +21,9 @@ const QStringList Options = {QStringLiteral("RadioButton1"),       QStringLitera
                              QStringLiteral("RadioButton9"),       QStringLiteral("RadioButton10"),
                              QStringLiteral("CheckBox13"),         QStringLiteral("RadioButton11"),
                              QStringLiteral("RadioButton13"),      QStringLiteral("CheckBox14"),
-                             QStringLiteral("RJumpBackToWelcome"), QStringLiteral("CheckBox21")};
+                             QStringLiteral("RJumpBackToWelcome"), QStringLiteral("CheckBox21"),
+                             // Added since, after the others: older files load unchanged.
+                             QStringLiteral("CheckBox23")};
 
 const QStringList Edits = {QStringLiteral("Edit1"), QStringLiteral("Edit2"),
                            QStringLiteral("Edit4"), QStringLiteral("Edit6"),

@@ -59,7 +59,8 @@ struct RecordingDialogs : ScriptedDialogs
     }
 };
 
-const QByteArray DefaultFile =
+// A file written before the notification key: it ends its [Options] at CheckBox21.
+const QByteArray OlderDefaultFile =
     "[Options]\r\nRadioButton1=0\r\nRadioButton2=0\r\nCheckBox2=0\r\nRadioButton3=1\r\n"
     "RadioButton12=1\r\nRadioButton14=0\r\nCheckBox9=0\r\nCheckBox1=1\r\nCheckBox4=1\r\n"
     "CheckBox6=0\r\nCheckBox5=1\r\nCheckBox8=0\r\nCheckBox3=0\r\nRadioButton4=1\r\n"
@@ -70,6 +71,9 @@ const QByteArray DefaultFile =
     "CheckBox21=0\r\n[Edits]\r\nEdit1=\r\nEdit2=\r\nEdit4=cdemu load 0 \"%1\"\r\nEdit6=15\r\n"
     "ComboBox2=Normal\r\n[other]\r\nlanguage=english.lng\r\nLastOpenPath=\r\n[ListBox1]\r\n"
     "ins=0\r\n[ListBox2]\r\nins=0\r\n[ListBox3]\r\nins=0\r\n";
+// Today's file: the same, with the key added since after the others.
+const QByteArray DefaultFile =
+    QByteArray(OlderDefaultFile).replace("CheckBox21=0\r\n", "CheckBox21=0\r\nCheckBox23=1\r\n");
 
 } // namespace
 
@@ -145,6 +149,32 @@ private slots:
         SaveOptionSet(*m_form, path(QStringLiteral("default.os")), false);
         QCOMPARE(readAll(path(QStringLiteral("default.os"))), DefaultFile);
         QVERIFY(m_dialogs->shownMessages.isEmpty());
+    }
+
+    // An older file loads as it always did: the new key keeps its value, and a save adds it
+    // after the others.
+    void olderFileLoadsUnchanged_data()
+    {
+        QTest::addColumn<bool>("notifyBefore");
+        QTest::newRow("notification on") << true;
+        QTest::newRow("notification off") << false;
+    }
+
+    void olderFileLoadsUnchanged()
+    {
+        QFETCH(bool, notifyBefore);
+        m_form->CheckBox23->setChecked(notifyBefore);
+        QFile older(path(QStringLiteral("older.os")));
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write(OlderDefaultFile);
+        older.close();
+        LoadOptionSet(*m_form, older.fileName(), false);
+        QCOMPARE(m_form->CheckBox23->isChecked(), notifyBefore);
+        SaveOptionSet(*m_form, path(QStringLiteral("again.os")), false);
+        QByteArray expected = DefaultFile;
+        if (!notifyBefore)
+            expected.replace("CheckBox23=1", "CheckBox23=0");
+        QCOMPARE(readAll(path(QStringLiteral("again.os"))), expected);
     }
 
     void saveAndLoadRestoreEverythingStored()

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "engine/EngineContext.h"
+#include "jobs/JobNotification.h"
 #include "jobs/JobWindow.h"
 #include "jobs/UnpackJob.h"
 #include "tools/SoundPlayer.h"
@@ -183,6 +184,8 @@ public:
     void Button15Click();
     void Button12Click();
     UnpackJob &unpackJob() { return *m_unpackJob; }
+    // Where the notification at a job's end goes (CheckBox23); tests put in their own.
+    void setNotifier(std::unique_ptr<Notifier> notifier) { m_notifier = std::move(notifier); }
     // Where the after-extraction sounds play; they live as long as the window.
     QtSoundOutput &soundOutput() { return *m_soundOutput; }
 
@@ -282,6 +285,7 @@ public:
     QGroupBox *GroupBox13 = nullptr;
     QCheckBox *CheckBox19 = nullptr;
     QCheckBox *CheckBox20 = nullptr;
+    QCheckBox *CheckBox23 = nullptr; // a desktop notification when a job ends
     QGroupBox *GroupBox15 = nullptr;
     QComboBox *ComboBox2 = nullptr;
     QGroupBox *GroupBox6 = nullptr;
@@ -412,4 +416,5 @@ private:
     std::unique_ptr<JobWindow> m_jobWindow;
     std::unique_ptr<UnpackJob> m_unpackJob;
     std::unique_ptr<SoundTestButton> m_soundTestButton;
+    std::unique_ptr<Notifier> m_notifier;
 };

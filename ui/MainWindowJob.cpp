@@ -1,13 +1,18 @@
 // The main window's job commands: Unpack, Stop and Pause over the folder runs, and the Play
 // button that tries the chosen sound.
 
+#include <QCheckBox>
 #include <QPushButton>
 
 #include "engine/Pipeline.h"
+#include "jobs/JobNotification.h"
+#include "jobs/TrayIcon.h"
 #include "jobs/WatchMode.h"
 #include "ui/MainWindow.h"
 
 namespace {
+
+constexpr int TextJobFinished = 134;
 
 // The command buttons and the watch timer as the unpack job sees them.
 class FormJobWindow : public JobWindow
@@ -39,6 +44,11 @@ void TForm1::connectJobCommands()
         m_language, m_context.platform, [this] { return Button12->text(); },
         [this](const QString &caption) { Button12->setText(caption); });
 
+    m_notifier = std::make_unique<DesktopNotifier>(
+        [this](const QString &title, const QString &text, bool failed) {
+            return m_trayIcon && m_trayIcon->showMessage(title, text, failed);
+        });
+
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button14, &QPushButton::clicked, this, &TForm1::Button14Click);
     connect(Button15, &QPushButton::clicked, this, &TForm1::Button15Click);
@@ -48,6 +58,11 @@ void TForm1::connectJobCommands()
 void TForm1::Button1Click()
 {
     m_unpackJob->Button1Click();
+    if (CheckBox23->isChecked() && m_notifier) {
+        const JobTally &tally = m_job.Tally;
+        m_notifier->notify(m_context.LangText(TextJobFinished), JobEndText(m_language, tally),
+                           tally.failures > 0);
+    }
 }
 
 void TForm1::Button14Click()

@@ -383,9 +383,12 @@ void TForm1::buildOptionsTab()
     CheckBox19 =
         newCheckBox(GroupBox13, "CheckBox19", QStringLiteral("Do not come back from TNA"), false);
     CheckBox20 = newCheckBox(GroupBox13, "CheckBox20", QStringLiteral("Always stay in TNA"), false);
+    CheckBox23 = newCheckBox(GroupBox13, "CheckBox23",
+                             QStringLiteral("Show a notification when a job ends"), true);
     auto *tray = tight(new QVBoxLayout(GroupBox13), 1);
     tray->addWidget(CheckBox19);
     tray->addWidget(CheckBox20);
+    tray->addWidget(CheckBox23);
     left->addWidget(GroupBox13);
 
     GroupBox15 = newGroup(TabSheet2, "GroupBox15", QStringLiteral(" Priority "));

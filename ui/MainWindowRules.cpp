@@ -135,10 +135,12 @@ QList<QAbstractButton *> TForm1::OptionSetButtons() const
         for (QAbstractButton *button : Pages->widget(tab)->findChildren<QAbstractButton *>()) {
             const bool choice =
                 qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button);
-            if (choice && containers.contains(button->parentWidget()))
+            if (choice && containers.contains(button->parentWidget()) && button != CheckBox23)
                 buttons << button;
         }
     }
+    // Keys added since go after the others, so that older files read as they always did.
+    buttons << CheckBox23;
     return buttons;
 }
 
