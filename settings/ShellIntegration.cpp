@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "settings/FileManagerActions.h"
 #include "settings/IniReader.h"
 
 namespace ShellIntegration {
@@ -33,6 +34,9 @@ QString shellQuoted(const QString &text)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
+// A launcher for scripts and the start-up read only: hidden from menus, and without a MimeType,
+// so that it can never become the desktop's default application for folders (an entry of the
+// user's own folder would rank above the file manager's).
 QByteArray desktopEntry(const QString &programPath)
 {
     const QString text = QStringLiteral("[Desktop Entry]\n"
@@ -41,7 +45,6 @@ QByteArray desktopEntry(const QString &programPath)
                                         "Comment=Unpacks the release folder with Tevo\n"
                                         "Icon=archive-extract\n"
                                         "Exec=%2 %f\n"
-                                        "MimeType=inode/directory;\n"
                                         "NoDisplay=true\n"
                                         "Terminal=false\n")
                              .arg(MenuText, DesktopExecProgram(programPath));
@@ -156,6 +159,7 @@ void Apply(bool on, const QString &programPath)
         QFile::remove(DesktopEntryPath());
         QFile::remove(ServiceMenuPath());
         QFile::remove(NautilusScriptPath());
+        FileManagerActions::Apply(false, programPath);
         return;
     }
     writeFile(DesktopEntryPath(), desktopEntry(programPath), readable);
@@ -164,6 +168,7 @@ void Apply(bool on, const QString &programPath)
     // Nautilus creates its folder on its first run; without it there is no Nautilus to serve.
     if (QFileInfo(DataHome() + QStringLiteral("/nautilus")).isDir())
         writeFile(NautilusScriptPath(), nautilusScript(programPath), executable);
+    FileManagerActions::Apply(true, programPath);
 }
 
 } // namespace ShellIntegration

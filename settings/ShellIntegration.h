@@ -10,7 +10,8 @@ inline const QString MenuText = QStringLiteral("Unpack with Tevo");
 
 // $XDG_DATA_HOME, or ~/.local/share when it is unset or not absolute.
 QString DataHome();
-// The desktop entry for inode/directory; its command decides whether the integration is on.
+// The hidden desktop entry that starts Tevo on a folder; its command decides whether the
+// integration is on.
 QString DesktopEntryPath();
 // Dolphin's service menu (KDE): $XDG_DATA_HOME/kio/servicemenus.
 QString ServiceMenuPath();
@@ -23,8 +24,9 @@ QString DesktopExecProgram(const QString &programPath);
 
 // The start-up read: on exactly when the desktop entry exists with a non-empty command.
 bool ReadState();
-// On: writes every entry with the program's current path, replacing older ones. Off: removes
-// them. Failures are silent, like the rest of the context-menu handling.
+// On: writes every entry (Thunar's and Nemo's actions too) with the program's current path,
+// replacing older ones. Off: removes them. Failures are silent, like the rest of the context-menu
+// handling.
 void Apply(bool on, const QString &programPath);
 
 } // namespace ShellIntegration

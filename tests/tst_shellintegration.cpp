@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "settings/FileManagerActions.h"
 #include "settings/IniReader.h"
 #include "settings/ShellIntegration.h"
 
@@ -32,6 +33,7 @@ private slots:
         QDir(m_data.path()).removeRecursively();
         QDir().mkpath(m_data.path());
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_data.path() + QStringLiteral("/config")));
     }
 
     void onWritesTheEntriesWithTheProgramPath()
@@ -46,8 +48,9 @@ private slots:
                  QStringLiteral("Unpack with Tevo"));
         QCOMPARE(entry.readString(section, QStringLiteral("Exec")),
                  QStringLiteral("\"/opt/tevo/tevo\" %f"));
-        QCOMPARE(entry.readString(section, QStringLiteral("MimeType")),
-                 QStringLiteral("inode/directory;"));
+        // Hidden, and no handler for folders: it must never become the default for them.
+        QCOMPARE(entry.readString(section, QStringLiteral("NoDisplay")), QStringLiteral("true"));
+        QVERIFY(!entry.readString(section, QStringLiteral("MimeType")).contains("inode/directory"));
         QVERIFY(ShellIntegration::ReadState());
 
         const QFileInfo menu(ShellIntegration::ServiceMenuPath());
@@ -69,6 +72,48 @@ private slots:
         QVERIFY(readAll(script.filePath()).contains("exec '/home/u/it'\\''s/tevo' \"$folder\""));
         ShellIntegration::Apply(false, QString());
         QVERIFY(!QFileInfo::exists(script.filePath()));
+    }
+
+    // Thunar and Nemo get their actions where they keep them; the user's own Thunar actions
+    // stay, before and after.
+    void thunarAndNemoActions()
+    {
+        const QByteArray own = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n<action>\n"
+                               "\t<name>Open Terminal Here</name>\n\t<unique-id>1-1</unique-id>\n"
+                               "\t<command>exo-open --launch TerminalEmulator</command>\n"
+                               "</action>\n</actions>\n";
+        QDir().mkpath(m_data.path() + QStringLiteral("/config/Thunar"));
+        QDir().mkpath(m_data.path() + QStringLiteral("/nemo"));
+        {
+            QFile uca(FileManagerActions::ThunarActionsPath());
+            QVERIFY(uca.open(QIODevice::WriteOnly));
+            uca.write(own);
+        }
+        ShellIntegration::Apply(true, QStringLiteral("/opt/t&vo/tevo"));
+        ShellIntegration::Apply(true, QStringLiteral("/opt/tevo/tevo")); // a later start
+        const QByteArray thunar = readAll(FileManagerActions::ThunarActionsPath());
+        QVERIFY(thunar.contains("<command>exo-open --launch TerminalEmulator</command>"));
+        QCOMPARE(thunar.count("<unique-id>tevo-unpack-folder</unique-id>"), 1);
+        QVERIFY(thunar.contains("<command>'/opt/tevo/tevo' %f</command>"));
+        QVERIFY(thunar.contains("<directories/>"));
+        QVERIFY(thunar.indexOf("tevo-unpack-folder") < thunar.indexOf("</actions>"));
+        const IniReader nemo = IniReader::fromFile(FileManagerActions::NemoActionPath());
+        QCOMPARE(nemo.readString(QStringLiteral("Nemo Action"), QStringLiteral("Exec")),
+                 QStringLiteral("'/opt/tevo/tevo' %F"));
+        QCOMPARE(nemo.readString(QStringLiteral("Nemo Action"), QStringLiteral("Extensions")),
+                 QStringLiteral("dir;"));
+
+        ShellIntegration::Apply(false, QString());
+        QCOMPARE(readAll(FileManagerActions::ThunarActionsPath()), own);
+        QVERIFY(!QFileInfo::exists(FileManagerActions::NemoActionPath()));
+    }
+
+    void specialCharactersAreEscapedForThunar()
+    {
+        const QByteArray xml =
+            FileManagerActions::ThunarActions({}, QStringLiteral("/a<b>&'c/tevo"));
+        QVERIFY(xml.contains("<command>'/a&lt;b&gt;&amp;'\\''c/tevo' %f</command>"));
+        QCOMPARE(FileManagerActions::ThunarActions(xml, QString()).count("<action>"), 0);
     }
 
     void offRemovesTheEntries()

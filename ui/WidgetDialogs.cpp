@@ -1,13 +1,23 @@
 #include "ui/WidgetDialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
+QWidget *WidgetDialogs::owner() const
+{
+    // The window the user is working in owns the box: a tool window that stays on top (the
+    // disk-space window) would otherwise cover a box that belongs to the main window.
+    if (QWidget *active = QApplication::activeWindow(); active && active->isVisible())
+        return active;
+    return m_parent;
+}
+
 MessageAnswer WidgetDialogs::messageBox(const QString &text, const QString &caption,
                                         MessageIcon icon, MessageButtons buttons)
 {
-    QMessageBox box(m_parent);
+    QMessageBox box(owner());
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
@@ -55,7 +65,7 @@ MessageAnswer WidgetDialogs::messageBox(const QString &text, const QString &capt
 
 QString WidgetDialogs::chooseFolder(const QString &title, const QString &startFolder)
 {
-    return QFileDialog::getExistingDirectory(m_parent, title, startFolder);
+    return QFileDialog::getExistingDirectory(owner(), title, startFolder);
 }
 
 QStringList WidgetDialogs::qtNameFilters(const QString &filter)
@@ -90,14 +100,14 @@ static QString runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode, cons
 QString WidgetDialogs::chooseOpenFile(const QString &title, const QString &startFolder,
                                       const QString &filter, const QString &defaultSuffix)
 {
-    return runFileDialog(m_parent, QFileDialog::AcceptOpen, title, startFolder, filter,
+    return runFileDialog(owner(), QFileDialog::AcceptOpen, title, startFolder, filter,
                          defaultSuffix);
 }
 
 QString WidgetDialogs::chooseSaveFile(const QString &title, const QString &startFolder,
                                       const QString &filter, const QString &defaultSuffix)
 {
-    return runFileDialog(m_parent, QFileDialog::AcceptSave, title, startFolder, filter,
+    return runFileDialog(owner(), QFileDialog::AcceptSave, title, startFolder, filter,
                          defaultSuffix);
 }
 
@@ -106,7 +116,7 @@ std::optional<QString> WidgetDialogs::inputBox(const QString &caption, const QSt
 {
     bool accepted = false;
     const QString text =
-        QInputDialog::getText(m_parent, caption, prompt, QLineEdit::Normal, initial, &accepted);
+        QInputDialog::getText(owner(), caption, prompt, QLineEdit::Normal, initial, &accepted);
     if (!accepted)
         return std::nullopt;
     return text;

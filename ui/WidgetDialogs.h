@@ -25,5 +25,8 @@ public:
     static QStringList qtNameFilters(const QString &filter);
 
 private:
+    // The active window when there is one, else the main window.
+    QWidget *owner() const;
+
     QWidget *m_parent;
 };
