@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,6 +54,7 @@ private slots:
         QVERIFY(QFileInfo(program).isExecutable());
         QVERIFY(QFileInfo::exists(prefix.filePath(QStringLiteral("share/tevo/english.lng"))));
         QVERIFY(!QFileInfo::exists(prefix.filePath(QStringLiteral("bin/english.lng"))));
+        checkDesktopFiles(prefix.path());
 
         // "Close Tevo after extraction" ends the command-line job and the program with it.
         QVERIFY(writeFile(prefix.filePath(QStringLiteral("bin/last.os")),
@@ -77,6 +79,24 @@ private slots:
     }
 
 private:
+    // The application-menu entry validates, and its icon is there in the hicolor theme.
+    static void checkDesktopFiles(const QString &prefix)
+    {
+        const QString entry = prefix + QStringLiteral("/share/applications/tevo.desktop");
+        QVERIFY(QFileInfo::exists(entry));
+        QProcess validate;
+        validate.start(QStringLiteral("desktop-file-validate"), {entry});
+        QVERIFY2(validate.waitForFinished(30000), "desktop-file-validate (desktop-file-utils)");
+        const QByteArray complaints = validate.readAll().trimmed();
+        QVERIFY2(validate.exitCode() == 0 && complaints.isEmpty(), complaints.constData());
+        const QString icons = prefix + QStringLiteral("/share/icons/hicolor/");
+        QVERIFY(QFileInfo::exists(icons + QStringLiteral("scalable/apps/tevo.svg")));
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QImage png(icons + QStringLiteral("%1x%1/apps/tevo.png").arg(size));
+            QCOMPARE(png.size(), QSize(size, size));
+        }
+    }
+
     static bool writeFile(const QString &path, const QByteArray &content)
     {
         QFile file(path);

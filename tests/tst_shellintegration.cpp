@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -52,6 +53,12 @@ private slots:
         QCOMPARE(entry.readString(section, QStringLiteral("NoDisplay")), QStringLiteral("true"));
         QVERIFY(!entry.readString(section, QStringLiteral("MimeType")).contains("inode/directory"));
         QVERIFY(ShellIntegration::ReadState());
+        QProcess validate;
+        validate.start(QStringLiteral("desktop-file-validate"),
+                       {ShellIntegration::DesktopEntryPath()});
+        QVERIFY2(validate.waitForFinished(30000), "desktop-file-validate (desktop-file-utils)");
+        const QByteArray complaints = validate.readAll().trimmed();
+        QVERIFY2(validate.exitCode() == 0 && complaints.isEmpty(), complaints.constData());
 
         const QFileInfo menu(ShellIntegration::ServiceMenuPath());
         QCOMPARE(menu.absolutePath(), m_data.path() + QStringLiteral("/kio/servicemenus"));
