@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QSignalBlocker>
+#include <QWindow>
 
 #include "engine/Errors.h"
 #include "jobs/CommandLine.h"
@@ -16,6 +17,7 @@
 namespace {
 constexpr int TextSoundUnavailable = 136;
 constexpr int TextStarted = 137;
+constexpr int SplashStepMs = 10;
 } // namespace
 
 bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *soundUnavailable,
@@ -81,10 +83,7 @@ void TevoProgram::start(const QStringList &parameters)
     QApplication::setQuitOnLastWindowClosed(false);
 
     m_splash = std::make_unique<TForm2>();
-    m_splash->show();
-    m_splash->repaint();
-    m_platform.processEvents();
-    m_platform.sleepMs(m_options.splashMilliseconds);
+    showSplash();
 
     struct HideSplash
     {
@@ -97,6 +96,30 @@ void TevoProgram::start(const QStringList &parameters)
         m_options.windowCreated(*m_form);
     m_mustEnd = !RunStartupSequence(*m_form, parameters, &m_soundUnavailable, m_options.initSound);
     m_started = true;
+}
+
+void TevoProgram::showSplash()
+{
+    m_splash->show();
+    // A window manager maps the window a moment after show(), and a paint before that is lost:
+    // the splash is painted once it is on screen, and events go on being handled while it
+    // stays, so that it is painted again whenever it is uncovered.
+    bool painted = false;
+    const std::uint32_t shownAt = m_platform.tickCount();
+    do {
+        m_platform.processEvents();
+        const QWindow *window = m_splash->windowHandle();
+        if (!painted && window && window->isExposed()) {
+            m_splash->repaint();
+            painted = true;
+        }
+        if (std::uint32_t(m_platform.tickCount() - shownAt) >=
+            std::uint32_t(m_options.splashMilliseconds))
+            break;
+        m_platform.sleepMs(SplashStepMs);
+    } while (true);
+    if (!painted)
+        m_splash->repaint();
 }
 
 int TevoProgram::exec()

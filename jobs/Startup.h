@@ -55,6 +55,9 @@ public:
     TForm2 &splash() { return *m_splash; }
 
 private:
+    // Shows the splash and keeps it painted for the splash time.
+    void showSplash();
+
     Dialogs &m_dialogs;
     Platform &m_platform;
     StartupOptions m_options;
