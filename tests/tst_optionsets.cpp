@@ -71,9 +71,10 @@ const QByteArray OlderDefaultFile =
     "CheckBox21=0\r\n[Edits]\r\nEdit1=\r\nEdit2=\r\nEdit4=cdemu load 0 \"%1\"\r\nEdit6=15\r\n"
     "ComboBox2=Normal\r\n[other]\r\nlanguage=english.lng\r\nLastOpenPath=\r\n[ListBox1]\r\n"
     "ins=0\r\n[ListBox2]\r\nins=0\r\n[ListBox3]\r\nins=0\r\n";
-// Today's file: the same, with the key added since after the others.
-const QByteArray DefaultFile =
-    QByteArray(OlderDefaultFile).replace("CheckBox21=0\r\n", "CheckBox21=0\r\nCheckBox23=1\r\n");
+// Today's file: the same, with the keys added since after the others.
+const QByteArray DefaultFile = QByteArray(OlderDefaultFile)
+                                   .replace("CheckBox21=0\r\n",
+                                            "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\n");
 
 } // namespace
 

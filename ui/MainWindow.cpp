@@ -300,6 +300,7 @@ QStringList TForm1::DeleteList() const
 void TForm1::appendLogLine(const QString &line)
 {
     Memo1->appendPlainText(line);
+    appendToLogFile(line);
 }
 
 // ---- What a running job shows --------------------------------------------------------------

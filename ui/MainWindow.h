@@ -111,6 +111,12 @@ public:
 
     // LogSink: a finished line goes to the end of Memo1.
     void appendLogLine(const QString &line) override;
+    // The log's context menu: the standard entries and "Save log…" (the caller owns it).
+    QMenu *createLogContextMenu();
+    // Writes the whole log to a file the user chooses.
+    void SaveLog();
+    // Where every log line also goes while CheckBox24 is on: tevo.log beside "last.os".
+    QString logFilePath() const;
     // "[hh:nn] " + text, through the engine context's clock.
     void AddLogLine(const QString &text) { m_context.AddLogLine(text); }
 
@@ -351,6 +357,7 @@ public:
     QLabel *Label4 = nullptr;
     QGroupBox *GroupBox3 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
+    QCheckBox *CheckBox24 = nullptr; // the log is also written to logFilePath()
 
     // Non-visual parts.
     QTimer *Timer1 = nullptr;
@@ -389,6 +396,7 @@ private:
     bool jobRunning() const;
     // Hooks the rules to the controls' change signals (MainWindowRules.cpp).
     void connectRules();
+    void appendToLogFile(const QString &line);
     // Reads one language file into the texts and re-captions the window.
     void loadLanguageFile(const QString &path);
     // Creates the unpack job and the sound player and hooks them to their buttons.

@@ -607,8 +607,18 @@ void TForm1::buildProgressLogTab()
     fixed.setPointSize(8);
     fixed.setStyleHint(QFont::TypeWriter);
     Memo1->setFont(fixed);
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        QMenu *menu = createLogContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(Memo1->viewport()->mapToGlobal(at));
+    });
+    CheckBox24 = newCheckBox(GroupBox3, "CheckBox24",
+                             QStringLiteral("Also write the log to tevo.log in the settings folder"),
+                             false);
     auto *log = tight(new QVBoxLayout(GroupBox3));
     log->addWidget(Memo1);
+    log->addWidget(CheckBox24);
     page->addWidget(GroupBox3, 1);
 }
 

@@ -140,7 +140,7 @@ QList<QAbstractButton *> TForm1::OptionSetButtons() const
         }
     }
     // Keys added since go after the others, so that older files read as they always did.
-    buttons << CheckBox23;
+    buttons << CheckBox23 << CheckBox24;
     return buttons;
 }
 
