@@ -45,5 +45,5 @@ private:
     TForm1 &m_form;
     std::unique_ptr<WatchTimer> m_timer;
     std::function<void()> m_unpack;
-    QSet<QString> m_reportedMissing; // missing input folders named in this watch session
+    QSet<QString> m_reported; // missing folders and files named in this watch session
 };

@@ -1,15 +1,20 @@
 #include "jobs/WatchRound.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include "engine/ArchiveSets.h"
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
+#include "engine/SfvCheck.h"
 #include "tools/GeneralFuncs.h"
 
 namespace {
 
+constexpr int TextListedFileMissing = 101;
 constexpr int TextFolderMissing = 188;
+// As the SFV check: anything larger is no checksum list.
+constexpr qint64 MaximumSfvSize = 64 * 1024 * 1024;
 
 // The scan's own lines (skip-list hits, the archive count) belong to the round that runs.
 class SilentLog : public LogSink
@@ -25,10 +30,44 @@ QString scanFolder(const QString &folder)
                                                                           : normalized;
 }
 
-bool folderHasWork(EngineContext &quiet, const QString &folder)
+// The first file an SFV list beside the candidate names that is not there yet; empty when
+// every listed file is there (or there is no list, or it is too large to be one).
+QString firstMissingListed(EngineContext &quiet, const QString &candidate)
+{
+    const QString folder = candidate.left(candidate.lastIndexOf(QLatin1Char('/')) + 1);
+    QStringList lists;
+    FindFiles(quiet, scanFolder(folder), lists, false,
+              ExtensionList::make({QStringLiteral(".sfv")}));
+    for (const QString &list : std::as_const(lists)) {
+        QFile file(list);
+        if (file.size() > MaximumSfvSize || !file.open(QIODevice::ReadOnly))
+            continue; // the check itself reports such a list
+        for (const SfvEntry &entry : ParseSfv(file.readAll())) {
+            const QString path = SfvEntryPath(folder, entry.name);
+            if (!path.isEmpty() && !QFileInfo(path).isFile())
+                return entry.name;
+        }
+    }
+    return QString();
+}
+
+bool folderHasWork(EngineContext &ctx, EngineContext &quiet, const QString &folder,
+                   QSet<QString> &reported)
 {
     const Settings &settings = quiet.settings;
-    if (!BuildCandidateList(quiet, scanFolder(folder)).isEmpty())
+    bool work = false;
+    for (const QString &candidate : BuildCandidateList(quiet, scanFolder(folder))) {
+        // A release still being copied in waits for a later round; it is named once.
+        const QString missing =
+            settings.CheckSfv() ? firstMissingListed(quiet, candidate) : QString();
+        if (missing.isEmpty()) {
+            work = true;
+        } else if (!reported.contains(candidate + QLatin1Char('/') + missing)) {
+            reported.insert(candidate + QLatin1Char('/') + missing);
+            ctx.AddLogLine(LogTag::Sfv + ctx.LangText(TextListedFileMissing, {missing}));
+        }
+    }
+    if (work)
         return true;
     if (settings.UnpackZipFirst()) {
         QStringList zips;
@@ -42,7 +81,7 @@ bool folderHasWork(EngineContext &quiet, const QString &folder)
 
 } // namespace
 
-bool WatchRoundHasWork(EngineContext &ctx, QSet<QString> &reportedMissing)
+bool WatchRoundHasWork(EngineContext &ctx, QSet<QString> &reported)
 {
     SilentLog silent;
     EngineContext quiet(ctx.settings, ctx.language, silent, ctx.view, ctx.dialogs, ctx.platform,
@@ -58,13 +97,13 @@ bool WatchRoundHasWork(EngineContext &ctx, QSet<QString> &reportedMissing)
         if (folder.trimmed().isEmpty())
             continue;
         if (!QFileInfo(folder).isDir()) {
-            if (!reportedMissing.contains(folder)) {
-                reportedMissing.insert(folder);
+            if (!reported.contains(folder)) {
+                reported.insert(folder);
                 ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextFolderMissing, {folder}));
             }
             continue;
         }
-        if (!work && folderHasWork(quiet, folder))
+        if (folderHasWork(ctx, quiet, folder, reported))
             work = true;
     }
     return work;

@@ -7,7 +7,9 @@
 class EngineContext;
 
 // Whether the input folder (or a queued folder) holds anything the Unpack command would work
-// on: a first volume, a ZIP file when ZIP files are unpacked first, or an SFV list when lists
-// are checked without an archive. Looks without writing to the log, except that a folder that
-// does not exist is named once per watch session (reportedMissing keeps those already named).
-bool WatchRoundHasWork(EngineContext &ctx, QSet<QString> &reportedMissing);
+// on: a first volume whose SFV lists name no file that is still missing, a ZIP file when ZIP
+// files are unpacked first, or an SFV list when lists are checked without an archive. Looks
+// without writing to the log, except that a folder that does not exist, and the first missing
+// file of a release still being copied in, are named once per watch session (reported keeps
+// those already named).
+bool WatchRoundHasWork(EngineContext &ctx, QSet<QString> &reported);

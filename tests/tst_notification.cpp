@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "jobs/JobNotification.h"
+#include "jobs/WatchMode.h"
 #include "support/ReleaseMaker.h"
 #include "support/WindowFixture.h"
 
@@ -45,11 +46,16 @@ private slots:
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<QString>("text"); // empty: no notification
         QTest::addColumn<bool>("failed");
+        QTest::addColumn<bool>("watching");
         QTest::newRow("a release unpacked")
-            << true << true << "1 archive(s) unpacked, nothing failed" << false;
+            << true << true << "1 archive(s) unpacked, nothing failed" << false << false;
         QTest::newRow("a folder that is not there")
-            << false << true << "0 archive(s) unpacked, 1 failed" << true;
-        QTest::newRow("switched off") << true << false << QString() << false;
+            << false << true << "0 archive(s) unpacked, 1 failed" << true << false;
+        QTest::newRow("switched off") << true << false << QString() << false << false;
+        QTest::newRow("watching: a round that unpacked")
+            << true << true << "1 archive(s) unpacked, nothing failed" << false << true;
+        QTest::newRow("watching: a round that unpacked nothing")
+            << false << true << QString() << false << true;
     }
 
     void jobEnd()
@@ -58,6 +64,7 @@ private slots:
         QFETCH(bool, enabled);
         QFETCH(QString, text);
         QFETCH(bool, failed);
+        QFETCH(bool, watching);
         const QString release = m_temp.filePath(QString::fromLatin1(QTest::currentDataTag()));
         if (releaseThere) {
             ReleaseMaker::writeFile(release + "/movie.mkv", 200 * 1024, 5);
@@ -70,6 +77,10 @@ private slots:
         w.form.setNotifier(std::make_unique<RecordingNotifier>(&shown));
         w.form.CheckBox23->setChecked(enabled);
         w.form.Edit1->setText(release);
+        if (watching) {
+            w.form.CheckBox3->setChecked(true); // watching needs "Delete Files"
+            w.form.watchMode().Button17Click();
+        }
         w.form.Button1Click();
         if (text.isEmpty()) {
             QVERIFY(shown.isEmpty());

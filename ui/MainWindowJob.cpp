@@ -58,8 +58,11 @@ void TForm1::connectJobCommands()
 void TForm1::Button1Click()
 {
     m_unpackJob->Button1Click();
-    if (CheckBox23->isChecked() && m_notifier) {
-        const JobTally &tally = m_job.Tally;
+    const JobTally &tally = m_job.Tally;
+    // While watching, a round that unpacked nothing is tried again at the next one: only the
+    // log tells about it, not a notification every few seconds.
+    const bool worthTelling = !watchMode().watching() || tally.archivesUnpacked > 0;
+    if (CheckBox23->isChecked() && m_notifier && worthTelling) {
         m_notifier->notify(m_context.LangText(TextJobFinished), JobEndText(m_language, tally),
                            tally.failures > 0);
     }
