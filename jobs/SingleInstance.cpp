@@ -13,6 +13,7 @@
 
 #include "jobs/CommandLine.h"
 #include "jobs/InputQueue.h"
+#include "jobs/TrayIcon.h"
 #include "jobs/WatchMode.h"
 #include "tools/GeneralFuncs.h"
 #include "ui/MainWindow.h"
@@ -121,6 +122,9 @@ void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters)
     if (form.isVisible()) {
         form.raise();
         form.activateWindow();
+    } else if (parameters.isEmpty() && form.trayIcon().iconShown()) {
+        // Started again from the application menu: the user wants to see the window.
+        form.trayIcon().ComeBackFromTray();
     }
     QPointer<TForm1> window(&form);
     for (const QString &option : commandLine.switches) {
