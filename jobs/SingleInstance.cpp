@@ -109,9 +109,30 @@ void SingleInstance::takeConnection()
     }
 }
 
-void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters)
+namespace {
+
+// Runs the action from the event loop as soon as no job runs (at once when none does): a job
+// reads its queue by position and empties it at its end, so folders handed over meanwhile
+// wait for it, and a job never starts inside the running one.
+void whenNoJobRuns(TForm1 &form, std::function<void(TForm1 &)> action)
 {
-    const CommandLine commandLine = SplitCommandLine(parameters);
+    QPointer<TForm1> window(&form);
+    auto *waiting = new QTimer(&form);
+    waiting->setInterval(0);
+    QObject::connect(waiting, &QTimer::timeout, &form, [window, waiting, action] {
+        if (!window || window->jobControl().JobStartTick != 0) {
+            waiting->setInterval(200);
+            return;
+        }
+        waiting->stop();
+        waiting->deleteLater();
+        action(*window);
+    });
+    waiting->start();
+}
+
+void applyCommandLine(TForm1 &form, const CommandLine &commandLine)
+{
     if (!commandLine.folders.isEmpty()) {
         form.RadioButton7->setChecked(true);
         for (const QString &folder : commandLine.folders) {
@@ -119,6 +140,18 @@ void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters)
                 form.ListBox1->addItem(folder);
         }
     }
+    for (const QString &option : commandLine.switches) {
+        if (option == QLatin1String("watch") && !form.watchMode().watching())
+            form.watchMode().Button17Click();
+        else if (option == QLatin1String("unpack"))
+            whenNoJobRuns(form, [](TForm1 &window) { window.Button1Click(); });
+    }
+}
+
+} // namespace
+
+void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters)
+{
     if (form.isVisible()) {
         form.raise();
         form.activateWindow();
@@ -126,25 +159,10 @@ void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters)
         // Started again from the application menu: the user wants to see the window.
         form.trayIcon().ComeBackFromTray();
     }
-    QPointer<TForm1> window(&form);
-    for (const QString &option : commandLine.switches) {
-        if (option == QLatin1String("watch") && !form.watchMode().watching()) {
-            form.watchMode().Button17Click();
-        } else if (option == QLatin1String("unpack")) {
-            // Never a job inside the running one (this may run from its progress reports): the
-            // Unpack command waits until no job runs.
-            auto *waiting = new QTimer(&form);
-            waiting->setInterval(0);
-            QObject::connect(waiting, &QTimer::timeout, &form, [window, waiting] {
-                if (!window || window->jobControl().JobStartTick != 0) {
-                    waiting->setInterval(200);
-                    return;
-                }
-                waiting->deleteLater();
-                waiting->stop();
-                window->Button1Click();
-            });
-            waiting->start();
-        }
-    }
+    const CommandLine commandLine = SplitCommandLine(parameters);
+    if (form.jobControl().JobStartTick == 0)
+        applyCommandLine(form, commandLine);
+    else
+        whenNoJobRuns(form,
+                      [commandLine](TForm1 &window) { applyCommandLine(window, commandLine); });
 }

@@ -34,7 +34,7 @@ private:
     std::function<void(const QStringList &)> m_received;
 };
 
-// What the running Tevo does with a handed-over command line: its folders join the queue (queue
-// mode, each folder once) and the window comes to the front; "-unpack" unpacks the queue at
-// once, or as soon as the running job has ended; "-watch" starts watching.
+// What the running Tevo does with a handed-over command line: the window comes to the front;
+// the folders join the queue (queue mode, each folder once), "-unpack" unpacks the queue and
+// "-watch" starts watching, at once or, while a job runs, as soon as it has ended.
 void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters);

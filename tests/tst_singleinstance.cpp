@@ -59,16 +59,20 @@ private slots:
         QTest::addColumn<QString>("workingFolder");
         QTest::addColumn<QStringList>("queue");
         QTest::addColumn<bool>("unpacked");
+        QTest::addColumn<bool>("duringAJob");
         const QString a = m_work.filePath(QStringLiteral("A"));
         const QString b = m_work.filePath(QStringLiteral("B"));
         QTest::newRow("folder menu: one folder joins the queue")
-            << QStringList{a} << m_work.path() << QStringList{"/queued", a} << false;
+            << QStringList{a} << m_work.path() << QStringList{"/queued", a} << false << false;
         QTest::newRow("a script: two folders, one already queued")
-            << QStringList{b, "/queued/"} << m_work.path() << QStringList{"/queued", b} << false;
+            << QStringList{b, "/queued/"} << m_work.path() << QStringList{"/queued", b} << false
+            << false;
         QTest::newRow("a relative folder is taken from the second one's folder")
-            << QStringList{"sub"} << b << QStringList{"/queued", b + "/sub"} << false;
+            << QStringList{"sub"} << b << QStringList{"/queued", b + "/sub"} << false << false;
         QTest::newRow("-unpack unpacks at once")
-            << QStringList{a, "-unpack"} << m_work.path() << QStringList{} << true;
+            << QStringList{a, "-unpack"} << m_work.path() << QStringList{} << true << false;
+        QTest::newRow("during a job: queued once the job has ended")
+            << QStringList{a} << m_work.path() << QStringList{"/queued", a} << false << true;
     }
 
     void secondProcessHandsOver()
@@ -77,6 +81,7 @@ private slots:
         QFETCH(QString, workingFolder);
         QFETCH(QStringList, queue);
         QFETCH(bool, unpacked);
+        QFETCH(bool, duringAJob);
         ScriptedDialogs dialogs;
         FakePlatform platform;
         TForm1 form(dialogs, platform);
@@ -90,7 +95,15 @@ private slots:
 
         const QFileInfo lastOs(QStringLiteral(TEVO_BINARY_DIR "/last.os"));
         const QDateTime lastOsBefore = lastOs.exists() ? lastOs.lastModified() : QDateTime();
+        if (duringAJob)
+            form.jobControl().JobStartTick = 1234;
         QCOMPARE(runSecondTevo(arguments, workingFolder), 0);
+        if (duringAJob) {
+            // The job empties its queue at its end: the folder waits for that end.
+            QCOMPARE(form.Queue(), QStringList{"/queued"});
+            form.jobControl().JobStartTick = 0;
+            QTRY_COMPARE(form.Queue(), queue);
+        }
         QVERIFY(form.RadioButton7->isChecked());
         const QString started = form.context().LangText(132);
         if (unpacked)
