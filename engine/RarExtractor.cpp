@@ -32,6 +32,8 @@
 // dll.hpp defines HANDLE, UINT, LPARAM ... as macros, so it stays out of every header.
 #include <unrar/dll.hpp>
 
+#include "engine/RarArchiveHandle.h"
+
 QString RarExtraction::EstimateText;
 
 namespace {
@@ -54,29 +56,6 @@ constexpr unsigned kRedirWinSymlink = 2;
 constexpr unsigned kRedirJunction = 3;
 constexpr unsigned kHostUnix = 3;
 
-// Closes the archive on every way out; the normal end closes it itself to look at the result.
-class ArchiveHandle
-{
-public:
-    explicit ArchiveHandle(HANDLE handle) : m_handle(handle) {}
-    ~ArchiveHandle()
-    {
-        if (m_handle)
-            RARCloseArchive(m_handle);
-    }
-    ArchiveHandle(const ArchiveHandle &) = delete;
-    ArchiveHandle &operator=(const ArchiveHandle &) = delete;
-    HANDLE get() const { return m_handle; }
-    int close()
-    {
-        const int code = RARCloseArchive(m_handle);
-        m_handle = nullptr;
-        return code;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 QString fileNamePart(const QString &path)
 {

@@ -13,6 +13,8 @@
 
 #include <unrar/dll.hpp>
 
+#include "engine/RarArchiveHandle.h"
+
 namespace {
 
 // The earliest compression version of RAR 3; archives of RAR 3 and later mark their first volume
@@ -78,22 +80,6 @@ private:
     bool m_refused = false;
 };
 
-class ListHandle
-{
-public:
-    explicit ListHandle(HANDLE handle) : m_handle(handle) {}
-    ~ListHandle()
-    {
-        if (m_handle)
-            RARCloseArchive(m_handle);
-    }
-    ListHandle(const ListHandle &) = delete;
-    ListHandle &operator=(const ListHandle &) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 // Volume files beside the first volume that share its stem and were not read: for archives too
 // old to carry an end record, the only sign that a later volume was cut short.
@@ -130,7 +116,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
     RAROpenArchiveDataEx open{};
     open.ArcNameW = name.data();
     open.OpenMode = RAR_OM_LIST;
-    ListHandle archive(RAROpenArchiveEx(&open));
+    ArchiveHandle archive(RAROpenArchiveEx(&open));
     if (!archive.get() || open.OpenResult != ERAR_SUCCESS) {
         plan.problem = RarErrorReason(ctx, open.OpenResult ? int(open.OpenResult) : ERAR_UNKNOWN);
         return plan;
