@@ -601,8 +601,10 @@ void TForm1::buildProgressLogTab()
     Memo1 = named(new QPlainTextEdit(GroupBox3), "Memo1");
     Memo1->setReadOnly(true);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // One log line is one line on screen: a deletion line names two full paths, and wrapped it
+    // filled three rows and hid the lines around it.
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont fixed(QStringLiteral("Courier New"));
     fixed.setPointSize(8);
     fixed.setStyleHint(QFont::TypeWriter);
