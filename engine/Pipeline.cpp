@@ -9,6 +9,8 @@
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
 #include "engine/FileScan.h"
+#include "engine/Par2Files.h"
+#include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
@@ -233,32 +235,39 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                 continue;
             }
 
-            listB.clear();
-            FindFiles(ctx, ScanFolder(FolderOf(candidate)), listB, false,
-                      Tokens({QStringLiteral(".sfv")}));
-            bool sfvVerdict = true;
-            if (!listB.isEmpty()) {
-                if (settings.CheckSfv()) {
-                    ctx.AddLogLine(LogTag::Sfv +
-                                   ctx.LangText(TextSfvFound, {QString::number(listB.size())}));
-                    // A list shared by several sets: the entries of the others are theirs.
-                    const QSet<QString> otherSetsVolumes = VolumesOfOtherSets(sets, index);
-                    for (const QString &sfv : std::as_const(listB)) {
-                        ctx.AddLogLine(LogTag::Sfv +
-                                       ctx.LangText(TextSfvChecking, {FileNameOf(sfv)}));
-                        if (!CheckSFV(ctx, sfv, otherSetsVolumes)) {
-                            ctx.AddLogLine(LogTag::Sfv +
-                                           ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
-                            sfvVerdict = false;
-                        }
-                        if (closing())
-                            return extractedFiles;
-                    }
-                }
+            // Every SFV list beside the set; false when one fails. A list shared by several sets:
+            // the entries of the others are theirs.
+            auto checkSfvLists = [&] {
                 listB.clear();
-            } else if (settings.CheckSfv()) {
-                ctx.AddLogLine(LogTag::Sfv + ctx.LangText(TextNoSfv));
-            }
+                FindFiles(ctx, ScanFolder(FolderOf(candidate)), listB, false,
+                          Tokens({QStringLiteral(".sfv")}));
+                bool verdict = true;
+                if (!listB.isEmpty()) {
+                    if (settings.CheckSfv()) {
+                        ctx.AddLogLine(LogTag::Sfv + ctx.LangText(TextSfvFound,
+                                                                  {QString::number(listB.size())}));
+                        const QSet<QString> otherSetsVolumes = VolumesOfOtherSets(sets, index);
+                        for (const QString &sfv : std::as_const(listB)) {
+                            ctx.AddLogLine(LogTag::Sfv +
+                                           ctx.LangText(TextSfvChecking, {FileNameOf(sfv)}));
+                            if (!CheckSFV(ctx, sfv, otherSetsVolumes)) {
+                                ctx.AddLogLine(LogTag::Sfv +
+                                               ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
+                                verdict = false;
+                            }
+                            if (job.AbortRequested)
+                                break;
+                        }
+                    }
+                    listB.clear();
+                } else if (settings.CheckSfv()) {
+                    ctx.AddLogLine(LogTag::Sfv + ctx.LangText(TextNoSfv));
+                }
+                return verdict;
+            };
+            bool sfvVerdict = checkSfvLists();
+            if (closing())
+                return extractedFiles;
 
             // A lone SFV list (checking without an archive) has nothing to extract.
             if (set.sfvOnly)
@@ -267,15 +276,37 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                 job.StopRequested = false;
                 break;
             }
+            // Read again now: volumes may have arrived or gone since the release was scanned.
+            SetPlan plan = set.plan.opened ? ReadSetPlan(ctx, candidate) : set.plan;
+
+            // A damaged or missing volume: the PAR2 files beside the set may mend it. While
+            // watching, a release that is still arriving is left for a later round instead.
+            const bool broken = !sfvVerdict || (plan.opened && !plan.complete);
+            if (broken && plan.opened && settings.RepairWithPar2() && !settings.CheckOnly() &&
+                !job.WatchTimerEnabled) {
+                QStringList names;
+                for (const QString &volume : std::as_const(plan.volumes))
+                    names << FileNameOf(volume);
+                const QString par2 = Par2ForSet(FolderOf(candidate), names);
+                if (!par2.isEmpty()) {
+                    const Par2Outcome outcome = RepairWithPar2(ctx, par2);
+                    if (closing())
+                        return extractedFiles;
+                    if (outcome == Par2Outcome::Repaired) {
+                        sfvVerdict = checkSfvLists();
+                        if (closing())
+                            return extractedFiles;
+                        plan = ReadSetPlan(ctx, candidate);
+                    }
+                }
+            }
+
             if (!sfvVerdict) {
                 anySetFailed = true;
                 ++job.Tally.failures;
             }
             if (!sfvVerdict || settings.CheckOnly())
                 continue;
-
-            // Read again now: volumes may have arrived or gone since the release was scanned.
-            const SetPlan plan = set.plan.opened ? ReadSetPlan(ctx, candidate) : set.plan;
             if (plan.opened && !plan.complete) {
                 anySetFailed = true;
                 if (job.WatchTimerEnabled) {

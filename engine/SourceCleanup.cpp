@@ -7,6 +7,7 @@
 #include "engine/DeleteList.h"
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
+#include "engine/Par2Files.h"
 #include "engine/SetPlan.h"
 #include "engine/SfvCheck.h"
 #include "tools/GeneralFuncs.h"
@@ -112,6 +113,15 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
             ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
         ++k;
     }
+    // What a repair left: the copies of the damaged volumes and the PAR2 files of used volumes.
+    for (const QString &path : RepairLeftovers(folder, usedVolumes)) {
+        ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + path + quote + QLatin1Char('/') +
+                       quote + firstVolume + quote +
+                       QStringLiteral(" in procedure Unpack after Extractfilename"));
+        if (!QFile::remove(path))
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
+        workList << path;
+    }
     if (!workList.isEmpty())
         ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFilesDeleted,
                                                      {QString::number(workList.size())}));
@@ -132,6 +142,12 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
             (isSfv(path) && SfvCoveredBy(path, usedVolumes)))
             deletable << path;
     }
+    // What repairs left beside the used volumes.
+    QSet<QString> folders;
+    for (const QString &volume : usedVolumes)
+        folders.insert(folderOf(volume));
+    for (const QString &folder : std::as_const(folders))
+        deletable << RepairLeftovers(folder, usedVolumes);
     // Volumes whose names the scan does not look for (x.s00 after x.r99, x.100 ...).
     QStringList others(usedVolumes.cbegin(), usedVolumes.cend());
     others.sort();

@@ -23,7 +23,8 @@ const QStringList Options = {QStringLiteral("RadioButton1"),       QStringLitera
                              QStringLiteral("RadioButton13"),      QStringLiteral("CheckBox14"),
                              QStringLiteral("RJumpBackToWelcome"), QStringLiteral("CheckBox21"),
                              // Added since, after the others: older files load unchanged.
-                             QStringLiteral("CheckBox23"), QStringLiteral("CheckBox24")};
+                             QStringLiteral("CheckBox23"), QStringLiteral("CheckBox24"),
+                             QStringLiteral("CheckBox25")};
 
 const QStringList Edits = {QStringLiteral("Edit1"), QStringLiteral("Edit2"),
                            QStringLiteral("Edit4"), QStringLiteral("Edit6"),

@@ -44,6 +44,8 @@ public:
     virtual bool SuppressErrors() const = 0;
     virtual bool UnpackZipFirst() const = 0;
     virtual bool DeleteZipAfter() const = 0;
+    // A set that fails its check is repaired with the PAR2 files beside it.
+    virtual bool RepairWithPar2() const = 0;
     virtual bool NoReturnFromTray() const = 0;
     virtual bool AlwaysInTray() const = 0;
     virtual bool ShellIntegration() const = 0;

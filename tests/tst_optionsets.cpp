@@ -74,7 +74,7 @@ const QByteArray OlderDefaultFile =
 // Today's file: the same, with the keys added since after the others.
 const QByteArray DefaultFile = QByteArray(OlderDefaultFile)
                                    .replace("CheckBox21=0\r\n",
-                                            "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\n");
+                                            "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\n");
 
 } // namespace
 

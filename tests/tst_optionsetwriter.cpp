@@ -19,7 +19,7 @@ OptionSetSnapshot defaultSnapshot()
         QStringLiteral("CheckBox5"),    QStringLiteral("RadioButton4"),
         QStringLiteral("CheckBox17"),   QStringLiteral("CheckBox7"),
         QStringLiteral("CheckBox18"),   QStringLiteral("RadioButton8"),
-        QStringLiteral("RadioButton13"), QStringLiteral("CheckBox23")};
+        QStringLiteral("RadioButton13"), QStringLiteral("CheckBox23"), QStringLiteral("CheckBox25")};
     OptionSetSnapshot snapshot;
     for (const QString &key : OptionSetKeys::Options)
         snapshot.options.append({key, checkedByDefault.contains(key)});
@@ -53,13 +53,13 @@ private slots:
                                     "CheckBox20=0\r\nRadioButton8=1\r\nRadioButton9=0\r\n"
                                     "RadioButton10=0\r\nCheckBox13=0\r\nRadioButton11=0\r\n"
                                     "RadioButton13=1\r\nCheckBox14=0\r\nRJumpBackToWelcome=0\r\n"
-                                    "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\n[Edits]\r\n"
+                                    "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\n[Edits]\r\n"
                                     "Edit1=\r\nEdit2=\r\n"
                                     "Edit4=cdemu load 0 \"%1\"\r\nEdit6=15\r\nComboBox2=Normal\r\n"
                                     "[other]\r\nlanguage=english.lng\r\nLastOpenPath=\r\n"
                                     "[ListBox1]\r\nins=0\r\n[ListBox2]\r\nins=0\r\n"
                                     "[ListBox3]\r\nins=0\r\n";
-        QCOMPARE(OptionSetKeys::Options.size(), 36);
+        QCOMPARE(OptionSetKeys::Options.size(), 37);
         QCOMPARE(OptionSetBytes(defaultSnapshot()), expected);
     }
 

@@ -199,6 +199,11 @@ bool TForm1::DeleteZipAfter() const
     return CheckBox18->isChecked();
 }
 
+bool TForm1::RepairWithPar2() const
+{
+    return CheckBox25->isChecked();
+}
+
 bool TForm1::NoReturnFromTray() const
 {
     return CheckBox19->isChecked();

@@ -90,6 +90,7 @@ public:
     bool SuppressErrors() const override;
     bool UnpackZipFirst() const override;
     bool DeleteZipAfter() const override;
+    bool RepairWithPar2() const override;
     bool NoReturnFromTray() const override;
     bool AlwaysInTray() const override;
     bool ShellIntegration() const override;
@@ -358,6 +359,7 @@ public:
     QGroupBox *GroupBox3 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     QCheckBox *CheckBox24 = nullptr; // the log is also written to logFilePath()
+    QCheckBox *CheckBox25 = nullptr; // repair with PAR2 files
 
     // Non-visual parts.
     QTimer *Timer1 = nullptr;

@@ -158,7 +158,7 @@ void TForm1::InitGUILanguage()
     for (const auto &[number, control] : CaptionControls())
         setCaption(Pages, control, m_language.LangText(number));
     // Captions added since: a language file written before them keeps the English one.
-    for (const auto &[number, control] : {QPair<int, QWidget *>{189, CheckBox23}, {192, CheckBox24}}) {
+    for (const auto &[number, control] : {QPair<int, QWidget *>{189, CheckBox23}, {192, CheckBox24}, {224, CheckBox25}}) {
         if (number < m_language.count())
             setCaption(Pages, control, m_language.LangText(number));
     }

@@ -348,6 +348,7 @@ void TForm1::buildOptionsTab()
     CheckBox7 = newCheckBox(GroupBox4, "CheckBox7", QStringLiteral("Unpack ZIP-files first"), true);
     CheckBox18 =
         newCheckBox(GroupBox4, "CheckBox18", QStringLiteral("Delete ZIP-files after unpack"), true);
+    CheckBox25 = newCheckBox(GroupBox4, "CheckBox25", QStringLiteral("Repair with PAR2 files"), true);
     CheckBox22 = newCheckBox(GroupBox4, "CheckBox22",
                              QStringLiteral("Check even if no archive found"), false);
     CheckBox5->setToolTip(QStringLiteral(
@@ -375,7 +376,8 @@ void TForm1::buildOptionsTab()
     options->addLayout(indented(RadioButton4));
     options->addLayout(indented(RadioButton5));
     for (QCheckBox *box :
-         {CheckBox11, CheckBox16, CheckBox8, CheckBox10, CheckBox17, CheckBox7, CheckBox18})
+         {CheckBox11, CheckBox16, CheckBox8, CheckBox10, CheckBox17, CheckBox7, CheckBox18,
+          CheckBox25})
         options->addWidget(box);
     left->addWidget(GroupBox4);
 

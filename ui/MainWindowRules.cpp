@@ -135,12 +135,13 @@ QList<QAbstractButton *> TForm1::OptionSetButtons() const
         for (QAbstractButton *button : Pages->widget(tab)->findChildren<QAbstractButton *>()) {
             const bool choice =
                 qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button);
-            if (choice && containers.contains(button->parentWidget()) && button != CheckBox23)
+            if (choice && containers.contains(button->parentWidget()) && button != CheckBox23 &&
+                button != CheckBox25)
                 buttons << button;
         }
     }
     // Keys added since go after the others, so that older files read as they always did.
-    buttons << CheckBox23 << CheckBox24;
+    buttons << CheckBox23 << CheckBox24 << CheckBox25;
     return buttons;
 }
 

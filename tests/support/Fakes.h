@@ -42,6 +42,7 @@ struct MemorySettings : Settings
     bool suppressErrors = true;
     bool unpackZipFirst = true;
     bool deleteZipAfter = true;
+    bool repairWithPar2 = true;
     bool noReturnFromTray = false;
     bool alwaysInTray = false;
     bool shellIntegration = false;
@@ -83,6 +84,7 @@ struct MemorySettings : Settings
     bool SuppressErrors() const override { return suppressErrors; }
     bool UnpackZipFirst() const override { return unpackZipFirst; }
     bool DeleteZipAfter() const override { return deleteZipAfter; }
+    bool RepairWithPar2() const override { return repairWithPar2; }
     bool NoReturnFromTray() const override { return noReturnFromTray; }
     bool AlwaysInTray() const override { return alwaysInTray; }
     bool ShellIntegration() const override { return shellIntegration; }

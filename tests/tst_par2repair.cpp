@@ -1,0 +1,107 @@
+// Repair with PAR2 files on real sets: volumes made by rar, recovery files made by par2, one
+// volume damaged and one deleted as downloads lose them.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "engine/Par2Files.h"
+#include "engine/Pipeline.h"
+#include "support/Fakes.h"
+#include "support/ReleaseMaker.h"
+
+using namespace ReleaseMaker;
+
+namespace {
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Overwrites a stretch in the middle of the file with other bytes.
+void Damage(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(file.size() / 2));
+    file.write(QByteArray(200, 'x'));
+}
+
+} // namespace
+
+class TestPar2Repair : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void repairThenExtract_data()
+    {
+        QTest::addColumn<int>("redundancy");   // per cent of recovery data
+        QTest::addColumn<bool>("repairOn");    // the "Repair with PAR2 files" check box
+        QTest::addColumn<bool>("par2OnPath");
+        QTest::addColumn<bool>("extracted");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("enough recovery") << 10 << true << true << true << "repaired the set";
+        QTest::newRow("too little recovery")
+            << 1 << true << true << false << "cannot repair the set";
+        QTest::newRow("no par2 on the machine")
+            << 10 << true << false << false << "par2 is not installed";
+        QTest::newRow("repair switched off") << 10 << false << true << false << "did not check out";
+    }
+    void repairThenExtract()
+    {
+        QFETCH(int, redundancy);
+        QFETCH(bool, repairOn);
+        QFETCH(bool, par2OnPath);
+        QFETCH(bool, extracted);
+        QFETCH(QString, logged);
+        QTemporaryDir dir;
+        const QString rel = dir.path();
+        writeFile(rel + "/src/movie.iso", 1000 * 1024, 5);
+        const QStringList volumes = makeRarSet(rel, "movie.rar", {"src/movie.iso"}, 50);
+        QVERIFY(volumes.size() >= 20);
+        QStringList names;
+        for (const QString &volume : volumes)
+            names << QFileInfo(volume).fileName();
+        QVERIFY(makeSfv(rel, "movie.sfv", names));
+        QVERIFY(run("par2", QStringList{"create", "-q", "-q", QStringLiteral("-r%1").arg(redundancy),
+                                        "movie.par2"} + names,
+                    rel));
+        QCOMPARE(Par2DescribedFiles(rel + "/movie.par2").size(), names.size());
+        Damage(volumes.at(3));
+        QVERIFY(QFile::remove(volumes.at(7)));
+        if (redundancy < 5)
+            QVERIFY(QFile::remove(volumes.at(9)));
+        const QByteArray payload = ReadAll(rel + "/src/movie.iso");
+        QDir(rel + "/src").removeRecursively();
+
+        const QByteArray path = qgetenv("PATH");
+        QTemporaryDir emptyPath;
+        if (!par2OnPath)
+            qputenv("PATH", emptyPath.path().toUtf8());
+        TestContext t;
+        t.settings.deleteSources = true;
+        t.settings.repairWithPar2 = repairOn;
+        UnPack(t.context, rel);
+        qputenv("PATH", path);
+
+        QVERIFY2(t.log.contains(logged), qPrintable(t.log.messages().join('\n')));
+        if (extracted) {
+            QCOMPARE(ReadAll(rel + "/movie.iso"), payload);
+            // Volumes, the copies par2 kept of the damaged ones, the PAR2 and SFV files: gone.
+            QCOMPARE(listTree(rel), QStringList{"movie.iso"});
+        } else {
+            QVERIFY(!QFileInfo::exists(rel + "/movie.iso"));
+            QVERIFY(QFileInfo::exists(volumes.first()));
+            QVERIFY(QFileInfo::exists(rel + "/movie.par2"));
+            QVERIFY(t.log.contains(QStringLiteral("0 archive(s) unpacked")));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPar2Repair)
+#include "tst_par2repair.moc"
