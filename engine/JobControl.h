@@ -23,6 +23,9 @@ struct JobControl
     bool WatchTimerEnabled = false;  // watch mode is running (kept in step with its timer)
     // Every file the job's extractions have written, so that no later set overwrites one.
     QSet<QString> FilesWrittenThisJob;
+    // While watching: sets that failed and have not changed since; the round's job passes them
+    // over.
+    QSet<QString> SetsLeftForLater;
 
     // Set to zero when a job starts.
     JobTally Tally;

@@ -31,7 +31,8 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
     QProcess par2;
     par2.setProcessChannelMode(QProcess::MergedChannels);
     par2.setWorkingDirectory(info.path());
-    par2.start(QStringLiteral("par2"), {QStringLiteral("repair"), QStringLiteral("--"), info.fileName()});
+    par2.start(QStringLiteral("par2"),
+               {QStringLiteral("repair"), QStringLiteral("--"), info.fileName()});
     if (!par2.waitForStarted(10000)) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoPar2));
         return Par2Outcome::NoTool;
@@ -49,8 +50,8 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
             const QRegularExpressionMatch match = Percentage().match(parts.at(i));
             if (match.hasMatch()) {
                 ctx.view.setProgressPosition(int(match.captured(2).toDouble() * 10));
-                ctx.view.setProgressText(QStringLiteral("PAR2 %1: %2%").arg(
-                    match.captured(1).trimmed(), match.captured(2)));
+                ctx.view.setProgressText(QStringLiteral("PAR2 %1: %2%")
+                                             .arg(match.captured(1).trimmed(), match.captured(2)));
             } else if (!parts.at(i).trimmed().isEmpty()) {
                 lines << parts.at(i).trimmed();
             }
@@ -84,8 +85,9 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
     QStringList why;
     for (const QString &line : std::as_const(lines)) {
         const QString text = line.trimmed();
-        if (text.startsWith(QLatin1String("Repair is not")) || text.startsWith(QLatin1String("You need")) ||
-            text.contains(QLatin1String("missing")) || text.contains(QLatin1String("damaged")))
+        if (text.startsWith(QLatin1String("Repair is not")) ||
+            text.startsWith(QLatin1String("You need")) || text.contains(QLatin1String("missing")) ||
+            text.contains(QLatin1String("damaged")))
             why << text;
     }
     ctx.AddLogLine(LogTag::Unpack +

@@ -226,6 +226,8 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
         for (int index = 0; index < sets.size(); ++index) {
             const ArchiveSet &set = sets.at(index);
             const QString candidate = set.path;
+            if (job.WatchTimerEnabled && job.SetsLeftForLater.contains(candidate))
+                continue;
             ctx.AddLogLine(EngineContext::dashLine());
             if (closing())
                 return extractedFiles;
@@ -244,8 +246,8 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                 bool verdict = true;
                 if (!listB.isEmpty()) {
                     if (settings.CheckSfv()) {
-                        ctx.AddLogLine(LogTag::Sfv + ctx.LangText(TextSfvFound,
-                                                                  {QString::number(listB.size())}));
+                        ctx.AddLogLine(LogTag::Sfv +
+                                       ctx.LangText(TextSfvFound, {QString::number(listB.size())}));
                         const QSet<QString> otherSetsVolumes = VolumesOfOtherSets(sets, index);
                         for (const QString &sfv : std::as_const(listB)) {
                             ctx.AddLogLine(LogTag::Sfv +
@@ -283,7 +285,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             // watching, a release that is still arriving is left for a later round instead.
             const bool broken = !sfvVerdict || (plan.opened && !plan.complete);
             if (broken && plan.opened && settings.RepairWithPar2() && !settings.CheckOnly() &&
-                !job.WatchTimerEnabled) {
+                (!job.WatchTimerEnabled || plan.complete)) {
                 QStringList names;
                 for (const QString &volume : std::as_const(plan.volumes))
                     names << FileNameOf(volume);

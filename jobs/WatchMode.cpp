@@ -21,7 +21,7 @@ WatchMode::WatchMode(TForm1 &form)
       m_timer(std::make_unique<QtWatchTimer>(form.Timer1, [this] { Timer1Timer(); })),
       m_unpack([this, &form] {
           // A round with nothing to do writes no job lines: an idle watch keeps the log quiet.
-          if (WatchRoundHasWork(form.context(), m_reported))
+          if (WatchRoundHasWork(form.context(), m_memory))
               emit form.Button1->clicked(false);
       })
 {
@@ -76,7 +76,7 @@ void WatchMode::startWatching()
     m_timer->start(seconds == 0 ? 1 : static_cast<int>(seconds * 1000));
     m_form.jobControl().WatchTimerEnabled = true;
     ctx.watchOpenedNfos.clear();
-    m_reported.clear();
+    m_memory = WatchMemory();
     m_form.Button17->setText(ctx.LangText(TextWatchingCaption));
     m_form.Button1->setEnabled(false);
     m_form.Button15->setEnabled(false);

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 
+#include "jobs/WatchRound.h"
 #include "jobs/WatchTimer.h"
 
 class TForm1;
@@ -45,5 +46,5 @@ private:
     TForm1 &m_form;
     std::unique_ptr<WatchTimer> m_timer;
     std::function<void()> m_unpack;
-    QSet<QString> m_reported; // missing folders and files named in this watch session
+    WatchMemory m_memory; // what this watch session has named and tried
 };

@@ -1,11 +1,14 @@
 #include "jobs/WatchRound.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "engine/ArchiveSets.h"
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
+#include "engine/FolderEntries.h"
 #include "engine/SfvCheck.h"
 #include "tools/GeneralFuncs.h"
 
@@ -51,9 +54,44 @@ QString firstMissingListed(EngineContext &quiet, const QString &candidate)
     return QString();
 }
 
-bool folderHasWork(EngineContext &ctx, EngineContext &quiet, const QString &folder,
-                   QSet<QString> &reported)
+// The volume-like files of the candidate's folder with their sizes and times.
+QString VolumeState(const QString &candidate)
 {
+    static const QRegularExpression volumeLike(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+|sfv|par2)$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QString folder = candidate.left(candidate.lastIndexOf(QLatin1Char('/')));
+    QStringList state;
+    for (const FolderEntry &entry : ListFolderEntries(folder)) {
+        if (entry.kind != FolderEntry::Kind::File || !volumeLike.match(entry.name).hasMatch())
+            continue;
+        const QFileInfo info(folder + QLatin1Char('/') + entry.name);
+        state << QStringLiteral("%1 %2 %3")
+                     .arg(entry.name)
+                     .arg(info.size())
+                     .arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    state.sort();
+    return state.join(QLatin1Char('\n'));
+}
+
+// Whether a round takes the set: not while it is unchanged since a job took it, nor while its
+// volumes are still changing.
+bool TakeSet(WatchMemory &memory, const QString &candidate)
+{
+    const QString state = VolumeState(candidate);
+    const auto tried = memory.tried.constFind(candidate);
+    const bool settled = memory.seen.value(candidate) == state;
+    memory.seen.insert(candidate, state);
+    if (tried != memory.tried.cend() && (*tried == state || !settled))
+        return false;
+    memory.tried.insert(candidate, state);
+    return true;
+}
+
+bool folderHasWork(EngineContext &ctx, EngineContext &quiet, const QString &folder,
+                   WatchMemory &memory)
+{
+    QSet<QString> &reported = memory.reported;
     const Settings &settings = quiet.settings;
     bool work = false;
     for (const QString &candidate : BuildCandidateList(quiet, scanFolder(folder))) {
@@ -61,7 +99,11 @@ bool folderHasWork(EngineContext &ctx, EngineContext &quiet, const QString &fold
         const QString missing =
             settings.CheckSfv() ? firstMissingListed(quiet, candidate) : QString();
         if (missing.isEmpty()) {
-            work = true;
+            // A lone SFV list is checked at every round.
+            if (candidate.endsWith(QLatin1String(".sfv")) || TakeSet(memory, candidate))
+                work = true;
+            else
+                ctx.job.SetsLeftForLater.insert(candidate);
         } else if (!reported.contains(candidate + QLatin1Char('/') + missing)) {
             reported.insert(candidate + QLatin1Char('/') + missing);
             ctx.AddLogLine(LogTag::Sfv + ctx.LangText(TextListedFileMissing, {missing}));
@@ -81,8 +123,10 @@ bool folderHasWork(EngineContext &ctx, EngineContext &quiet, const QString &fold
 
 } // namespace
 
-bool WatchRoundHasWork(EngineContext &ctx, QSet<QString> &reported)
+bool WatchRoundHasWork(EngineContext &ctx, WatchMemory &memory)
 {
+    QSet<QString> &reported = memory.reported;
+    ctx.job.SetsLeftForLater.clear();
     SilentLog silent;
     EngineContext quiet(ctx.settings, ctx.language, silent, ctx.view, ctx.dialogs, ctx.platform,
                         ctx.job);
@@ -103,7 +147,7 @@ bool WatchRoundHasWork(EngineContext &ctx, QSet<QString> &reported)
             }
             continue;
         }
-        if (folderHasWork(ctx, quiet, folder, reported))
+        if (folderHasWork(ctx, quiet, folder, memory))
             work = true;
     }
     return work;

@@ -40,8 +40,8 @@ class TestPar2Repair : public QObject
 private slots:
     void repairThenExtract_data()
     {
-        QTest::addColumn<int>("redundancy");   // per cent of recovery data
-        QTest::addColumn<bool>("repairOn");    // the "Repair with PAR2 files" check box
+        QTest::addColumn<int>("redundancy"); // per cent of recovery data
+        QTest::addColumn<bool>("repairOn");  // the "Repair with PAR2 files" check box
         QTest::addColumn<bool>("par2OnPath");
         QTest::addColumn<bool>("extracted");
         QTest::addColumn<QString>("logged");
@@ -68,8 +68,10 @@ private slots:
         for (const QString &volume : volumes)
             names << QFileInfo(volume).fileName();
         QVERIFY(makeSfv(rel, "movie.sfv", names));
-        QVERIFY(run("par2", QStringList{"create", "-q", "-q", QStringLiteral("-r%1").arg(redundancy),
-                                        "movie.par2"} + names,
+        QVERIFY(run("par2",
+                    QStringList{"create", "-q", "-q", QStringLiteral("-r%1").arg(redundancy),
+                                "movie.par2"} +
+                        names,
                     rel));
         QCOMPARE(Par2DescribedFiles(rel + "/movie.par2").size(), names.size());
         Damage(volumes.at(3));

@@ -111,6 +111,75 @@ private slots:
         QVERIFY(dialogs.shownMessages.isEmpty());
     }
 
+    // A release with a damaged volume: repaired at once when PAR2 files can; otherwise left until
+    // the volume is replaced, and taken again only once its files have settled for a round.
+    void damagedReleaseResumes_data()
+    {
+        QTest::addColumn<bool>("withPar2");
+        QTest::newRow("repaired with PAR2 files") << true;
+        QTest::newRow("volume replaced later") << false;
+    }
+    void damagedReleaseResumes()
+    {
+        QFETCH(bool, withPar2);
+        QTemporaryDir work;
+        const QString release = work.filePath(QStringLiteral("Movie.2027"));
+        ReleaseMaker::writeFile(release + QStringLiteral("/src/movie.iso"), 600 * 1024, 8);
+        const QStringList volumes =
+            ReleaseMaker::makeRarSet(release, QStringLiteral("movie"), {"src/movie.iso"}, 50);
+        QDir(release + QStringLiteral("/src")).removeRecursively();
+        QStringList names;
+        for (const QString &volume : volumes)
+            names << QFileInfo(volume).fileName();
+        QVERIFY(ReleaseMaker::makeSfv(release, QStringLiteral("movie.sfv"), names));
+        if (withPar2)
+            QVERIFY(ReleaseMaker::run(
+                "par2", QStringList{"create", "-q", "-q", "-r10", "movie.par2"} + names, release));
+        const QString damaged = volumes.at(2);
+        const QString good = work.filePath(QStringLiteral("good.copy"));
+        QVERIFY(QFile::copy(damaged, good));
+        {
+            QFile file(damaged);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(1000));
+            file.write(QByteArray(100, 'x'));
+        }
+
+        ScriptedDialogs dialogs;
+        FakePlatform platform;
+        TForm1 form(dialogs, platform);
+        form.language().loadFile(EnglishLanguageFile());
+        form.InitGUILanguage();
+        form.watchMode().setTimer(std::make_unique<ManualWatchTimer>());
+        form.Edit1->setText(release);
+        form.CheckBox3->setChecked(true); // Delete Files
+        form.CheckBox5->setChecked(false);
+        form.Button17->click();
+        const QString jobStarted = form.context().LangText(TextJobStarted);
+        auto jobs = [&] { return form.Memo1->toPlainText().count(jobStarted); };
+        const QString extracted = release + QStringLiteral("/movie.iso");
+
+        form.watchMode().Timer1Timer();
+        QCOMPARE(jobs(), 1);
+        if (withPar2) {
+            QVERIFY2(QFileInfo::exists(extracted), qPrintable(form.Memo1->toPlainText()));
+            QCOMPARE(ReleaseMaker::listTree(release), QStringList{"movie.iso"});
+            return;
+        }
+        QVERIFY(!QFileInfo::exists(extracted));
+        form.watchMode().Timer1Timer(); // nothing changed: not tried again
+        QCOMPARE(jobs(), 1);
+        QVERIFY(QFile::remove(damaged));
+        QVERIFY(QFile::copy(good, damaged));
+        form.watchMode().Timer1Timer(); // just changed: it may still be arriving
+        QCOMPARE(jobs(), 1);
+        form.watchMode().Timer1Timer(); // the same for a round: taken again
+        QCOMPARE(jobs(), 2);
+        QVERIFY2(QFileInfo::exists(extracted), qPrintable(form.Memo1->toPlainText()));
+        for (const QString &volume : volumes)
+            QVERIFY(!QFileInfo::exists(volume));
+    }
+
     // A release checked again at every round (a lone SFV list, checked without an archive)
     // opens its NFO once per watch session; rounds with nothing to do write nothing, and an
     // input folder that is not there is named once.
