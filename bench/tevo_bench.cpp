@@ -4,6 +4,7 @@
 //
 //   tevo_bench sfv <list.sfv>
 //   tevo_bench extract <first volume> <destination folder>
+//   tevo_bench repair <file.par2>
 
 #include <cstdio>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <sys/resource.h>
 
+#include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
 #include "engine/SetPlan.h"
 #include "engine/SetWriteCheck.h"
@@ -48,8 +50,10 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     const bool sfv = args.size() == 3 && args.at(1) == QLatin1String("sfv");
     const bool extract = args.size() == 4 && args.at(1) == QLatin1String("extract");
-    if (!sfv && !extract) {
-        std::fprintf(stderr, "usage: tevo_bench sfv <list.sfv> | extract <volume> <folder>\n");
+    const bool repair = args.size() == 3 && args.at(1) == QLatin1String("repair");
+    if (!sfv && !extract && !repair) {
+        std::fprintf(stderr, "usage: tevo_bench sfv <list.sfv> | extract <volume> <folder> | "
+                             "repair <file.par2>\n");
         return 2;
     }
 
@@ -85,6 +89,8 @@ int main(int argc, char *argv[])
     double planSeconds = 0;
     if (sfv) {
         ok = CheckSFV(ctx, args.at(2));
+    } else if (repair) {
+        ok = RepairWithPar2(ctx, args.at(2)) == Par2Outcome::Repaired;
     } else {
         // As the folder run does it: the set's plan from its headers first, then the checks
         // before writing, then the extraction.
