@@ -135,6 +135,11 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
     return destination;
 }
 
+bool IsRefusedFolderText(const QString &folderText)
+{
+    return folderText.trimmed().isEmpty() || !QFileInfo(folderText).isDir();
+}
+
 QStringList UnPack(EngineContext &ctx, const QString &folderText)
 {
     const Settings &settings = ctx.settings;
@@ -143,14 +148,20 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
 
     // An empty text would become "/", and the scan, extraction and delete list would then work on
     // the whole file system.
+    // "Close Tevo after extraction" still holds for a refused folder, so that "tevo -unpack" run
+    // by a script ends.
     if (folderText.trimmed().isEmpty()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoInputFolder));
+        if (settings.CloseAfter())
+            ctx.view.requestClose();
         return extractedFiles;
     }
     // A mistyped folder or one on a disk that is not mounted is named, not taken for an empty one.
     if (!QFileInfo(folderText).isDir()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextFolderMissing, {folderText}));
         ++job.Tally.failures;
+        if (settings.CloseAfter())
+            ctx.view.requestClose();
         return extractedFiles;
     }
 

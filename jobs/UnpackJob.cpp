@@ -6,6 +6,7 @@
 #include "engine/AfterUnpack.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
+#include "engine/Pipeline.h"
 #include "engine/ProgressText.h"
 #include "jobs/JobWindow.h"
 #include "tools/GeneralFuncs.h"
@@ -79,7 +80,7 @@ void UnpackJob::runFolders()
 {
     const Settings &settings = m_ctx.settings;
     if (settings.InputMode() == InputModeChoice::SingleFolder) {
-        ++m_folderRuns;
+        countFolderRun(settings.InputFolder());
         const QStringList extracted = m_folderRun(settings.InputFolder());
         if (!m_ctx.job.AbortRequested)
             AfterUnpack(m_ctx, m_sound, extracted);
@@ -95,7 +96,7 @@ void UnpackJob::runFolders()
         const QStringList queue = settings.Queue();
         if (index >= queue.size())
             break;
-        ++m_folderRuns;
+        countFolderRun(queue.at(index));
         const QStringList extracted = m_folderRun(queue.at(index));
         if (m_ctx.job.AbortRequested)
             return;
@@ -103,6 +104,13 @@ void UnpackJob::runFolders()
     }
     if (!m_window.watchTimerEnabled())
         m_ctx.view.clearQueue();
+}
+
+void UnpackJob::countFolderRun(const QString &folder)
+{
+    // A refused folder text unpacks nothing, so it is no reason to power off.
+    if (!IsRefusedFolderText(folder))
+        ++m_folderRuns;
 }
 
 void UnpackJob::endJob()

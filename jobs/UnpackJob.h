@@ -28,11 +28,12 @@ public:
 private:
     void runFolders();
     void endJob();
+    void countFolderRun(const QString &folder);
 
     EngineContext &m_ctx;
     JobWindow &m_window;
     SoundOutput &m_sound;
     FolderRun m_folderRun;
-    int m_folderRuns = 0; // folder runs started by the current job
+    int m_folderRuns = 0; // folder runs of the current job that were not refused
     bool m_running = false;
 };

@@ -1,5 +1,6 @@
 // The Unpack, Stop and Pause commands over a fake folder run.
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "engine/Errors.h"
@@ -160,6 +161,39 @@ private slots:
         QCOMPARE(shutdownsDuringRuns, 0);
         QCOMPARE(r.t.platform.shutdownRequests, 1);
         QCOMPARE(soundsWhenShutdown, 3);
+    }
+
+    // A folder text the pipeline refuses is no folder run: it never powers the machine off, yet
+    // "Close Tevo after extraction" still closes, so that a scripted "tevo -unpack" ends.
+    void refusedFolderTextsDoNotShutDown_data()
+    {
+        QTest::addColumn<bool>("queueMode");
+        QTest::addColumn<QStringList>("folders"); // "@" stands for an existing empty folder
+        QTest::addColumn<int>("shutdowns");
+        QTest::newRow("empty folder") << false << QStringList{""} << 0;
+        QTest::newRow("blank folder") << false << QStringList{"   "} << 0;
+        QTest::newRow("queue of blanks") << true << QStringList{"", " \t"} << 0;
+        QTest::newRow("missing folder") << false << QStringList{"/no/such/release"} << 0;
+        QTest::newRow("real folder") << false << QStringList{"@"} << 1;
+        QTest::newRow("real folder among blanks") << true << QStringList{" ", "@"} << 1;
+    }
+    void refusedFolderTextsDoNotShutDown()
+    {
+        QFETCH(bool, queueMode);
+        QFETCH(QStringList, folders);
+        QFETCH(int, shutdowns);
+        QTemporaryDir existing;
+        folders.replaceInStrings(QStringLiteral("@"), existing.path());
+        TestContext t;
+        t.settings.shutdownAfter = true;
+        t.settings.closeAfter = true;
+        t.settings.inputMode = queueMode ? InputModeChoice::Queue : InputModeChoice::SingleFolder;
+        t.settings.queue = folders;
+        t.settings.inputFolder = folders.constFirst();
+        PipelineJob rig(t);
+        rig.job.Button1Click();
+        QCOMPARE(t.platform.shutdownRequests, shutdowns);
+        QCOMPARE(t.view.closeRequests, int(folders.size()));
     }
 
     // An unexpected error ends the job: later folders do not run, the job's end is written in
