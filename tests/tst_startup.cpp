@@ -291,6 +291,61 @@ private slots:
         QCOMPARE(start.program->exec(), 0);
     }
 
+    // Closing by the title bar while a job is paused ends the job instead of leaving an
+    // invisible process that waits in the pause.
+    void titleBarCloseEndsAPausedJob_data()
+    {
+        QTest::addColumn<bool>("checkOnly");
+        QTest::addColumn<QString>("pauseAfter"); // the log line that starts the phase
+        QTest::newRow("paused in the SFV check") << true << "[SFV    ] ";
+        QTest::newRow("paused in the extraction") << false << "Dest:";
+    }
+    void titleBarCloseEndsAPausedJob()
+    {
+        QFETCH(bool, checkOnly);
+        QFETCH(QString, pauseAfter);
+        ProgramFolder folder;
+        QTemporaryDir data;
+        const QString release = makeRelease(data.path());
+        folder.writeLastOs([&](TForm1 &form) {
+            form.CheckBox5->setChecked(false);
+            form.CheckBox4->setChecked(checkOnly);
+            form.CheckBox9->setChecked(checkOnly);
+        });
+        Start start(folder, {});
+        TForm1 &form = start.form();
+        const JobControl &job = form.jobControl();
+        bool inside = false;
+        int waitsAfterClose = 0;
+        bool stuck = false;
+        start.platform.onProcessEvents = [&] {
+            if (inside || !job.UnpackRunning || !form.Memo1->toPlainText().contains(pauseAfter))
+                return;
+            inside = true;
+            if (!job.Paused && !form.hasClosed())
+                form.Button15Click();
+            else if (job.Paused && !form.hasClosed())
+                form.close(); // what the title bar's close button does
+            else if (job.Paused && ++waitsAfterClose > 1000) {
+                stuck = true; // let the job go, or the test would wait forever
+                form.jobControl().Paused = false;
+            }
+            inside = false;
+        };
+        form.Edit1->setText(release);
+        form.Button1Click();
+        start.platform.onProcessEvents = nullptr;
+
+        QVERIFY(!stuck);
+        QVERIFY(form.hasClosed());
+        QCOMPARE(job.JobStartTick, 0u);
+        QVERIFY(!job.UnpackRunning);
+        QVERIFY(!start.tray->shown);
+        // Nothing of the release was deleted.
+        QCOMPARE(QDir(release).entryList({QStringLiteral("*.rar")}, QDir::Files).size(), 2);
+        QCOMPARE(start.program->exec(), 0);
+    }
+
     void alwaysInTrayAtStart()
     {
         ProgramFolder folder;

@@ -101,6 +101,13 @@ void TForm1::closeEvent(QCloseEvent *event)
     m_closed = true;
     m_closePending = false;
     m_pendingCloseTimer->stop();
+    // However the window closes (title bar, Alt+F4, the desktop's session end), a running job
+    // must not outlive it: with the window and the icon gone, a paused job would wait unseen
+    // forever. The pause is lifted so that its wait loop sees the abort.
+    if (jobRunning()) {
+        m_job.Paused = false;
+        m_job.AbortRequested = true;
+    }
     try {
         SaveOptionSet(lastOptionSetPath(), false);
     } catch (const TevoError &error) {
