@@ -1,10 +1,11 @@
 #pragma once
-// The operating-system services Tevo uses: shell open, programs, shutdown, priority, clock and event pump.
+// The operating-system services Tevo uses: shell open, programs, shutdown, priority, clock and
+// event pump.
 
+#include <cstdint>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <cstdint>
 
 #include "settings/Settings.h"
 
@@ -19,8 +20,10 @@ public:
     virtual bool startDetached(const QString &program, const QStringList &arguments) = 0;
     // Asks the system to power off; the result is not looked at.
     virtual void requestShutdown() = 0;
-    // Sets the scheduling priority of the own process; failures are ignored.
-    virtual void setProcessPriority(PriorityChoice priority) = 0;
+    // Sets the scheduling priority of the own process, all its threads, and returns the one in
+    // force afterwards: the one asked for unless the system refused it. NoSelection changes
+    // nothing.
+    virtual PriorityChoice setProcessPriority(PriorityChoice priority) = 0;
 
     // Lets the window system handle pending events (clicks on Stop, Pause, Close ...).
     virtual void processEvents() = 0;

@@ -1,5 +1,7 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/ThreadPriority.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -8,7 +10,6 @@
 #include <QThread>
 #include <QUrl>
 
-#include <sys/resource.h>
 #include <time.h>
 
 bool QtPlatform::openPath(const QString &path)
@@ -30,24 +31,11 @@ void QtPlatform::requestShutdown()
     QDBusConnection::systemBus().call(call, QDBus::NoBlock);
 }
 
-void QtPlatform::setProcessPriority(PriorityChoice priority)
+PriorityChoice QtPlatform::setProcessPriority(PriorityChoice priority)
 {
-    int niceness = 0;
-    switch (priority) {
-    case PriorityChoice::High:
-        niceness = -10;
-        break;
-    case PriorityChoice::Normal:
-        niceness = 0;
-        break;
-    case PriorityChoice::Low:
-        niceness = 19;
-        break;
-    case PriorityChoice::NoSelection:
-        return;
-    }
-    // Raising the priority needs privileges an ordinary user lacks; that failure is ignored.
-    (void)setpriority(PRIO_PROCESS, 0, niceness);
+    if (priority != PriorityChoice::NoSelection)
+        (void)SetProcessNiceness(NicenessOf(priority));
+    return PriorityOfNiceness(CurrentNiceness());
 }
 
 // The engine asks for this after every 64 KiB block of an SFV check, tens of thousands of times

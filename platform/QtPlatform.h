@@ -11,7 +11,7 @@ public:
     bool openPath(const QString &path) override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
     void requestShutdown() override;
-    void setProcessPriority(PriorityChoice priority) override;
+    PriorityChoice setProcessPriority(PriorityChoice priority) override;
     void processEvents() override;
     void sleepMs(int milliseconds) override;
     std::uint32_t tickCount() const override;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -203,6 +204,43 @@ private slots:
         // No selection changes nothing.
         w.form.ComboBox2->setCurrentIndex(-1);
         QCOMPARE(w.platform.priorities.size(), 3);
+    }
+
+    // A priority the system refuses (an ordinary user cannot raise it back after Low) is
+    // logged, and the list goes back to the priority in force.
+    void refusedPriorityShowsThePriorityInForce_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("Low to Normal refused") << 2 << 1 << 2 << R"("Normal" cannot be set)";
+        QTest::newRow("Low to High refused") << 2 << 0 << 2 << R"("High" cannot be set)";
+        QTest::newRow("Normal to Low allowed") << 1 << 2 << 2 << "";
+    }
+    void refusedPriorityShowsThePriorityInForce()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, shown);
+        QFETCH(QString, notice);
+        WindowFixture w;
+        w.form.LoadLanguage(EnglishLanguageFile());
+        w.form.ComboBox2->setCurrentIndex(from);
+        w.platform.refusedPriorities = {PriorityChoice::High, PriorityChoice::Normal};
+        w.form.Memo1->clear();
+        w.form.ComboBox2->setCurrentIndex(to);
+        QCOMPARE(w.form.ComboBox2->currentIndex(), shown);
+        QCOMPARE(w.form.Priority(), w.platform.priorityInForce);
+        const QString log = w.form.Memo1->toPlainText();
+        if (notice.isEmpty()) {
+            QVERIFY(log.isEmpty());
+        } else {
+            QVERIFY2(log.contains(QStringLiteral("[NOTICE ] ")) && log.contains(notice) &&
+                         log.contains(QStringLiteral("\"Low\" stays in force")),
+                     qPrintable(log));
+            QCOMPARE(w.platform.priorities.size(), 2); // putting the list back runs no rule
+        }
     }
 
     void runLockDisablesTheOutputAndDeletionControls()

@@ -14,12 +14,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
 #include "jobs/TrayIcon.h"
 #include "settings/ShellIntegration.h"
 
 namespace {
+
+constexpr int TextPriorityRefused = 225;
 
 // Edit fields and the queue list take the edit-field colour when in use and the button-face
 // colour otherwise.
@@ -103,8 +106,21 @@ void TForm1::CheckBox3Click()
 
 void TForm1::ComboBox2Change()
 {
-    if (Priority() != PriorityChoice::NoSelection)
-        m_context.platform.setProcessPriority(Priority());
+    const PriorityChoice wanted = Priority();
+    if (wanted == PriorityChoice::NoSelection)
+        return;
+    const PriorityChoice inForce = m_context.platform.setProcessPriority(wanted);
+    if (inForce == wanted)
+        return;
+    // The list shows what is in force, not a wish the system refused.
+    const int inForceIndex = inForce == PriorityChoice::High  ? 0
+                             : inForce == PriorityChoice::Low ? 2
+                                                              : 1;
+    AddLogLine(LogTag::Notice +
+               m_context.LangText(TextPriorityRefused,
+                                  {ComboBox2->currentText(), ComboBox2->itemText(inForceIndex)}));
+    const QSignalBlocker quiet(ComboBox2);
+    ComboBox2->setCurrentIndex(inForceIndex);
 }
 
 // Filled in by the tray icon.

@@ -98,6 +98,14 @@ bool FakePlatform::startDetached(const QString &program, const QStringList &argu
     return true;
 }
 
+PriorityChoice FakePlatform::setProcessPriority(PriorityChoice priority)
+{
+    priorities << priority;
+    if (priority != PriorityChoice::NoSelection && !refusedPriorities.contains(priority))
+        priorityInForce = priority;
+    return priorityInForce;
+}
+
 void FakePlatform::processEvents()
 {
     ++processEventsCalls;

@@ -210,7 +210,11 @@ struct FakePlatform : Platform
     QStringList openedPaths;
     QList<QStringList> startedPrograms; // program first, then its arguments
     int shutdownRequests = 0;
-    QList<PriorityChoice> priorities;
+    QList<PriorityChoice> priorities; // every priority asked for
+    // The priorities this system refuses (an ordinary user cannot raise the priority), and the
+    // one in force.
+    QList<PriorityChoice> refusedPriorities;
+    PriorityChoice priorityInForce = PriorityChoice::Normal;
     int processEventsCalls = 0;
     std::uint32_t tick = 1000;
     QDateTime now = QDateTime(QDate(2026, 1, 2), QTime(9, 3, 0));
@@ -221,7 +225,7 @@ struct FakePlatform : Platform
     bool openPath(const QString &path) override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
     void requestShutdown() override { ++shutdownRequests; }
-    void setProcessPriority(PriorityChoice priority) override { priorities << priority; }
+    PriorityChoice setProcessPriority(PriorityChoice priority) override;
     void processEvents() override;
     void sleepMs(int milliseconds) override;
     std::uint32_t tickCount() const override { return tick; }

@@ -1,0 +1,93 @@
+// The real process priority: every thread of the process follows the list, also threads that
+// existed before the change, and the answer is the priority the system put in force.
+
+#include <QTest>
+
+#include <atomic>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/QtPlatform.h"
+#include "platform/ThreadPriority.h"
+
+namespace {
+
+int nicenessOfThread(pid_t thread)
+{
+    errno = 0;
+    return getpriority(PRIO_PROCESS, static_cast<id_t>(thread));
+}
+
+// A helper thread that runs until told to end, as the library thread and the CRC helpers do.
+struct HelperThread
+{
+    std::atomic<pid_t> id{0};
+    std::atomic<bool> done{false};
+    std::thread thread{[this] {
+        id = static_cast<pid_t>(syscall(SYS_gettid));
+        while (!done)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }};
+    HelperThread()
+    {
+        while (id == 0)
+            std::this_thread::yield();
+    }
+    ~HelperThread()
+    {
+        done = true;
+        thread.join();
+    }
+};
+
+} // namespace
+
+class TestThreadPriority : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nicenessMapsToTheListItems_data()
+    {
+        QTest::addColumn<int>("niceness");
+        QTest::addColumn<int>("item"); // High 0, Normal 1, Low 2
+        QTest::newRow("high") << -10 << 0;
+        QTest::newRow("slightly raised") << -1 << 0;
+        QTest::newRow("normal") << 0 << 1;
+        QTest::newRow("started with nice 5") << 5 << 2;
+        QTest::newRow("low") << 19 << 2;
+    }
+    void nicenessMapsToTheListItems()
+    {
+        QFETCH(int, niceness);
+        QFETCH(int, item);
+        const PriorityChoice items[] = {PriorityChoice::High, PriorityChoice::Normal,
+                                        PriorityChoice::Low};
+        QCOMPARE(PriorityOfNiceness(niceness), items[item]);
+        QCOMPARE(PriorityOfNiceness(NicenessOf(items[item])), items[item]);
+    }
+
+    void lowReachesThreadsStartedBefore()
+    {
+        HelperThread helper;
+        QtPlatform platform;
+        QCOMPARE(platform.setProcessPriority(PriorityChoice::Low), PriorityChoice::Low);
+        QCOMPARE(nicenessOfThread(helper.id), 19);
+        QCOMPARE(CurrentNiceness(), 19);
+        // A thread started afterwards inherits it.
+        HelperThread later;
+        QCOMPARE(nicenessOfThread(later.id), 19);
+
+        // Back to Normal: allowed with the privilege to raise, else refused; either way the
+        // answer is what is in force, in every thread.
+        const PriorityChoice inForce = platform.setProcessPriority(PriorityChoice::Normal);
+        QCOMPARE(inForce, PriorityOfNiceness(CurrentNiceness()));
+        QCOMPARE(nicenessOfThread(helper.id), CurrentNiceness());
+        QCOMPARE(platform.setProcessPriority(PriorityChoice::NoSelection), inForce);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestThreadPriority)
+#include "tst_threadpriority.moc"
