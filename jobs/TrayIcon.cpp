@@ -205,8 +205,9 @@ bool TrayIcon::iconShown() const
 
 void TrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    // The right button's menu is opened by the desktop itself (setContextMenu); a single left
-    // click does nothing.
-    if (reason == QSystemTrayIcon::DoubleClick)
+    // The right button's menu is opened by the desktop itself (setContextMenu). Desktops with
+    // StatusNotifierItem icons report every left click as Trigger and never a double-click, so
+    // Trigger comes back too; where both arrive, the second return changes nothing.
+    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
         ComeBackFromTray();
 }

@@ -100,7 +100,8 @@ public:
     static QString tip() { return QStringLiteral("Tevo"); }
 
 public slots:
-    // A mouse event on the icon: a double-click comes back, the right button has the menu.
+    // A mouse event on the icon: a left click or double-click comes back, the right button has
+    // the menu.
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
 private:

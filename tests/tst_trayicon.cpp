@@ -55,9 +55,6 @@ private slots:
         QVERIFY(!f.window.isVisible());
         QCOMPARE(f.refusals(), 0);
 
-        // A single click does nothing, a double-click comes back.
-        f.tray->iconActivated(QSystemTrayIcon::Trigger);
-        QVERIFY(!f.window.isVisible());
         f.tray->iconActivated(QSystemTrayIcon::DoubleClick);
         QVERIFY(f.window.isVisible());
         QVERIFY(!f.shell->shown);
@@ -66,6 +63,33 @@ private slots:
         f.tray->Open1->trigger();
         QVERIFY(f.window.isVisible());
         QVERIFY(!f.shell->shown);
+    }
+
+    // A left click (Trigger: all a StatusNotifierItem desktop reports) and a double-click come
+    // back; the middle button and the menu's button do not.
+    void iconClicksThatComeBack_data()
+    {
+        QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
+        QTest::addColumn<bool>("comesBack");
+        QTest::newRow("left click") << QSystemTrayIcon::Trigger << true;
+        QTest::newRow("double-click") << QSystemTrayIcon::DoubleClick << true;
+        QTest::newRow("middle click") << QSystemTrayIcon::MiddleClick << false;
+        QTest::newRow("menu button") << QSystemTrayIcon::Context << false;
+        QTest::newRow("unknown") << QSystemTrayIcon::Unknown << false;
+    }
+    void iconClicksThatComeBack()
+    {
+        QFETCH(QSystemTrayIcon::ActivationReason, reason);
+        QFETCH(bool, comesBack);
+        TrayFixture f;
+        f.tray->SendToTray(true);
+        f.tray->iconActivated(reason);
+        QCOMPARE(f.window.isVisible(), comesBack);
+        QCOMPARE(f.shell->shown, !comesBack);
+        // Where a double-click arrives after its first click's Trigger, nothing more happens.
+        f.tray->iconActivated(reason);
+        QCOMPARE(f.window.isVisible(), comesBack);
+        QCOMPARE(f.shell->shown, !comesBack);
     }
 
     void refusedIconKeepsTheWindow()
