@@ -12,6 +12,7 @@
 #include "support/ReleaseMaker.h"
 #include "tools/DiskSpace.h"
 #include "tools/DiskSpaceWindow.h"
+#include "tools/GeneralFuncs.h"
 
 namespace {
 
@@ -97,6 +98,38 @@ private slots:
         // Pseudo and memory file systems are never drives.
         for (const char *pseudo : {"/proc/", "/sys/", "/dev/", "/dev/shm/", "/run/"})
             QVERIFY2(!roots.contains(QLatin1String(pseudo)), pseudo);
+    }
+
+    // Each row: mounts as "device root", the roots listed. One device's mounts share its
+    // space, so it is listed (and counted in "All drives") once, at its shortest mount point.
+    void eachDeviceIsOneDrive_data()
+    {
+        QTest::addColumn<QStringList>("mounts");
+        QTest::addColumn<QStringList>("roots");
+        QTest::newRow("btrfs subvolumes")
+            << QStringList{"/dev/sda2 /home/", "/dev/sda2 /", "/dev/sda2 /var/log/"}
+            << QStringList{"/"};
+        QTest::newRow("bind mount")
+            << QStringList{"/dev/sdb1 /srv/data/", "/dev/sdb1 /mnt/d/"} << QStringList{"/mnt/d/"};
+        QTest::newRow("two devices")
+            << QStringList{"/dev/sdb1 /mnt/b/", "/dev/sda1 /", "/dev/sdb1 /x/"}
+            << QStringList{"/", "/x/"};
+    }
+    void eachDeviceIsOneDrive()
+    {
+        QFETCH(QStringList, mounts);
+        QFETCH(QStringList, roots);
+        QList<DiskMount> disks;
+        for (const QString &mount : std::as_const(mounts))
+            disks << DiskMount{mount.section(' ', 0, 0),
+                               DriveSpace{mount.section(' ', 1, 1), 1000, 4000}};
+        const QList<DriveSpace> drives = DistinctDrives(disks);
+        QStringList listed;
+        for (const DriveSpace &drive : drives)
+            listed << drive.root;
+        QCOMPARE(listed, roots);
+        const QList<DriveListRow> rows = DriveListRows(drives);
+        QCOMPARE(rows.last().size, FormatSize(4000 * qint64(roots.size())));
     }
 
     void folderSizeHonoursScanSubdirs()

@@ -1,5 +1,7 @@
 #include "tools/DiskSpace.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -53,31 +55,39 @@ bool isLocalDisk(const QStorageInfo &volume)
 
 } // namespace
 
-QList<DriveSpace> LocalDrives()
+QList<DriveSpace> DistinctDrives(const QList<DiskMount> &mounts)
 {
-    QList<QStorageInfo> volumes;
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (!isLocalDisk(volume))
-            continue;
-        bool replaced = false;
-        for (QStorageInfo &known : volumes) {
-            if (known.device() == volume.device() && known.subvolume() == volume.subvolume()) {
-                if (volume.rootPath().size() < known.rootPath().size())
-                    known = volume;
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced)
-            volumes << volume;
+    QList<DiskMount> distinct;
+    for (const DiskMount &mount : mounts) {
+        auto known = std::find_if(distinct.begin(), distinct.end(),
+                                  [&](const DiskMount &d) { return d.device == mount.device; });
+        if (known == distinct.end())
+            distinct << mount;
+        else if (mount.space.root.size() < known->space.root.size())
+            *known = mount;
     }
     QList<DriveSpace> drives;
-    for (const QStorageInfo &volume : volumes)
-        drives << DriveSpace{NormalizeFolder(volume.rootPath()), volume.bytesAvailable(),
-                             volume.bytesTotal()};
+    for (const DiskMount &mount : std::as_const(distinct))
+        drives << mount.space;
     std::sort(drives.begin(), drives.end(),
               [](const DriveSpace &a, const DriveSpace &b) { return a.root < b.root; });
     return drives;
+}
+
+QList<DriveSpace> LocalDrives()
+{
+    QList<DiskMount> mounts;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (!isLocalDisk(volume))
+            continue;
+        // /dev/mapper/x and /dev/dm-0 are one device.
+        const QString device = QString::fromLocal8Bit(volume.device());
+        const QString canonical = QFileInfo(device).canonicalFilePath();
+        mounts << DiskMount{canonical.isEmpty() ? device : canonical,
+                            DriveSpace{NormalizeFolder(volume.rootPath()), volume.bytesAvailable(),
+                                       volume.bytesTotal()}};
+    }
+    return DistinctDrives(mounts);
 }
 
 QString PercentageUsed(qint64 freeBytes, qint64 totalBytes)

@@ -16,9 +16,20 @@ struct DriveSpace
     qint64 totalBytes = 0;
 };
 
-// The mounted local disk file systems, ordered by mount point; pseudo, network, optical,
-// loop, RAM and removable file systems are left out, and a device mounted at several places
-// is listed once (at its shortest mount point).
+// One mount of a local disk: the device that holds it, its mount point and its space.
+struct DiskMount
+{
+    QString device;
+    DriveSpace space;
+};
+
+// One drive per device, ordered by mount point. The mounts of one device (btrfs subvolumes,
+// bind mounts) share its free space and size, so only the one at the shortest mount point is
+// listed, and the space is counted once.
+QList<DriveSpace> DistinctDrives(const QList<DiskMount> &mounts);
+
+// The mounted local disk file systems, as DistinctDrives lists them; pseudo, network, optical,
+// loop, RAM and removable file systems are left out.
 QList<DriveSpace> LocalDrives();
 
 // "45%": the used share of size, truncated toward zero; "0%" for a size of 0.
