@@ -24,10 +24,23 @@ QString userConfigHome()
 
 } // namespace
 
+bool IsOwnProgramFolder(const QString &programFolder)
+{
+    if (programFolder.isEmpty() || !QFileInfo(programFolder).isDir())
+        return false;
+    // An installed copy keeps its language files in the data folder, not beside the program;
+    // its bin folder is never a place for one user's settings, even for root, who may write
+    // there.
+    const QString folder = QDir::cleanPath(QFileInfo(programFolder).absoluteFilePath());
+    if (folder == QDir::cleanPath(QStringLiteral(TEVO_INSTALLED_BIN_DIR)))
+        return false;
+    return !QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files).isEmpty();
+}
+
 QString ConfigFolder(const QString &programFolder)
 {
     // access() asks the kernel, so read-only mounts and ACLs count, not only the mode bits.
-    if (!programFolder.isEmpty() && QFileInfo(programFolder).isDir() &&
+    if (IsOwnProgramFolder(programFolder) &&
         ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
         return withTrailingSlash(programFolder);
 

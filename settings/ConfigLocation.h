@@ -3,8 +3,13 @@
 
 #include <QString>
 
-// The program folder when Tevo may write there (a copy unpacked into a folder of its own),
-// else $XDG_CONFIG_HOME/tevo (default ~/.config/tevo), created on demand. Ends with "/".
+// Whether the program runs from a folder of its own (its build folder or a copy unpacked into a
+// folder): one that holds its language files and is not the installed bin folder.
+bool IsOwnProgramFolder(const QString &programFolder);
+
+// The program folder when it is the program's own and Tevo may write there, else
+// $XDG_CONFIG_HOME/tevo (default ~/.config/tevo), created on demand: an installed copy always
+// keeps its settings in the user's configuration folder. Ends with "/".
 QString ConfigFolder(const QString &programFolder);
 
 // ConfigFolder(programFolder) + "last.os".

@@ -1,4 +1,5 @@
-// Where last.os lives: the program folder when writable, else the user's configuration folder.
+// Where last.os lives: a program folder of its own when writable, else the user's configuration
+// folder.
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -11,13 +12,35 @@ class TestConfigLocation : public QObject
     Q_OBJECT
 
 private slots:
-    void writableProgramFolderHoldsLastOs()
+    // Only a copy in a folder of its own (its language files beside it: the build folder or an
+    // unpacked copy) keeps last.os there; an installed copy, whose bin folder holds no language
+    // file, keeps it in the user's configuration folder, also when it may write to bin (root).
+    void lastOsBesideOnlyAnOwnProgramFolder_data()
     {
+        QTest::addColumn<QString>("besideProgram"); // a file put beside the program, if any
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("build or unpacked copy") << "english.lng" << true;
+        QTest::newRow("own copy with another language") << "deutsch.lng" << true;
+        QTest::newRow("installed copy") << "" << false;
+        QTest::newRow("installed copy beside other programs") << "ls" << false;
+    }
+    void lastOsBesideOnlyAnOwnProgramFolder()
+    {
+        QFETCH(QString, besideProgram);
+        QFETCH(bool, beside);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
         QTemporaryDir program;
-        QCOMPARE(ConfigFolder(program.path()), program.path() + QStringLiteral("/"));
-        QCOMPARE(ConfigFolder(program.path() + QStringLiteral("/")),
-                 program.path() + QStringLiteral("/"));
-        QCOMPARE(LastOptionSetPath(program.path()), program.path() + QStringLiteral("/last.os"));
+        if (!besideProgram.isEmpty()) {
+            QFile file(program.filePath(besideProgram));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const QString expected = beside ? program.path() + QStringLiteral("/")
+                                        : config.path() + QStringLiteral("/tevo/");
+        QCOMPARE(IsOwnProgramFolder(program.path()), beside);
+        QCOMPARE(ConfigFolder(program.path()), expected);
+        QCOMPARE(ConfigFolder(program.path() + QStringLiteral("/")), expected);
+        QCOMPARE(LastOptionSetPath(program.path()), expected + QStringLiteral("last.os"));
     }
 
     void unusableProgramFolderFallsBackToXdgConfigHome()

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "settings/ConfigLocation.h"
 #include "settings/OptionSetFile.h"
 #include "settings/ShellIntegration.h"
 #include "support/Fakes.h"
@@ -386,7 +387,7 @@ private slots:
         m_form->Button9->click();
         QCOMPARE(m_dialogs->shownMessages.size(), shown);
         for (const QString &start : std::as_const(m_dialogs->startFolders))
-            QCOMPARE(start, m_form->context().programFolder);
+            QCOMPARE(start, ConfigFolder(m_form->context().programFolder));
     }
 
     void aFailedSaveIsReported()
