@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "engine/Errors.h"
+#include "tools/GeneralFuncs.h"
 
 QString LanguageTexts::LangText(int n, const QStringList &values) const
 {
@@ -48,7 +49,7 @@ bool LanguageTexts::loadFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         throw TevoError(QStringLiteral("Cannot read the language file \"%1\": %2")
                             .arg(path, file.errorString()));
-    setText(QString::fromUtf8(file.readAll()));
+    setText(DecodeUtf8OrWindows1252(file.readAll()));
     return true;
 }
 

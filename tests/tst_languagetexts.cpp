@@ -80,6 +80,50 @@ private slots:
         QCOMPARE(texts.LangText(1), QString()); // never merged with the earlier file
     }
 
+    // A file that is valid UTF-8 is read as UTF-8; any other is read as Windows-1252, the code
+    // page language files written on Windows come in.
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("utf-8") << QByteArray("Schlie\xC3\x9F"
+                                             "en")
+                               << QStringLiteral("Schließen");
+        QTest::newRow("utf-8 with byte-order mark")
+            << QByteArray("\xEF\xBB\xBFUnpack") << QStringLiteral("Unpack");
+        QTest::newRow("windows-1252 letters") << QByteArray("Schlie\xDF"
+                                                            "en \xDC"
+                                                            "ber")
+                                              << QStringLiteral("Schließen Über");
+        QTest::newRow("windows-1252 signs")
+            << QByteArray("\x80 5 \x85 \x93x\x94 \x8A") << QStringLiteral("€ 5 … “x” Š");
+        QTest::newRow("unassigned byte") << QByteArray("a\x81z") << QStringLiteral("a\u0081z");
+    }
+    void encodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("x.lng"));
+        ReleaseMaker::writeText(file, bytes + "\r\nsecond");
+        LanguageTexts texts;
+        QVERIFY(texts.loadFile(file));
+        QCOMPARE(texts.LangText(0), text);
+        QCOMPARE(texts.LangText(1), QStringLiteral("second"));
+    }
+
+    void windows1252FileShowsNoReplacementCharacters()
+    {
+        LanguageTexts texts;
+        QVERIFY(texts.loadFile(QStringLiteral(TEVO_SOURCE_DIR "/tests/data/deutsch-1252.lng")));
+        QCOMPARE(texts.count(), 188);
+        QCOMPARE(texts.LangText(7), QStringLiteral("Schließen"));
+        QCOMPARE(texts.LangText(141), QStringLiteral("Wird abgebrochen …"));
+        for (int n = 0; n < texts.count(); ++n)
+            QVERIFY2(!texts.LangText(n).contains(QChar::ReplacementCharacter),
+                     qPrintable(texts.LangText(n)));
+    }
+
     void unreadableFileEmptiesTheTexts()
     {
         if (geteuid() == 0)

@@ -1,10 +1,11 @@
 #include "tools/GeneralFuncs.h"
 
+#include <cmath>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <cmath>
+#include <QStringDecoder>
 
 #include "engine/Errors.h"
 
@@ -14,10 +15,8 @@ QString FormatSize(qint64 bytes)
     {
         qint64 threshold;
         const char *unit;
-    } units[] = {{1024LL, "KiB"},
-                 {1048576LL, "MiB"},
-                 {1073741824LL, "GiB"},
-                 {1099511627776LL, "TiB"}};
+    } units[] = {
+        {1024LL, "KiB"}, {1048576LL, "MiB"}, {1073741824LL, "GiB"}, {1099511627776LL, "TiB"}};
 
     QString result;
     for (const auto &row : units) {
@@ -114,13 +113,33 @@ qint64 FileSize64(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw TevoError(QStringLiteral("Cannot open file \"%1\": %2")
-                            .arg(fileName, file.errorString()));
+        throw TevoError(
+            QStringLiteral("Cannot open file \"%1\": %2").arg(fileName, file.errorString()));
     return file.size();
 }
 
 QString ToOem(const QString &text)
 {
+    return text;
+}
+
+QString DecodeUtf8OrWindows1252(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    // 0x80 to 0x9F differ from Latin-1; the five bytes Windows leaves unassigned keep their
+    // Latin-1 (control) meaning.
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes.at(i));
+        text[i] = byte >= 0x80 && byte < 0xA0 ? QChar(high[byte - 0x80]) : QChar(byte);
+    }
     return text;
 }
 

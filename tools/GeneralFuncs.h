@@ -1,6 +1,7 @@
 #pragma once
 // Small stateless helpers shared across Tevo: size and duration texts, fields, paths, conversions.
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -21,6 +22,9 @@ QString BoolToDigit(bool value);
 qint64 FileSize64(const QString &fileName);
 // Tevo works in UTF-8 throughout, so there is no other code page to convert to.
 QString ToOem(const QString &text);
+// Text files written on Windows come in its Western code page: bytes that are valid UTF-8 are
+// read as UTF-8 (an initial byte-order mark dropped), anything else as Windows-1252.
+QString DecodeUtf8OrWindows1252(const QByteArray &bytes);
 
 // The file-name part of a path without its last extension ("movie.part1.rar" -> "movie.part1").
 QString NameWithoutExtension(const QString &path);
