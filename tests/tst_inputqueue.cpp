@@ -138,6 +138,35 @@ private slots:
         QCOMPARE(m_form->ListBox1->count(), 3);
     }
 
+    // Entries dragged within the queue are moved by the view itself; a drop of entry data that
+    // is not the queue's own drag (another window, another Tevo) never adds a copy.
+    void queueEntryDataIsNeverCopiedIn_data()
+    {
+        QTest::addColumn<Qt::DropAction>("action");
+        QTest::newRow("copy") << Qt::CopyAction;
+        QTest::newRow("move") << Qt::MoveAction;
+    }
+    void queueEntryDataIsNeverCopiedIn()
+    {
+        QFETCH(Qt::DropAction, action);
+        QListWidget *queue = m_form->ListBox1;
+        m_form->RadioButton7->setChecked(true);
+        queue->addItems({QStringLiteral("/q/a"), QStringLiteral("/q/b"), QStringLiteral("/q/c")});
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+        QCOMPARE(queue->dragDropMode(), QAbstractItemView::InternalMove);
+        QCOMPARE(queue->defaultDropAction(), Qt::MoveAction);
+        std::unique_ptr<QMimeData> data(queue->model()->mimeData({queue->model()->index(0, 0)}));
+        const QPoint at = queue->visualItemRect(queue->item(2)).center();
+        QDragEnterEvent enter(at, action, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(queueDropTarget(), &enter);
+        QDragMoveEvent move(at, action, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(queueDropTarget(), &move);
+        QDropEvent dropped(at, action, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(queueDropTarget(), &dropped);
+        QCOMPARE(items(queue), (QStringList{"/q/a", "/q/b", "/q/c"}));
+    }
+
     void filesOnlySwitchToQueueModeAndAddNothing()
     {
         drop(queueDropTarget(), {file(QStringLiteral("1.rar")), file(QStringLiteral("2.rar"))});

@@ -249,7 +249,10 @@ void TForm1::buildInputOutputTab()
     Button4 = newButton(GroupBox1, "Button4", QStringLiteral("Browse"));
     RadioButton7 = newRadio(GroupBox1, "RadioButton7", QStringLiteral("Use Queue:"), false);
     ListBox1 = newList(GroupBox1, "ListBox1");
-    ListBox1->setDragEnabled(true);
+    // Dragging an entry moves it within the queue; the view's default would copy it, and the
+    // queue would then hold the folder twice.
+    ListBox1->setDragDropMode(QAbstractItemView::InternalMove);
+    ListBox1->setDefaultDropAction(Qt::MoveAction);
     Button6 = newButton(GroupBox1, "Button6", QStringLiteral("Add Folder"));
     Button16 = newButton(GroupBox1, "Button16", QStringLiteral("Add +Sub"));
     Button16->setToolTip(QStringLiteral("Add Folder with all subfolders"));
