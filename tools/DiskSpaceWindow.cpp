@@ -8,6 +8,7 @@
 
 #include "engine/Dialogs.h"
 #include "settings/Settings.h"
+#include "ui/WindowFont.h"
 
 TFrmDiskSpace::TFrmDiskSpace(const Settings &settings, Dialogs &dialogs, DriveSource drives,
                              QWidget *parent)
@@ -16,6 +17,7 @@ TFrmDiskSpace::TFrmDiskSpace(const Settings &settings, Dialogs &dialogs, DriveSo
 {
     setObjectName(QStringLiteral("FrmDiskSpace"));
     setWindowTitle(QStringLiteral("Tevo > Disk space"));
+    setFont(TevoWindowFont());
     setFixedSize(379, 207);
     setModal(false);
 

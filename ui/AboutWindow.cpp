@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "ui/Pictures.h"
+#include "ui/WindowFont.h"
 
 QUrl TForm3::webAddress()
 {
@@ -20,6 +21,7 @@ TForm3::TForm3(QWidget *parent, UrlOpener openUrl)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("About Tevo v1.03"));
+    setFont(TevoWindowFont());
     setFixedSize(330, 230);
     setModal(false);
 
