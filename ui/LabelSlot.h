@@ -12,7 +12,8 @@ class QLabel;
 class LabelSlot : public QWidget
 {
 public:
-    LabelSlot(QLabel *label, QWidget *parent);
+    // lines > 1 lets the label wrap its text at blanks onto that many lines.
+    LabelSlot(QLabel *label, QWidget *parent, int lines = 1);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -22,4 +23,5 @@ protected:
 
 private:
     QLabel *m_label;
+    int m_lines;
 };

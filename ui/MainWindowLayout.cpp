@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/ElidingButton.h"
 #include "ui/LabelSlot.h"
 #include <QAction>
 #include <QCheckBox>
@@ -59,6 +60,14 @@ QRadioButton *newRadio(QWidget *parent, const char *name, const QString &caption
 QPushButton *newButton(QWidget *parent, const char *name, const QString &caption)
 {
     auto *button = named(new QPushButton(caption, parent), name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A bottom-row button: a translated caption too long for the fixed row is shortened.
+QPushButton *newRowButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = named(new ElidingButton(caption, parent), name);
     button->setAutoDefault(false);
     return button;
 }
@@ -151,7 +160,8 @@ void TForm1::buildWindow()
 
     Pages = named(new QTabWidget(this), "Pages");
     Pages->setGeometry((ClientWidth - PagesWidth) / 2, 4, PagesWidth, PagesHeight);
-    Pages->setUsesScrollButtons(false);
+    // Longer (translated) tab captions scroll instead of pushing tabs off the window.
+    Pages->setUsesScrollButtons(true);
 
     TabSheet1 = named(new QWidget, "TabSheet1");
     Pages->addTab(TabSheet1, QStringLiteral("Input/Output"));
@@ -177,14 +187,14 @@ void TForm1::buildWindow()
 
 void TForm1::buildButtonRow()
 {
-    Button1 = newButton(this, "Button1", QStringLiteral("Unpack"));
-    Button17 = newButton(this, "Button17", QStringLiteral("Watch"));
-    Button15 = newButton(this, "Button15", QStringLiteral("Pause"));
-    Button14 = newButton(this, "Button14", QStringLiteral("Stop"));
-    Button13 = newButton(this, "Button13", QStringLiteral("Disk space"));
-    Button24 = newButton(this, "Button24", QStringLiteral("Tray"));
-    Button2 = newButton(this, "Button2", QStringLiteral("About"));
-    Button3 = newButton(this, "Button3", QStringLiteral("Close"));
+    Button1 = newRowButton(this, "Button1", QStringLiteral("Unpack"));
+    Button17 = newRowButton(this, "Button17", QStringLiteral("Watch"));
+    Button15 = newRowButton(this, "Button15", QStringLiteral("Pause"));
+    Button14 = newRowButton(this, "Button14", QStringLiteral("Stop"));
+    Button13 = newRowButton(this, "Button13", QStringLiteral("Disk space"));
+    Button24 = newRowButton(this, "Button24", QStringLiteral("Tray"));
+    Button2 = newRowButton(this, "Button2", QStringLiteral("About"));
+    Button3 = newRowButton(this, "Button3", QStringLiteral("Close"));
     Button1->setDefault(true);
     Button15->setEnabled(false);
     Button14->setEnabled(false);
@@ -211,12 +221,33 @@ void TForm1::arrangeButtonRow()
         neededTotal += needed.last();
         widest = std::max(widest, needed.last());
     }
+    // When even that is too wide, the widest buttons are narrowed to one common width, as far
+    // as needed, and shorten their captions: no button (least of all Close) leaves the window,
+    // and short captions stay whole.
     const int equal = available / int(row.size());
     const int share = std::max(0, available - neededTotal) / int(row.size());
+    int cap = widest;
+    if (neededTotal > available) {
+        QList<int> sorted = needed;
+        std::sort(sorted.begin(), sorted.end());
+        int rest = available;
+        for (int i = 0; i < sorted.size(); ++i) {
+            const int remaining = int(sorted.size()) - i;
+            if (sorted[i] * remaining > rest) {
+                cap = rest / remaining;
+                break;
+            }
+            rest -= sorted[i];
+        }
+    }
     int x = left;
     for (int i = 0; i < row.size(); ++i) {
-        const int width = widest <= equal ? equal : needed[i] + share;
+        int width = widest <= equal ? equal : needed[i] + share;
+        if (neededTotal > available)
+            width = std::min(needed[i], cap);
         row[i]->setGeometry(x, top, width, height);
+        if (auto *button = dynamic_cast<ElidingButton *>(row[i]))
+            button->updateElidedToolTip();
         x += width + gap;
     }
 }
@@ -594,10 +625,12 @@ void TForm1::buildProgressLogTab()
     Label5->setTextInteractionFlags(Qt::NoTextInteraction);
     auto *progress = tight(new QGridLayout(GroupBox5), 4);
     progress->addWidget(pbCurrentFile, 0, 0, 1, 2);
-    progress->addWidget(Label2, 1, 0);
-    progress->addWidget(new LabelSlot(Label5, GroupBox5), 1, 1);
-    progress->addWidget(Label3, 2, 0);
-    progress->addWidget(new LabelSlot(Label4, GroupBox5), 2, 1);
+    progress->addWidget(Label2, 1, 0, Qt::AlignTop);
+    // Two lines each: a real progress text ("1.52 GiB/4.37 GiB (Time elapsed: ...") or a file
+    // name with its volume is wider than the column.
+    progress->addWidget(new LabelSlot(Label5, GroupBox5, 2), 1, 1);
+    progress->addWidget(Label3, 2, 0, Qt::AlignTop);
+    progress->addWidget(new LabelSlot(Label4, GroupBox5, 2), 2, 1);
     progress->setColumnStretch(1, 1);
     page->addWidget(GroupBox5);
     setProgressEnabled(false);
