@@ -1,7 +1,8 @@
 // Writes a picture of each tab of the main window, as a fresh start shows it, and of the splash,
 // the about window, the disk-space window, the tray menu, the progress page during a real job
 // (a release made with rar in a temporary folder) and the notification that job sends, into a
-// folder. Used by scripts/screenshots with the offscreen platform.
+// folder; with a long-caption language file, the window again in that language, and the tool
+// windows under an 11 pt desktop font. Used by scripts/screenshots with the offscreen platform.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -112,8 +113,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 2) {
-        QTextStream(stderr) << "usage: tevo-screenshots <output folder>\n";
+    if (arguments.size() != 2 && arguments.size() != 3) {
+        QTextStream(stderr) << "usage: tevo-screenshots <output folder> [long-caption .lng]\n";
         return 2;
     }
     const QDir target(arguments.at(1));
@@ -186,6 +187,37 @@ int main(int argc, char *argv[])
     notification.show();
     QApplication::processEvents();
     if (!save(&notification, target, QStringLiteral("notification.png")))
+        return 1;
+
+    // The window in a language with longer captions, showing a real progress text.
+    if (arguments.size() == 3) {
+        form.LoadLanguage(arguments.at(2));
+        form.setProgressEnabled(true);
+        form.setCurrentFileText(QStringLiteral(
+            "Some.Movie.2024.1080p.BluRay.x264.iso (Source: some.movie.2024.part03.rar)"));
+        form.setProgressText(QStringLiteral(
+            "1.52 GiB/4.37 GiB (Time elapsed: 3 m 12 s /ins: 5 m 43 s, 8.10 MiB/s)"));
+        const QList<QPair<int, QString>> tabs{{0, QStringLiteral("long-captions-tab1.png")},
+                                              {4, QStringLiteral("long-captions-tab5.png")}};
+        for (const auto &[tab, name] : tabs) {
+            form.Pages->setCurrentIndex(tab);
+            QApplication::processEvents();
+            if (!save(&form, target, name))
+                return 1;
+        }
+    }
+
+    // The tool windows under a desktop font of 11 points.
+    QFont desktop = QApplication::font();
+    desktop.setPointSize(11);
+    QApplication::setFont(desktop);
+    TFrmDiskSpace diskSpace(form, dialogs);
+    TForm3 about;
+    diskSpace.show();
+    about.show();
+    QApplication::processEvents();
+    if (!save(&diskSpace, target, QStringLiteral("disk-space-11pt.png")) ||
+        !save(&about, target, QStringLiteral("about-11pt.png")))
         return 1;
     return 0;
 }
