@@ -21,6 +21,8 @@ struct JobControl
     std::uint32_t JobStartTick = 0;  // 0 when no job runs
     std::uint32_t StepStartTick = 0; // start of the current ZIP phase or archive set
     bool WatchTimerEnabled = false;  // watch mode is running (kept in step with its timer)
+    // The last folder run refused its folder (none given, or none there) and touched nothing.
+    bool FolderRefused = false;
     // Every file the job's extractions have written, so that no later set overwrites one.
     QSet<QString> FilesWrittenThisJob;
     // While watching: sets that failed and have not changed since; the round's job passes them

@@ -135,11 +135,6 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
     return destination;
 }
 
-bool IsRefusedFolderText(const QString &folderText)
-{
-    return folderText.trimmed().isEmpty() || !QFileInfo(folderText).isDir();
-}
-
 QStringList UnPack(EngineContext &ctx, const QString &folderText)
 {
     const Settings &settings = ctx.settings;
@@ -150,6 +145,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     // the whole file system.
     // "Close Tevo after extraction" still holds for a refused folder, so that "tevo -unpack" run
     // by a script ends.
+    job.FolderRefused = true;
     if (folderText.trimmed().isEmpty()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoInputFolder));
         if (settings.CloseAfter())
@@ -164,6 +160,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             ctx.view.requestClose();
         return extractedFiles;
     }
+    job.FolderRefused = false;
 
     // Steps 1 to 4: take the window's run controls and set up the run.
     job.UnpackRunning = true;

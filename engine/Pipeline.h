@@ -7,13 +7,10 @@
 class EngineContext;
 
 // Unpacks the release folder and returns the full paths the RAR extraction produced, in
-// extraction order. An empty folder text is refused (nothing is scanned). Errors of the called
-// steps (TevoError) leave through the run's clean-up and end the job.
+// extraction order. An empty folder text, or one naming no folder, is refused: nothing is
+// scanned, and job.FolderRefused tells so. Errors of the called steps (TevoError) leave through
+// the run's clean-up and end the job.
 QStringList UnPack(EngineContext &ctx, const QString &folderText);
-
-// Whether UnPack refuses the folder text: empty, blanks only, or naming no folder. A refused
-// run touches nothing, so the job does not count it as a folder run.
-bool IsRefusedFolderText(const QString &folderText);
 
 // Where the set whose first volume is candidate is extracted, by OutputMode. With
 // "foldername (from queue)" the release folder loses its trailing "/" for the rest of the run.

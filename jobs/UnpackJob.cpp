@@ -6,7 +6,6 @@
 #include "engine/AfterUnpack.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
-#include "engine/Pipeline.h"
 #include "engine/ProgressText.h"
 #include "jobs/JobWindow.h"
 #include "tools/GeneralFuncs.h"
@@ -80,8 +79,7 @@ void UnpackJob::runFolders()
 {
     const Settings &settings = m_ctx.settings;
     if (settings.InputMode() == InputModeChoice::SingleFolder) {
-        countFolderRun(settings.InputFolder());
-        const QStringList extracted = m_folderRun(settings.InputFolder());
+        const QStringList extracted = runFolder(settings.InputFolder());
         if (!m_ctx.job.AbortRequested)
             AfterUnpack(m_ctx, m_sound, extracted);
         return;
@@ -96,8 +94,7 @@ void UnpackJob::runFolders()
         const QStringList queue = settings.Queue();
         if (index >= queue.size())
             break;
-        countFolderRun(queue.at(index));
-        const QStringList extracted = m_folderRun(queue.at(index));
+        const QStringList extracted = runFolder(queue.at(index));
         if (m_ctx.job.AbortRequested)
             return;
         AfterUnpack(m_ctx, m_sound, extracted);
@@ -106,11 +103,14 @@ void UnpackJob::runFolders()
         m_ctx.view.clearQueue();
 }
 
-void UnpackJob::countFolderRun(const QString &folder)
+QStringList UnpackJob::runFolder(const QString &folder)
 {
-    // A refused folder text unpacks nothing, so it is no reason to power off.
-    if (!IsRefusedFolderText(folder))
+    m_ctx.job.FolderRefused = false;
+    QStringList extracted = m_folderRun(folder);
+    // A refused folder (none given, or none there) unpacks nothing: no reason to power off.
+    if (!m_ctx.job.FolderRefused)
         ++m_folderRuns;
+    return extracted;
 }
 
 void UnpackJob::endJob()

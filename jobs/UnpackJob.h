@@ -28,7 +28,8 @@ public:
 private:
     void runFolders();
     void endJob();
-    void countFolderRun(const QString &folder);
+    // One folder run, counted unless it refused its folder.
+    QStringList runFolder(const QString &folder);
 
     EngineContext &m_ctx;
     JobWindow &m_window;
