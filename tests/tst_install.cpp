@@ -1,6 +1,7 @@
 // An installed copy: the language folders follow the program's place, and a real
 // "cmake --install --prefix" into a temporary folder gives a Tevo that starts and runs a job.
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -56,10 +57,12 @@ private slots:
         QVERIFY(!QFileInfo::exists(prefix.filePath(QStringLiteral("bin/english.lng"))));
         checkDesktopFiles(prefix.path());
 
-        // "Close Tevo after extraction" ends the command-line job and the program with it.
-        QVERIFY(writeFile(prefix.filePath(QStringLiteral("bin/last.os")),
-                          "[Options]\r\nCheckBox10=1\r\nCheckBox17=1\r\n"));
+        // "Close Tevo after extraction" ends the command-line job and the program with it. An
+        // installed copy keeps last.os in the user's configuration folder, never in bin.
         QTemporaryDir release, home;
+        const QString lastOs = home.filePath(QStringLiteral("config/tevo/last.os"));
+        QVERIFY(QDir().mkpath(QFileInfo(lastOs).path()));
+        QVERIFY(writeFile(lastOs, "[Options]\r\nCheckBox10=1\r\nCheckBox17=1\r\n"));
         QProcess tevo;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -73,9 +76,10 @@ private slots:
         QVERIFY(tevo.waitForFinished(120000));
         QCOMPARE(tevo.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tevo.exitCode(), 0);
-        QFile saved(prefix.filePath(QStringLiteral("bin/last.os")));
+        QFile saved(lastOs);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QVERIFY(saved.readAll().contains("language=english.lng"));
+        QVERIFY(!QFileInfo::exists(prefix.filePath(QStringLiteral("bin/last.os"))));
     }
 
 private:
