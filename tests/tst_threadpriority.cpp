@@ -49,26 +49,6 @@ class TestThreadPriority : public QObject
     Q_OBJECT
 
 private slots:
-    void nicenessMapsToTheListItems_data()
-    {
-        QTest::addColumn<int>("niceness");
-        QTest::addColumn<int>("item"); // High 0, Normal 1, Low 2
-        QTest::newRow("high") << -10 << 0;
-        QTest::newRow("slightly raised") << -1 << 0;
-        QTest::newRow("normal") << 0 << 1;
-        QTest::newRow("started with nice 5") << 5 << 2;
-        QTest::newRow("low") << 19 << 2;
-    }
-    void nicenessMapsToTheListItems()
-    {
-        QFETCH(int, niceness);
-        QFETCH(int, item);
-        const PriorityChoice items[] = {PriorityChoice::High, PriorityChoice::Normal,
-                                        PriorityChoice::Low};
-        QCOMPARE(PriorityOfNiceness(niceness), items[item]);
-        QCOMPARE(PriorityOfNiceness(NicenessOf(items[item])), items[item]);
-    }
-
     void lowReachesThreadsStartedBefore()
     {
         HelperThread helper;
