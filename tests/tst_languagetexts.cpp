@@ -116,7 +116,7 @@ private slots:
     {
         LanguageTexts texts;
         QVERIFY(texts.loadFile(QStringLiteral(TEVO_SOURCE_DIR "/tests/data/deutsch-1252.lng")));
-        QCOMPARE(texts.count(), 220);
+        QCOMPARE(texts.count(), 226);
         QCOMPARE(texts.LangText(7), QStringLiteral("Schließen"));
         QCOMPARE(texts.LangText(141), QStringLiteral("Wird abgebrochen …"));
         for (int n = 0; n < texts.count(); ++n)
