@@ -192,6 +192,7 @@ int main(int argc, char *argv[])
     // The window in a language with longer captions, showing a real progress text.
     if (arguments.size() == 3) {
         form.LoadLanguage(arguments.at(2));
+        form.Edit1->clear(); // the release of the job above is gone
         form.setProgressEnabled(true);
         form.setCurrentFileText(QStringLiteral(
             "Some.Movie.2024.1080p.BluRay.x264.iso (Source: some.movie.2024.part03.rar)"));
