@@ -40,6 +40,7 @@ constexpr int TextNoCustomOutput = 184;
 constexpr int TextClosing = 215;
 constexpr int TextEntriesLeftOut = 217;
 constexpr int TextNoFiles = 218;
+constexpr int TextSetNotChecked = 226;
 constexpr int TextFolderMissing = 188;
 
 QString FolderOf(const QString &path)
@@ -247,11 +248,13 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
 
             // Every SFV list beside the set; false when one fails. A list shared by several sets:
             // the entries of the others are theirs.
+            SfvFindings findings;
             auto checkSfvLists = [&] {
                 listB.clear();
                 FindFiles(ctx, ScanFolder(FolderOf(candidate)), listB, false,
                           Tokens({QStringLiteral(".sfv")}));
                 bool verdict = true;
+                findings = SfvFindings();
                 if (!listB.isEmpty()) {
                     if (settings.CheckSfv()) {
                         ctx.AddLogLine(LogTag::Sfv +
@@ -260,7 +263,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                         for (const QString &sfv : std::as_const(listB)) {
                             ctx.AddLogLine(LogTag::Sfv +
                                            ctx.LangText(TextSfvChecking, {FileNameOf(sfv)}));
-                            if (!CheckSFV(ctx, sfv, otherSetsVolumes)) {
+                            if (!CheckSFV(ctx, sfv, otherSetsVolumes, &findings)) {
                                 ctx.AddLogLine(LogTag::Sfv +
                                                ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
                                 verdict = false;
@@ -314,6 +317,20 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             if (!sfvVerdict) {
                 anySetFailed = true;
                 ++job.Tally.failures;
+                // Each volume that is missing or damaged, by name, where the user looks.
+                if (!findings.missing.isEmpty() || !findings.damaged.isEmpty()) {
+                    const QString none = QStringLiteral("-");
+                    const QString text = ctx.LangText(
+                        TextSetNotChecked,
+                        {FileNameOf(candidate),
+                         findings.missing.isEmpty() ? none
+                                                    : findings.missing.join(QStringLiteral(", ")),
+                         findings.damaged.isEmpty() ? none
+                                                    : findings.damaged.join(QStringLiteral(", "))});
+                    ctx.AddLogLine(LogTag::Sfv + text);
+                    if (!settings.SuppressErrors() && !job.WatchTimerEnabled)
+                        ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+                }
             }
             if (!sfvVerdict || settings.CheckOnly())
                 continue;

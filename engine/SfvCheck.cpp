@@ -162,6 +162,7 @@ private:
             const QString computed = FileCrc32(m_ctx, path);
             if (entry.expectedCrc.toLower() != computed.toLower()) {
                 ++m_failed;
+                m_damagedNames << entry.name;
                 log(m_ctx.LangText(EntryDamagedText, {entry.name, computed, entry.expectedCrc}));
                 m_passed = false;
                 return;
@@ -203,7 +204,12 @@ private:
     int m_ok = 0;
     int m_failed = 0;
     int m_missing = 0;
+
+public:
     QStringList m_missingNames;
+    QStringList m_damagedNames;
+
+private:
     bool m_passed = true;
 };
 
@@ -308,8 +314,14 @@ QString SfvEntryPath(const QString &sfvFolder, const QString &name)
     return path;
 }
 
-bool CheckSFV(EngineContext &ctx, const QString &sfvPath, const QSet<QString> &otherSetsVolumes)
+bool CheckSFV(EngineContext &ctx, const QString &sfvPath, const QSet<QString> &otherSetsVolumes,
+              SfvFindings *findings)
 {
     SfvChecker checker(ctx, sfvPath, otherSetsVolumes);
-    return checker.run();
+    const bool passed = checker.run();
+    if (findings) {
+        findings->missing << checker.m_missingNames;
+        findings->damaged << checker.m_damagedNames;
+    }
+    return passed;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 class EngineContext;
 
@@ -35,5 +36,11 @@ QString SfvEntryPath(const QString &sfvFolder, const QString &name);
 // missing. Waits while the job is paused and stops when it is aborted. Entries naming a file of
 // otherSetsVolumes (paths as NormalizeSlashes gives them) belong to another set of a shared list:
 // they are passed over, neither checked nor counted.
+// What a check found wrong, by the names the list gives.
+struct SfvFindings
+{
+    QStringList missing;
+    QStringList damaged;
+};
 bool CheckSFV(EngineContext &ctx, const QString &sfvPath,
-              const QSet<QString> &otherSetsVolumes = {});
+              const QSet<QString> &otherSetsVolumes = {}, SfvFindings *findings = nullptr);

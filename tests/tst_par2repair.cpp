@@ -97,6 +97,9 @@ private slots:
             // Volumes, the copies par2 kept of the damaged ones, the PAR2 and SFV files: gone.
             QCOMPARE(listTree(rel), QStringList{"movie.iso"});
         } else {
+            // The damaged volume is named where the user looks.
+            if (!repairOn)
+                QVERIFY(t.log.contains("Damaged: " + QFileInfo(volumes.at(3)).fileName()));
             QVERIFY(!QFileInfo::exists(rel + "/movie.iso"));
             QVERIFY(QFileInfo::exists(volumes.first()));
             QVERIFY(QFileInfo::exists(rel + "/movie.par2"));
