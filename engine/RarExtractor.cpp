@@ -266,8 +266,9 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     m_library = &library;
     const ScopeGuard forgetLibrary([this] { m_library = nullptr; });
     // A file goes to destName (its hidden part name), a folder under the destination folder.
+    // replaces: the file a finished part file is to take the place of.
     auto processFile = [&](int operation, const RARHeaderDataEx &entry,
-                           const QString &destName = QString()) {
+                           const QString &destName = QString(), const QString &replaces = QString()) {
         std::wstring destNameW = destName.toStdWString();
         wchar_t *targetFolder =
             operation == RAR_EXTRACT && destName.isEmpty() ? destinationW.data() : nullptr;
@@ -282,7 +283,14 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         return library.run([&] {
             // The library thread needs the UTF-8 character type for its names as well.
             Utf8CharacterType utf8OnThisThread;
-            return RARProcessFileW(archive.get(), operation, targetFolder, targetName);
+            const int code = RARProcessFileW(archive.get(), operation, targetFolder, targetName);
+            // Removing a large file that is being replaced frees all its pages, which takes tens
+            // of milliseconds: done here, off the window's thread, once its successor is whole.
+            const qint64 size = (qint64(entry.UnpSizeHigh) << 32) + entry.UnpSize;
+            if (code == ERAR_SUCCESS && !replaces.isEmpty() && QFileInfo(destName).size() == size &&
+                QFileInfo(replaces).isFile())
+                ::unlink(QFile::encodeName(replaces).constData());
+            return code;
         });
     };
 
@@ -458,7 +466,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             }
             part = PartFileName(parent);
         }
-        code = processFile(RAR_EXTRACT, *header, part);
+        code = processFile(RAR_EXTRACT, *header, part, target);
         if (code != ERAR_SUCCESS && !part.isEmpty())
             QFile::remove(part);
         if (code == ERAR_SUCCESS) {
