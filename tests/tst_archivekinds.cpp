@@ -13,15 +13,6 @@
 
 using namespace ReleaseMaker;
 
-namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestArchiveKinds : public QObject
 {
@@ -59,7 +50,7 @@ private slots:
         UnPack(t.context, rel);
         QVERIFY2(t.log.contains(QStringLiteral("1 archive(s) unpacked")),
                  qPrintable(t.log.messages().join('\n')));
-        QCOMPARE(ReadAll(rel + "/data/f.txt"), ReadAll(src + "/data/f.txt"));
+        QCOMPARE(readAll(rel + "/data/f.txt"), readAll(src + "/data/f.txt"));
         QCOMPARE(QFileInfo(rel + "/" + link).isSymLink(), made);
         QCOMPARE(QFileInfo::exists(rel + "/x.rar"), !made);
         if (made) // and it leads to what it led to in the source tree
@@ -84,7 +75,7 @@ private slots:
         const QStringList extracted = UnPack(t.context, rel);
         QCOMPARE(extracted, QStringList{rel + "/f.txt"});
         QCOMPARE(listTree(rel), QStringList{"f.txt"});
-        QCOMPARE(ReadAll(rel + "/f.txt"), QByteArray("the second version"));
+        QCOMPARE(readAll(rel + "/f.txt"), QByteArray("the second version"));
     }
 
     void emptyFileMarkedEncrypted()
@@ -125,7 +116,7 @@ private slots:
                     rel + "/src"));
         QDir(rel + "/src").removeRecursively();
         if (damaged) {
-            QByteArray data = ReadAll(rel + "/x.rar");
+            QByteArray data = readAll(rel + "/x.rar");
             // A byte of the headers before the entry's name: the listing ends with an error.
             const qsizetype at = data.indexOf("only_entry");
             QVERIFY(at > 30);

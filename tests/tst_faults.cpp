@@ -30,11 +30,7 @@ namespace {
 constexpr int TextExtractionFailedNote = 130;
 constexpr int TextSetFileNotDeleted = 124;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using ReleaseMaker::readAll;
 
 // A release: the RAR set "name" of one payload file in folder, with its SFV list. Returns the
 // payload, kept aside for comparing.

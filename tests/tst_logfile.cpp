@@ -9,15 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/ReleaseMaker.h"
 #include "support/WindowFixture.h"
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using ReleaseMaker::readAll;
 
 } // namespace
 

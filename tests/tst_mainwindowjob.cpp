@@ -42,11 +42,7 @@ struct Window
     bool logContains(const QString &text) const { return form.Memo1->toPlainText().contains(text); }
 };
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using ReleaseMaker::readAll;
 
 } // namespace
 
@@ -123,7 +119,7 @@ private slots:
         QVERIFY(stopOfferedDuringJob);
         QVERIFY(unpackLockedDuringJob);
         QCOMPARE(stopCaptionAfterPress, QStringLiteral("Don't stop"));
-        QCOMPARE(ReadAll(rel + "/movie.mkv"), ReadAll(staging + "/movie.mkv"));
+        QCOMPARE(readAll(rel + "/movie.mkv"), readAll(staging + "/movie.mkv"));
         QCOMPARE(ReleaseMaker::listTree(rel), (QStringList{"movie.mkv", "r.nfo"}));
         QCOMPARE(w.dialogs.shownMessages.size(), 1);
         QCOMPARE(w.dialogs.shownMessages[0].caption, QStringLiteral("Confirmation"));
@@ -201,7 +197,7 @@ private slots:
         Window w;
         ApplyCommandLine(w.form, SplitCommandLine({rel, "-unpack", "-nonsense"}));
         QCOMPARE(w.form.Edit1->text(), rel);
-        QCOMPARE(ReadAll(rel + "/movie.mkv"), ReadAll(staging + "/movie.mkv"));
+        QCOMPARE(readAll(rel + "/movie.mkv"), readAll(staging + "/movie.mkv"));
         QVERIFY(w.logContains(QStringLiteral("Unpack job finished")));
     }
 

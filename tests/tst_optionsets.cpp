@@ -14,6 +14,7 @@
 #include "settings/OptionSetFile.h"
 #include "settings/ShellIntegration.h"
 #include "support/Fakes.h"
+#include "support/ReleaseMaker.h"
 #include "ui/MainWindow.h"
 
 namespace {
@@ -21,11 +22,7 @@ namespace {
 constexpr int TextOptionsSaved = 139;
 constexpr int TextOptionsLoaded = 140;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using ReleaseMaker::readAll;
 
 void writeAll(const QString &path, const QByteArray &bytes)
 {

@@ -16,12 +16,6 @@ using namespace ReleaseMaker;
 
 namespace {
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Overwrites a stretch in the middle of the file with other bytes.
 void Damage(const QString &path)
 {
@@ -78,7 +72,7 @@ private slots:
         QVERIFY(QFile::remove(volumes.at(7)));
         if (redundancy < 5)
             QVERIFY(QFile::remove(volumes.at(9)));
-        const QByteArray payload = ReadAll(rel + "/src/movie.iso");
+        const QByteArray payload = readAll(rel + "/src/movie.iso");
         QDir(rel + "/src").removeRecursively();
 
         const QByteArray path = qgetenv("PATH");
@@ -93,7 +87,7 @@ private slots:
 
         QVERIFY2(t.log.contains(logged), qPrintable(t.log.messages().join('\n')));
         if (extracted) {
-            QCOMPARE(ReadAll(rel + "/movie.iso"), payload);
+            QCOMPARE(readAll(rel + "/movie.iso"), payload);
             // Volumes, the copies par2 kept of the damaged ones, the PAR2 and SFV files: gone.
             QCOMPARE(listTree(rel), QStringList{"movie.iso"});
         } else {

@@ -31,11 +31,7 @@ QString Dash()
     return QString(41, QLatin1Char('-'));
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using ReleaseMaker::readAll;
 
 // Whether expected appears in lines in this order (other lines may stand between).
 bool InOrder(const QStringList &lines, const QStringList &expected, QString *missing)
@@ -207,7 +203,7 @@ private slots:
         const QStringList extracted = UnPack(t.context, rel);
 
         QCOMPARE(extracted, QStringList{rel + "/x.iso"});
-        QCOMPARE(ReadAll(rel + "/x.iso"), ReadAll(staging + "/x.iso"));
+        QCOMPARE(readAll(rel + "/x.iso"), readAll(staging + "/x.iso"));
         QCOMPARE(t.platform.openedPaths, QStringList{rel + "/x.nfo"});
         const QStringList log = t.log.messages();
         VERIFY_IN_ORDER(
@@ -248,7 +244,7 @@ private slots:
         t.settings.unpackZipFirst = false;
         const QStringList extracted = UnPack(t.context, rel);
         QCOMPARE(extracted, QStringList{rel + "/cd2/b.iso"});
-        QCOMPARE(ReadAll(rel + "/cd2/b.iso"), ReadAll(staging2 + "/b.iso"));
+        QCOMPARE(readAll(rel + "/cd2/b.iso"), readAll(staging2 + "/b.iso"));
         QVERIFY(!QFile::exists(rel + "/cd1/a.iso"));
         // The sets come in the order the file system lists them.
         const QStringList log = t.log.messages();
@@ -279,7 +275,7 @@ private slots:
         TestContext t;
         const QStringList extracted = UnPack(t.context, rel);
         QCOMPARE(extracted, QStringList{rel + "/z.iso"});
-        QCOMPARE(ReadAll(rel + "/z.iso"), ReadAll(staging + "/z.iso"));
+        QCOMPARE(readAll(rel + "/z.iso"), readAll(staging + "/z.iso"));
         QVERIFY(!QFile::exists(rel + "/z-release.zip"));
         VERIFY_IN_ORDER(
             t.log.messages(),
@@ -340,7 +336,7 @@ private slots:
                                          ? base + "/out/" + c.expected.mid(4)
                                          : rel + "/" + c.expected;
             QCOMPARE(extracted, QStringList{expected});
-            QCOMPARE(ReadAll(expected), ReadAll(staging + "/o.iso"));
+            QCOMPARE(readAll(expected), readAll(staging + "/o.iso"));
         }
     }
 
@@ -421,15 +417,15 @@ private slots:
         t.settings.outputMode = OutputModeChoice::NewDirInInput;
         UnPack(t.context, rel);
         for (const QString &set : {QStringLiteral("a.part1"), QStringLiteral("b.part1")}) {
-            QCOMPARE(ReadAll(rel + "/" + set + "/info.nfo"), QByteArray("info\n"));
-            QCOMPARE(ReadAll(rel + "/" + set + "/extra.nfo"), QByteArray("extra\n"));
+            QCOMPARE(readAll(rel + "/" + set + "/info.nfo"), QByteArray("info\n"));
+            QCOMPARE(readAll(rel + "/" + set + "/extra.nfo"), QByteArray("extra\n"));
         }
         // Copied into the folder it already lies in, an NFO file is left as it is.
         t.log.lines.clear();
         t.settings.outputMode = OutputModeChoice::InputFolder;
         UnPack(t.context, rel);
-        QCOMPARE(ReadAll(rel + "/cd2/extra.nfo"), QByteArray("extra\n"));
-        QCOMPARE(ReadAll(rel + "/cd1/info.nfo"), QByteArray("info\n"));
+        QCOMPARE(readAll(rel + "/cd2/extra.nfo"), QByteArray("extra\n"));
+        QCOMPARE(readAll(rel + "/cd1/info.nfo"), QByteArray("info\n"));
     }
 
     // "Check even if no archive found": a folder of plain files with their SFV list is checked
@@ -541,7 +537,7 @@ private slots:
         job.Button1Click();
         QVERIFY(pumpsWhilePaused >= 20);
         QVERIFY(!t.job.Paused);
-        QCOMPARE(ReadAll(rel + "/w.iso"), ReadAll(staging + "/w.iso"));
+        QCOMPARE(readAll(rel + "/w.iso"), readAll(staging + "/w.iso"));
         VERIFY_IN_ORDER(
             t.log.messages(),
             (QStringList{"[UNPACK ] Extracting archive", "[UNPACK ] Pausing", "[UNPACK ] Resuming",
@@ -693,7 +689,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
         const QString firstCue = platform.startedPrograms[0].last();
         QVERIFY(firstCue == rel + "/CD1/Disc1.cue" || firstCue == rel + "/CD2/Disc2.cue");
-        QCOMPARE(QString::fromUtf8(ReadAll(record)),
+        QCOMPARE(QString::fromUtf8(readAll(record)),
                  QStringLiteral("[-mount]\n[0]\n[%1]\n").arg(firstCue));
         QVERIFY(t.log.contains(QStringLiteral("executing \"") + script + " -mount 0 \"" + firstCue +
                                "\"\""));
@@ -717,7 +713,7 @@ private slots:
         t.settings.deleteTiming = DeleteTimingChoice::AfterExtraction;
         const QStringList extracted = UnPack(t.context, rel);
         QCOMPARE(extracted, QStringList{rel + "/n.iso"});
-        QCOMPARE(ReadAll(rel + "/n.iso"), ReadAll(staging + "/n.iso"));
+        QCOMPARE(readAll(rel + "/n.iso"), readAll(staging + "/n.iso"));
         QCOMPARE(listTree(rel), QStringList{"n.iso"});
         VERIFY_IN_ORDER(t.log.messages(),
                         (QStringList{"[ARCHiVE] 1 archive(s) found", "Source:   " + stem + ".0*",

@@ -19,12 +19,6 @@ using namespace ReleaseMaker;
 
 namespace {
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void Truncate(const QString &path, qint64 size)
 {
     QFile file(path);
@@ -36,8 +30,8 @@ void Truncate(const QString &path, qint64 size)
 // entry boundary.
 void CutAfter(const QString &volume, const QString &payload)
 {
-    const QByteArray data = ReadAll(volume);
-    const QByteArray tail = ReadAll(payload).right(4096);
+    const QByteArray data = readAll(volume);
+    const QByteArray tail = readAll(payload).right(4096);
     const qsizetype at = data.indexOf(tail);
     QVERIFY2(at >= 0, qPrintable(payload + " is not stored whole in " + volume));
     Truncate(volume, at + tail.size());
@@ -237,7 +231,7 @@ private slots:
             QDir(rel + "/src").removeRecursively();
             writeFile(rel + "/disc.iso", 1000, 9);
         }
-        const QByteArray existing = ReadAll(earlierInJob ? QString() : rel + "/disc.iso");
+        const QByteArray existing = readAll(earlierInJob ? QString() : rel + "/disc.iso");
 
         TestContext t;
         t.settings.deleteSources = true;
@@ -253,7 +247,7 @@ private slots:
             QCOMPARE(QFileInfo(rel + "/movie.part1/disc.iso").size(), 120 * 1024);
             QVERIFY(t.log.contains(QStringLiteral("1 archive(s) unpacked")));
         } else {
-            QCOMPARE(ReadAll(rel + "/disc.iso"), existing);
+            QCOMPARE(readAll(rel + "/disc.iso"), existing);
         }
         QVERIFY(t.log.contains(QStringLiteral("[NOTE   ]")));
     }
@@ -281,8 +275,8 @@ private slots:
         const QString rel = dir.path();
         const QStringList volumes =
             MakeSet(rel, "x.rar", {{"a.cue", 20000}, {"b.bin", 200 * 1024}}, 0);
-        QByteArray data = ReadAll(volumes.first());
-        const qsizetype at = data.indexOf(ReadAll(rel + "/src/b.bin").mid(1000, 64));
+        QByteArray data = readAll(volumes.first());
+        const qsizetype at = data.indexOf(readAll(rel + "/src/b.bin").mid(1000, 64));
         QVERIFY(at > 0);
         data[at + 10] = char(data[at + 10] ^ 0x55);
         writeText(volumes.first(), data);
@@ -347,7 +341,7 @@ private slots:
         QDir(rel + "/src").removeRecursively();
         QVERIFY(makeSfv(rel, "x.sfv", Names(volumes)));
         if (upperCaseList) {
-            QByteArray list = ReadAll(rel + "/x.sfv");
+            QByteArray list = readAll(rel + "/x.sfv");
             list.replace("cd1.part", "CD1.part");
             writeText(rel + "/x.sfv", list);
         }

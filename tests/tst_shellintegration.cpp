@@ -10,14 +10,11 @@
 #include "settings/FileManagerActions.h"
 #include "settings/IniReader.h"
 #include "settings/ShellIntegration.h"
+#include "support/ReleaseMaker.h"
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using ReleaseMaker::readAll;
 
 } // namespace
 

@@ -50,12 +50,6 @@ SetPlan planOf(const QString &folder, const QStringList &volumes)
     return plan;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void writeSfv(const QString &path, const QStringList &names)
 {
     QByteArray text = "; made by hand\r\n";

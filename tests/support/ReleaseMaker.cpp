@@ -157,4 +157,10 @@ QStringList listTree(const QString &folder)
     return names;
 }
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace ReleaseMaker

@@ -34,4 +34,7 @@ void writeSineWav(const QString &path, int milliseconds);
 // The names of all files below folder, relative to it, sorted.
 QStringList listTree(const QString &folder);
 
+// The whole content of a file; empty when it cannot be read.
+QByteArray readAll(const QString &path);
+
 } // namespace ReleaseMaker
