@@ -80,10 +80,9 @@ private:
     bool m_refused = false;
 };
 
-
 // Volume files beside the first volume that share its stem and were not read: for archives too
 // old to carry an end record, the only sign that a later volume was cut short.
-QStringList UnreadSiblings(EngineContext &ctx, const SetPlan &plan)
+QStringList UnreadSiblings(const SetPlan &plan)
 {
     static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"));
     QStringList unread;
@@ -99,7 +98,6 @@ QStringList UnreadSiblings(EngineContext &ctx, const SetPlan &plan)
         if (!read)
             unread << entry.name;
     }
-    (void)ctx;
     return unread;
 }
 
@@ -183,7 +181,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
             break;
         }
         if (plan.isVolume) {
-            const QStringList unread = UnreadSiblings(ctx, plan);
+            const QStringList unread = UnreadSiblings(plan);
             if (!unread.isEmpty()) {
                 plan.problem =
                     ctx.LangText(SetPlanText::VolumesNotRead, {unread.join(QStringLiteral(", "))});

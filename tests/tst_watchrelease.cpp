@@ -20,6 +20,27 @@ namespace {
 constexpr int TextJobStarted = 132;
 constexpr int TextListedFileMissing = 101;
 constexpr int TextFolderMissing = 188;
+// The real window watching a release folder with "Delete Files" on, its timer ticked by hand.
+struct WatchWindow
+{
+    WatchWindow(const QString &folder, bool openNfo,
+                const std::function<void(TForm1 &)> &configure = nullptr)
+    {
+        form.language().loadFile(EnglishLanguageFile());
+        form.InitGUILanguage();
+        form.watchMode().setTimer(std::make_unique<ManualWatchTimer>());
+        form.Edit1->setText(folder);
+        form.CheckBox3->setChecked(true);
+        form.CheckBox5->setChecked(openNfo);
+        if (configure)
+            configure(form);
+        form.Button17->click();
+    }
+    ScriptedDialogs dialogs;
+    FakePlatform platform;
+    TForm1 form{dialogs, platform};
+};
+
 } // namespace
 
 class TestWatchRelease : public QObject
@@ -145,16 +166,8 @@ private slots:
             file.write(QByteArray(100, 'x'));
         }
 
-        ScriptedDialogs dialogs;
-        FakePlatform platform;
-        TForm1 form(dialogs, platform);
-        form.language().loadFile(EnglishLanguageFile());
-        form.InitGUILanguage();
-        form.watchMode().setTimer(std::make_unique<ManualWatchTimer>());
-        form.Edit1->setText(release);
-        form.CheckBox3->setChecked(true); // Delete Files
-        form.CheckBox5->setChecked(false);
-        form.Button17->click();
+        WatchWindow w(release, false);
+        TForm1 &form = w.form;
         const QString jobStarted = form.context().LangText(TextJobStarted);
         auto jobs = [&] { return form.Memo1->toPlainText().count(jobStarted); };
         const QString extracted = release + QStringLiteral("/movie.iso");
@@ -192,17 +205,12 @@ private slots:
         const QString nfo = release + QStringLiteral("/ep.nfo");
         ReleaseMaker::writeText(nfo, "notes\n");
 
-        ScriptedDialogs dialogs;
-        FakePlatform platform;
-        TForm1 form(dialogs, platform);
-        form.language().loadFile(EnglishLanguageFile());
-        form.InitGUILanguage();
-        form.watchMode().setTimer(std::make_unique<ManualWatchTimer>());
-        form.Edit1->setText(release);
-        form.CheckBox3->setChecked(true);  // Delete Files
-        form.CheckBox5->setChecked(true);  // Open NFOs
-        form.CheckBox22->setChecked(true); // Check even if no archive found
-        form.Button17->click();
+        WatchWindow w(release, true, [](TForm1 &f) {
+            f.CheckBox22->setChecked(true); // Check even if no archive found
+        });
+        TForm1 &form = w.form;
+        FakePlatform &platform = w.platform;
+        ScriptedDialogs &dialogs = w.dialogs;
         auto lines = [&] { return form.Memo1->toPlainText().split(QLatin1Char('\n')).size(); };
         const QString jobStarted = form.context().LangText(TextJobStarted);
 
