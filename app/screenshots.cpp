@@ -22,9 +22,9 @@
 #include "jobs/JobNotification.h"
 #include "ui/Pictures.h"
 
-#include "platform/QtPlatform.h"
-#include "tools/DiskSpaceWindow.h"
 #include "ui/AboutWindow.h"
+#include "ui/DesktopPlatform.h"
+#include "ui/DiskSpaceWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/SplashWindow.h"
 #include "ui/WidgetDialogs.h"
@@ -122,7 +122,7 @@ int main(int argc, char *argv[])
         return 1;
 
     WidgetDialogs dialogs;
-    QtPlatform platform;
+    DesktopPlatform platform;
     TForm1 form(dialogs, platform);
     dialogs.setParent(&form);
     if (!form.StartupLanguageLoad())
@@ -212,7 +212,7 @@ int main(int argc, char *argv[])
     QFont desktop = QApplication::font();
     desktop.setPointSize(11);
     QApplication::setFont(desktop);
-    TFrmDiskSpace diskSpace(form, dialogs);
+    TFrmDiskSpace diskSpace(form.settings(), dialogs);
     TForm3 about;
     diskSpace.show();
     about.show();

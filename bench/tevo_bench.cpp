@@ -17,7 +17,7 @@
 #include "engine/SetPlan.h"
 #include "engine/SetWriteCheck.h"
 #include "engine/SfvCheck.h"
-#include "platform/QtPlatform.h"
+#include "ui/DesktopPlatform.h"
 #include "ui/MainWindow.h"
 #include "ui/WidgetDialogs.h"
 
@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
     }
 
     SilentDialogs dialogs;
-    QtPlatform platform;
+    DesktopPlatform platform;
     TForm1 window(dialogs, platform);
     window.show();
     EngineContext &ctx = window.context();

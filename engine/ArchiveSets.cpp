@@ -4,7 +4,7 @@
 
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
 
 namespace {
 

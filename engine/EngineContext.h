@@ -8,10 +8,10 @@
 #include "engine/Dialogs.h"
 #include "engine/JobControl.h"
 #include "engine/JobView.h"
+#include "engine/LanguageTexts.h"
 #include "engine/LogSink.h"
-#include "platform/Platform.h"
-#include "settings/LanguageTexts.h"
-#include "settings/Settings.h"
+#include "engine/Platform.h"
+#include "engine/Settings.h"
 
 // The fixed log tags: a bracketed word padded to nine characters, then a blank.
 namespace LogTag {

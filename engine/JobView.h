@@ -1,7 +1,9 @@
 #pragma once
-// What a running job shows and locks in the window: progress display, title, tabs, run-time control locks.
+// What a running job shows and locks in the window: progress display, title, tabs, run-time control
+// locks.
 
 #include <QString>
+#include <QtGlobal>
 
 enum class WindowTab { InputOutput, Options, AfterExtraction, SkipDeleteList, ProgressLog };
 
@@ -16,6 +18,9 @@ public:
     virtual void setProgressPosition(int position) = 0;
     virtual void setCurrentFileText(const QString &text) = 0; // Label5
     virtual void setProgressText(const QString &text) = 0;    // Label4
+    // The bytes of the current extraction written so far, for a display that shows a speed;
+    // the window shows none and takes no notice.
+    virtual void setBytesDone(qint64 done) { Q_UNUSED(done); }
     // The application title, "[Tevo]" when idle and "[Tevo] n%" while extracting.
     virtual void setApplicationTitle(const QString &title) = 0;
 

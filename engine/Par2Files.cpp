@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "engine/FolderEntries.h"
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
 
 namespace {
 

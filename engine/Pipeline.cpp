@@ -9,6 +9,7 @@
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
 #include "engine/FileScan.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/Par2Files.h"
 #include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
@@ -18,7 +19,6 @@
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
 #include "engine/ZipMaster.h"
-#include "tools/GeneralFuncs.h"
 
 namespace {
 

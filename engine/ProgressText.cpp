@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
 
 QString ProgressSize(qint64 bytes)
 {

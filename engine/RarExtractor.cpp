@@ -21,13 +21,13 @@
 #include <vector>
 
 #include "engine/EngineContext.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/LibraryThread.h"
 #include "engine/PartFile.h"
 #include "engine/ProgressText.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
 #include "engine/Utf8Locale.h"
-#include "tools/GeneralFuncs.h"
 
 // dll.hpp defines HANDLE, UINT, LPARAM ... as macros, so it stays out of every header.
 #include <unrar/dll.hpp>
@@ -55,7 +55,6 @@ constexpr unsigned kRedirUnixSymlink = 1;
 constexpr unsigned kRedirWinSymlink = 2;
 constexpr unsigned kRedirJunction = 3;
 constexpr unsigned kHostUnix = 3;
-
 
 QString fileNamePart(const QString &path)
 {
@@ -268,7 +267,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     // A file goes to destName (its hidden part name), a folder under the destination folder.
     // replaces: the file a finished part file is to take the place of.
     auto processFile = [&](int operation, const RARHeaderDataEx &entry,
-                           const QString &destName = QString(), const QString &replaces = QString()) {
+                           const QString &destName = QString(),
+                           const QString &replaces = QString()) {
         std::wstring destNameW = destName.toStdWString();
         wchar_t *targetFolder =
             operation == RAR_EXTRACT && destName.isEmpty() ? destinationW.data() : nullptr;
@@ -576,6 +576,7 @@ void RarExtraction::onProcessedData(qint64 bytes)
         EstimateText = ProgressDuration(clampSeconds(estimatedTotal - working));
     }
     m_ctx.view.setProgressPosition(clampToInt(ProcessedKiB));
+    m_ctx.view.setBytesDone(ProcessedKiB * 1024);
     if (percent > 100)
         percent = 100;
     const std::uint32_t now = m_ctx.platform.tickCount();

@@ -5,8 +5,8 @@
 #include <QStorageInfo>
 
 #include "engine/EngineContext.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/SetPlan.h"
-#include "tools/GeneralFuncs.h"
 
 namespace {
 

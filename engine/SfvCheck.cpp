@@ -10,8 +10,8 @@
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
 #include "engine/FolderEntries.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/ProgressText.h"
-#include "tools/GeneralFuncs.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "engine/DeleteList.h"
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/Par2Files.h"
 #include "engine/SetPlan.h"
 #include "engine/SfvCheck.h"
-#include "tools/GeneralFuncs.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 
 #include "engine/Crc32.h"
 #include "engine/EngineContext.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/PartFile.h"
 #include "engine/ProgressText.h"
-#include "tools/GeneralFuncs.h"
 
 namespace {
 
@@ -217,6 +217,7 @@ void ZipProgressDisplay::ZIPProgress(TZipMaster &sender, ZipProgressType type,
     case ZipProgressType::ProgressUpdate: {
         ZipDoneKiB += size / 1024;
         m_ctx.view.setProgressPosition(clampToInt(ZipDoneKiB));
+        m_ctx.view.setBytesDone(ZipDoneKiB * 1024);
         const std::uint32_t now = m_ctx.platform.tickCount();
         m_ctx.view.setProgressText(
             SizeProgressText(ZipDoneKiB * 1024, BarMaximumKiB * 1024) +

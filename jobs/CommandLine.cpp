@@ -1,13 +1,7 @@
 #include "jobs/CommandLine.h"
 
-#include <QLineEdit>
-#include <QListWidget>
-#include <QRadioButton>
-
-#include "jobs/InputQueue.h"
-#include "jobs/WatchMode.h"
-#include "tools/GeneralFuncs.h"
-#include "ui/MainWindow.h"
+#include "engine/GeneralFuncs.h"
+#include "settings/SettingsModel.h"
 
 CommandLine SplitCommandLine(const QStringList &parameters)
 {
@@ -21,22 +15,37 @@ CommandLine SplitCommandLine(const QStringList &parameters)
     return result;
 }
 
-void ApplyCommandLine(TForm1 &form, const CommandLine &commandLine)
+bool IsInQueue(const QStringList &queue, const QString &normalizedFolder)
+{
+    for (const QString &entry : queue) {
+        if (NormalizeFolder(entry) == normalizedFolder)
+            return true;
+    }
+    return false;
+}
+
+QStringList QueueWith(QStringList queue, const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        if (!IsInQueue(queue, NormalizeFolder(folder)))
+            queue << folder;
+    }
+    return queue;
+}
+
+void ApplyCommandLine(SettingsModel &settings, const CommandLine &commandLine,
+                      const CommandLineActions &actions)
 {
     if (commandLine.folders.size() == 1) {
-        form.Edit1->setText(commandLine.folders.first());
+        settings.setInputFolder(commandLine.folders.first());
     } else if (commandLine.folders.size() > 1) {
-        form.RadioButton7->setChecked(true);
-        form.ListBox1->clear();
-        for (const QString &folder : commandLine.folders) {
-            if (!IsInQueue(form.ListBox1, NormalizeFolder(folder)))
-                form.ListBox1->addItem(folder);
-        }
+        settings.setInputMode(InputModeChoice::Queue);
+        settings.setQueue(QueueWith({}, commandLine.folders));
     }
     for (const QString &option : commandLine.switches) {
-        if (option == QLatin1String("unpack"))
-            form.Button1Click();
-        else if (option == QLatin1String("watch"))
-            form.watchMode().Button17Click();
+        if (option == QLatin1String("unpack") && actions.unpack)
+            actions.unpack();
+        else if (option == QLatin1String("watch") && actions.watch)
+            actions.watch();
     }
 }

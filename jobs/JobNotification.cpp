@@ -5,7 +5,7 @@
 #include <QVariantMap>
 
 #include "engine/JobControl.h"
-#include "settings/LanguageTexts.h"
+#include "engine/LanguageTexts.h"
 
 namespace {
 constexpr int TextNothingFailed = 190;

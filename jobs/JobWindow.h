@@ -10,7 +10,9 @@ public:
 
     virtual void setUnpackEnabled(bool enabled) = 0; // Button1
     virtual void setWatchEnabled(bool enabled) = 0;  // Button17
-    virtual void setStopEnabled(bool enabled) = 0;   // Button14
+    virtual void setWatchCaption(const QString &caption) = 0;
+    virtual QString watchCaption() const = 0;
+    virtual void setStopEnabled(bool enabled) = 0; // Button14
     virtual void setStopCaption(const QString &caption) = 0;
     virtual void setPauseEnabled(bool enabled) = 0; // Button15
     virtual void setPauseCaption(const QString &caption) = 0;

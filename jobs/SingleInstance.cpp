@@ -3,20 +3,10 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
-#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTimer>
-
-#include "jobs/CommandLine.h"
-#include "jobs/InputQueue.h"
-#include "jobs/TrayIcon.h"
-#include "jobs/WatchMode.h"
-#include "tools/GeneralFuncs.h"
-#include "ui/MainWindow.h"
 
 namespace {
 
@@ -107,62 +97,4 @@ void SingleInstance::takeConnection()
             socket->flush();
         });
     }
-}
-
-namespace {
-
-// Runs the action from the event loop as soon as no job runs (at once when none does): a job
-// reads its queue by position and empties it at its end, so folders handed over meanwhile
-// wait for it, and a job never starts inside the running one.
-void whenNoJobRuns(TForm1 &form, std::function<void(TForm1 &)> action)
-{
-    QPointer<TForm1> window(&form);
-    auto *waiting = new QTimer(&form);
-    waiting->setInterval(0);
-    QObject::connect(waiting, &QTimer::timeout, &form, [window, waiting, action] {
-        if (!window || window->jobControl().JobStartTick != 0) {
-            waiting->setInterval(200);
-            return;
-        }
-        waiting->stop();
-        waiting->deleteLater();
-        action(*window);
-    });
-    waiting->start();
-}
-
-void applyCommandLine(TForm1 &form, const CommandLine &commandLine)
-{
-    if (!commandLine.folders.isEmpty()) {
-        form.RadioButton7->setChecked(true);
-        for (const QString &folder : commandLine.folders) {
-            if (!IsInQueue(form.ListBox1, NormalizeFolder(folder)))
-                form.ListBox1->addItem(folder);
-        }
-    }
-    for (const QString &option : commandLine.switches) {
-        if (option == QLatin1String("watch") && !form.watchMode().watching())
-            form.watchMode().Button17Click();
-        else if (option == QLatin1String("unpack"))
-            whenNoJobRuns(form, [](TForm1 &window) { window.Button1Click(); });
-    }
-}
-
-} // namespace
-
-void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters)
-{
-    if (form.isVisible()) {
-        form.raise();
-        form.activateWindow();
-    } else if (parameters.isEmpty() && form.trayIcon().iconShown()) {
-        // Started again from the application menu: the user wants to see the window.
-        form.trayIcon().ComeBackFromTray();
-    }
-    const CommandLine commandLine = SplitCommandLine(parameters);
-    if (form.jobControl().JobStartTick == 0)
-        applyCommandLine(form, commandLine);
-    else
-        whenNoJobRuns(form,
-                      [commandLine](TForm1 &window) { applyCommandLine(window, commandLine); });
 }

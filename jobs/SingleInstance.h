@@ -7,7 +7,6 @@
 #include <QStringList>
 
 class QLocalServer;
-class TForm1;
 
 class SingleInstance : public QObject
 {
@@ -33,8 +32,3 @@ private:
     QLocalServer *m_server = nullptr;
     std::function<void(const QStringList &)> m_received;
 };
-
-// What the running Tevo does with a handed-over command line: the window comes to the front;
-// the folders join the queue (queue mode, each folder once), "-unpack" unpacks the queue and
-// "-watch" starts watching, at once or, while a job runs, as soon as it has ended.
-void TakeHandedOverCommandLine(TForm1 &form, const QStringList &parameters);

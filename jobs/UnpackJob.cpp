@@ -6,9 +6,9 @@
 #include "engine/AfterUnpack.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/ProgressText.h"
 #include "jobs/JobWindow.h"
-#include "tools/GeneralFuncs.h"
 
 namespace {
 constexpr int TextJobStarted = 132;

@@ -1,12 +1,12 @@
 #include "jobs/WatchMode.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QTimer>
 
+#include "engine/EngineContext.h"
+#include "engine/GeneralFuncs.h"
+#include "jobs/JobWindow.h"
 #include "jobs/WatchRound.h"
-#include "tools/GeneralFuncs.h"
-#include "ui/MainWindow.h"
+#include "settings/SettingsModel.h"
 
 namespace {
 constexpr int TextStartupCaption = 1;
@@ -16,16 +16,17 @@ constexpr int TextIntervalNotANumber = 153;
 constexpr int TextWatchNeedsDeleteFiles = 181;
 } // namespace
 
-WatchMode::WatchMode(TForm1 &form)
-    : QObject(&form), m_form(form),
-      m_timer(std::make_unique<QtWatchTimer>(form.Timer1, [this] { Timer1Timer(); })),
-      m_unpack([this, &form] {
+WatchMode::WatchMode(EngineContext &ctx, SettingsModel &settings, JobWindow &window, QTimer *timer,
+                     std::function<void()> runJob, QObject *parent)
+    : QObject(parent), m_ctx(ctx), m_settings(settings), m_window(window),
+      m_timer(std::make_unique<QtWatchTimer>(timer ? timer : new QTimer(this),
+                                             [this] { Timer1Timer(); })),
+      m_unpack([this, runJob = std::move(runJob)] {
           // A round with nothing to do writes no job lines: an idle watch keeps the log quiet.
-          if (WatchRoundHasWork(form.context(), m_memory))
-              emit form.Button1->clicked(false);
+          if (WatchRoundHasWork(m_ctx, m_memory) && runJob)
+              runJob();
       })
 {
-    connect(form.Button17, &QPushButton::clicked, this, &WatchMode::Button17Click);
 }
 
 WatchMode::~WatchMode() = default;
@@ -34,7 +35,7 @@ void WatchMode::setTimer(std::unique_ptr<WatchTimer> timer)
 {
     m_timer->stop();
     m_timer = std::move(timer);
-    m_form.jobControl().WatchTimerEnabled = m_timer->isActive();
+    m_ctx.job.WatchTimerEnabled = m_timer->isActive();
 }
 
 void WatchMode::Button17Click()
@@ -42,21 +43,21 @@ void WatchMode::Button17Click()
     // The running timer decides, not only the caption: a language change re-captions the
     // button with its start-up text while watching, which must not make watching unstoppable.
     if (m_timer->isActive()) {
-        stopWatching();
+        StopWatching();
         return;
     }
     // The start-up caption (text 1) counts as "Watch" too, for language files that word the
     // two differently.
-    const QString caption = m_form.Button17->text();
-    const EngineContext &ctx = m_form.context();
-    if (caption == ctx.LangText(TextWatchCaption) || caption == ctx.LangText(TextStartupCaption))
-        startWatching();
+    const QString caption = m_window.watchCaption();
+    if (caption == m_ctx.LangText(TextWatchCaption) ||
+        caption == m_ctx.LangText(TextStartupCaption))
+        StartWatching();
 }
 
-void WatchMode::startWatching()
+bool WatchMode::StartWatching()
 {
-    EngineContext &ctx = m_form.context();
-    const QString text = m_form.Edit6->text();
+    EngineContext &ctx = m_ctx;
+    const QString text = m_settings.WatchInterval();
     // A number of seconds whose milliseconds do not fit the timer is refused like one that is
     // not a number, before anything has changed.
     bool converted = false;
@@ -64,36 +65,37 @@ void WatchMode::startWatching()
     if (!IsNumeric(text) || !converted || seconds > MaxIntervalSeconds) {
         ctx.dialogs.messageBox(ctx.LangText(TextIntervalNotANumber), QStringLiteral("Error"),
                                MessageIcon::Error);
-        return;
+        return false;
     }
-    if (!m_form.DeleteSources()) {
+    if (!m_settings.DeleteSources()) {
         ctx.dialogs.messageBox(ctx.LangText(TextWatchNeedsDeleteFiles), QStringLiteral("Error"),
                                MessageIcon::Error);
-        return;
+        return false;
     }
-    m_form.CheckBox4->setChecked(true);
+    m_settings.setCheckSfv(true);
     m_timer->stop();
     m_timer->start(seconds == 0 ? 1 : static_cast<int>(seconds * 1000));
-    m_form.jobControl().WatchTimerEnabled = true;
+    m_ctx.job.WatchTimerEnabled = true;
     ctx.watchOpenedNfos.clear();
     m_memory = WatchMemory();
-    m_form.Button17->setText(ctx.LangText(TextWatchingCaption));
-    m_form.Button1->setEnabled(false);
-    m_form.Button15->setEnabled(false);
-    m_form.Button14->setEnabled(false);
+    m_window.setWatchCaption(ctx.LangText(TextWatchingCaption));
+    m_window.setUnpackEnabled(false);
+    m_window.setPauseEnabled(false);
+    m_window.setStopEnabled(false);
+    return true;
 }
 
-void WatchMode::stopWatching()
+void WatchMode::StopWatching()
 {
     m_timer->stop();
-    m_form.jobControl().WatchTimerEnabled = false;
-    m_form.Button17->setText(m_form.context().LangText(TextWatchCaption));
+    m_ctx.job.WatchTimerEnabled = false;
+    m_window.setWatchCaption(m_ctx.LangText(TextWatchCaption));
     // Stop and Pause belong to a running job; none runs between two watch rounds.
-    m_form.Button1->setEnabled(true);
+    m_window.setUnpackEnabled(true);
 }
 
 void WatchMode::Timer1Timer()
 {
-    if (m_form.jobControl().JobStartTick == 0 && m_unpack)
+    if (m_ctx.job.JobStartTick == 0 && m_unpack)
         m_unpack();
 }

@@ -10,15 +10,20 @@
 #include "jobs/WatchRound.h"
 #include "jobs/WatchTimer.h"
 
-class TForm1;
+class EngineContext;
+class JobWindow;
+class QTimer;
+class SettingsModel;
 
 class WatchMode : public QObject
 {
     Q_OBJECT
 
 public:
-    // Attaches itself to the window's Watch button and Timer1 and lives as long as the window.
-    explicit WatchMode(TForm1 &form);
+    // Ticks with the timer given (its own when null). runJob is the Unpack command: a tick runs
+    // it when the input holds anything to work on.
+    WatchMode(EngineContext &ctx, SettingsModel &settings, JobWindow &window, QTimer *timer,
+              std::function<void()> runJob, QObject *parent = nullptr);
     ~WatchMode() override;
 
     // What a tick runs; by default whatever a click on Unpack (Button1) runs, also while the
@@ -33,6 +38,10 @@ public:
     // Watch (Button17): stops watching when the timer runs; otherwise starts it when the
     // caption says "Watch".
     void Button17Click();
+    // Starts watching, whatever the caption says; false (after telling the user) when the
+    // interval is no number of seconds or "Delete Files" is off.
+    bool StartWatching();
+    void StopWatching();
     // A tick starts the Unpack command unless a job runs; ticks during a job are dropped.
     void Timer1Timer();
 
@@ -40,10 +49,9 @@ public:
     static constexpr int MaxIntervalSeconds = 2147483;
 
 private:
-    void startWatching();
-    void stopWatching();
-
-    TForm1 &m_form;
+    EngineContext &m_ctx;
+    SettingsModel &m_settings;
+    JobWindow &m_window;
     std::unique_ptr<WatchTimer> m_timer;
     std::function<void()> m_unpack;
     WatchMemory m_memory; // what this watch session has named and tried

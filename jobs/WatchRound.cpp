@@ -9,8 +9,8 @@
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
 #include "engine/FolderEntries.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/SfvCheck.h"
-#include "tools/GeneralFuncs.h"
 
 namespace {
 

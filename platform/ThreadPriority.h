@@ -1,7 +1,7 @@
 #pragma once
 // The niceness of the whole process on Linux, where each thread has its own.
 
-#include "settings/Settings.h"
+#include "engine/Settings.h"
 
 // The niceness of each priority item: High -10, Normal 0, Low 19.
 int NicenessOf(PriorityChoice priority);

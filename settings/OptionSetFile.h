@@ -1,26 +1,26 @@
 #pragma once
-// Saving the main window's stored settings to option-set files and applying such files to it.
+// Saving the stored settings to option-set files and applying such files to the settings.
 
+#include <functional>
 #include <QString>
 
 #include "settings/OptionSetWriter.h"
 
 class IniReader;
-class TForm1;
+class SettingsModel;
 
-// The window's stored settings in the order an option-set file holds them.
-OptionSetSnapshot OptionSetSnapshotOf(const TForm1 &form);
+// The stored settings in the order an option-set file holds them.
+OptionSetSnapshot OptionSetSnapshotOf(const SettingsModel &settings);
 
-// Writes the window's stored settings to the file, replacing it; with confirm, then tells the
-// user. Throws TevoError when the file cannot be written.
-void SaveOptionSet(TForm1 &form, const QString &fileName, bool confirm);
+// Writes the stored settings to the file, replacing it. Throws TevoError when the file cannot be
+// written.
+void SaveOptionSet(const SettingsModel &settings, const QString &fileName);
 
-// Applies the file to the window (a missing file reads as empty); the click and change rules
-// of the controls it sets run as they are set. With confirm, ends by telling the user.
-void LoadOptionSet(TForm1 &form, const QString &fileName, bool confirm);
-void ApplyOptionSet(TForm1 &form, const IniReader &file);
-
-// "Save Options" (Button8) and "Open Optionset" (Button9): the dialogs start where last.os is.
-void Button8Click(TForm1 &form);
-void Button9Click(TForm1 &form);
-void ConnectOptionSetButtons(TForm1 &form);
+// Applies the file to the settings (a missing file reads as empty), entry by entry in the file's
+// order, so that whatever listens to the model hears each change as it is made; ends with the
+// model's optionSetApplied(). The priority is applied after each of its entries, matched or not:
+// when the entry changed nothing, priorityEntry is called to apply it.
+void ApplyOptionSet(SettingsModel &settings, const IniReader &file,
+                    const std::function<void()> &priorityEntry = {});
+void LoadOptionSet(SettingsModel &settings, const QString &fileName,
+                   const std::function<void()> &priorityEntry = {});

@@ -7,9 +7,9 @@
 
 #include "engine/AfterUnpack.h"
 #include "engine/SoundOutput.h"
-#include "platform/QtPlatform.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
+#include "ui/DesktopPlatform.h"
 
 class TestAfterUnpack : public QObject
 {
@@ -59,9 +59,9 @@ private slots:
               AfterActionChoice::ClearQueue}) {
             TestContext t;
             RecordingSound sound;
-            t.settings.afterAction = action;
-            t.settings.soundFile = QStringLiteral("/snd/ding.wav");
-            t.settings.runFileFilter = RunFileFilterChoice::EveryFile;
+            t.settings.setAfterAction(action);
+            t.settings.setSoundFile(QStringLiteral("/snd/ding.wav"));
+            t.settings.setRunFileFilter(RunFileFilterChoice::EveryFile);
             AfterUnpack(t.context, sound, {});
             QVERIFY(sound.played.isEmpty());
             QVERIFY(t.platform.startedPrograms.isEmpty());
@@ -75,10 +75,10 @@ private slots:
     {
         TestContext t;
         RecordingSound sound;
-        t.settings.afterAction = AfterActionChoice::PlaySound;
+        t.settings.setAfterAction(AfterActionChoice::PlaySound);
         AfterUnpack(t.context, sound, {"/r/a.iso"});
         QVERIFY(sound.played.isEmpty()); // no sound file chosen
-        t.settings.soundFile = QStringLiteral("/snd/ding.wav");
+        t.settings.setSoundFile(QStringLiteral("/snd/ding.wav"));
         AfterUnpack(t.context, sound, {"/r/a.iso"});
         AfterUnpack(t.context, sound, {"/r/b.iso"});
         QCOMPARE(sound.played, (QStringList{"/snd/ding.wav", "/snd/ding.wav"}));
@@ -89,8 +89,8 @@ private slots:
     {
         TestContext t;
         RecordingSound sound;
-        t.settings.afterAction = AfterActionChoice::RunApplication;
-        t.settings.runExtension = QStringLiteral("CUE");
+        t.settings.setAfterAction(AfterActionChoice::RunApplication);
+        t.settings.setRunExtension(QStringLiteral("CUE"));
         const QStringList files{"/rel/Disc.cue.bak", "/rel/cue", "/rel/CD1/My Disc.Cue",
                                 "/rel/CD2/Disc2.cue"};
         AfterUnpack(t.context, sound, files);
@@ -105,13 +105,13 @@ private slots:
     {
         TestContext t;
         RecordingSound sound;
-        t.settings.afterAction = AfterActionChoice::RunApplication;
+        t.settings.setAfterAction(AfterActionChoice::RunApplication);
         AfterUnpack(t.context, sound, {"/rel/a.iso", "/rel/b.cue.bak", "/rel.cue/x"});
         QVERIFY(t.platform.startedPrograms.isEmpty());
         QVERIFY(t.log.lines.isEmpty());
 
-        t.settings.runFileFilter = RunFileFilterChoice::EveryFile;
-        t.settings.runCommand.clear();
+        t.settings.setRunFileFilter(RunFileFilterChoice::EveryFile);
+        t.settings.setRunCommand({});
         AfterUnpack(t.context, sound, {"/rel/a.iso"});
         QVERIFY(t.platform.startedPrograms.isEmpty());
     }
@@ -120,9 +120,9 @@ private slots:
     {
         TestContext t;
         RecordingSound sound;
-        t.settings.afterAction = AfterActionChoice::RunApplication;
-        t.settings.runExtension.clear();
-        t.settings.runCommand = QStringLiteral("show %1");
+        t.settings.setAfterAction(AfterActionChoice::RunApplication);
+        t.settings.setRunExtension({});
+        t.settings.setRunCommand(QStringLiteral("show %1"));
         AfterUnpack(t.context, sound, {"/rel/noext", "/rel/a.iso", "/rel/odd."});
         QCOMPARE(t.platform.startedPrograms, (QList<QStringList>{{"show", "/rel/odd."}}));
     }
@@ -131,9 +131,9 @@ private slots:
     {
         TestContext t;
         RecordingSound sound;
-        t.settings.afterAction = AfterActionChoice::RunApplication;
-        t.settings.runFileFilter = RunFileFilterChoice::EveryFile;
-        t.settings.runCommand = QStringLiteral("open %1 %1");
+        t.settings.setAfterAction(AfterActionChoice::RunApplication);
+        t.settings.setRunFileFilter(RunFileFilterChoice::EveryFile);
+        t.settings.setRunCommand(QStringLiteral("open %1 %1"));
         AfterUnpack(t.context, sound, {"/rel/CD1", "/rel/CD1/a.cue"});
         QCOMPARE(t.platform.startedPrograms,
                  (QList<QStringList>{{"open", "/rel/CD1", "/rel/CD1"}}));
@@ -144,7 +144,7 @@ private slots:
     {
         TestContext t;
         RecordingSound sound;
-        t.settings.afterAction = AfterActionChoice::ClearQueue;
+        t.settings.setAfterAction(AfterActionChoice::ClearQueue);
         AfterUnpack(t.context, sound, {"/rel/a.iso"});
         QCOMPARE(t.view.queueClears, 1);
         QCOMPARE(t.view.inputFolderClears, 1);
@@ -166,9 +166,9 @@ private slots:
         QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
 
         TestContext t;
-        QtPlatform platform;
+        DesktopPlatform platform;
         EngineContext context(t.settings, t.language, t.log, t.view, t.dialogs, platform, t.job);
-        t.settings.runCommand = script + QStringLiteral(" --image \"%1\" -v");
+        t.settings.setRunCommand(script + QStringLiteral(" --image \"%1\" -v"));
         RunWithFile(context, QStringLiteral("/data/A Release/Disc 1.cue"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
         QFile file(record);

@@ -13,7 +13,6 @@
 
 using namespace ReleaseMaker;
 
-
 class TestArchiveKinds : public QObject
 {
     Q_OBJECT
@@ -45,8 +44,8 @@ private slots:
         QVERIFY(run("rar", {"a", "-idq", "-ol", rel + "/x.rar", "data", link}, src));
 
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.checkSfv = false;
+        t.settings.setDeleteSources(true);
+        t.settings.setCheckSfv(false);
         UnPack(t.context, rel);
         QVERIFY2(t.log.contains(QStringLiteral("1 archive(s) unpacked")),
                  qPrintable(t.log.messages().join('\n')));
@@ -71,7 +70,7 @@ private slots:
         QVERIFY(run("rar", {"a", "-idq", "-ver", "../v.rar", "f.txt"}, rel + "/src"));
         QDir(rel + "/src").removeRecursively();
         TestContext t;
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         const QStringList extracted = UnPack(t.context, rel);
         QCOMPARE(extracted, QStringList{rel + "/f.txt"});
         QCOMPARE(listTree(rel), QStringList{"f.txt"});
@@ -86,7 +85,7 @@ private slots:
         QVERIFY(run("rar", {"a", "-idq", "-psecret", "../e.rar", "empty.txt"}, rel + "/src"));
         QDir(rel + "/src").removeRecursively();
         TestContext t;
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         UnPack(t.context, rel);
         QVERIFY2(t.log.contains(QStringLiteral("1 archive(s) unpacked")),
                  qPrintable(t.log.messages().join('\n')));
@@ -124,7 +123,7 @@ private slots:
             writeText(rel + "/x.rar", data);
         }
         TestContext t;
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         UnPack(t.context, rel);
         QVERIFY2(t.log.contains(QStringLiteral("0 archive(s) unpacked")),
                  qPrintable(t.log.messages().join('\n')));

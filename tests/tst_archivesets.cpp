@@ -7,9 +7,9 @@
 
 #include "engine/ArchiveSets.h"
 #include "engine/FileScan.h"
+#include "engine/GeneralFuncs.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
-#include "tools/GeneralFuncs.h"
 
 using ReleaseMaker::writeFile;
 
@@ -163,11 +163,11 @@ private slots:
         QVERIFY(BuildCandidateList(t.context, root).isEmpty());
         QCOMPARE(t.log.messages(), QStringList{countLine(0)});
 
-        t.settings.checkWithoutArchive = true;
+        t.settings.setCheckWithoutArchive(true);
         QCOMPARE(BuildCandidateList(t.context, root), QStringList{root + "/CD1/x.sfv"});
         QCOMPARE(t.log.messages().last(), countLine(1));
 
-        t.settings.scanSubdirs = false;
+        t.settings.setScanSubdirs(false);
         QVERIFY(BuildCandidateList(t.context, root).isEmpty());
     }
 

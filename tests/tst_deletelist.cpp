@@ -33,7 +33,7 @@ private slots:
         QDir().mkpath(root + "/CD2/Sample"); // an empty one goes too
 
         TestContext t;
-        t.settings.deleteList = {QStringLiteral("*/Sample")};
+        t.settings.setDeleteList({QStringLiteral("*/Sample")});
         ProcessDeletelist(t.context, root);
 
         QCOMPARE(listTree(root),
@@ -92,7 +92,7 @@ private slots:
         QVERIFY(QFile::link(home + "/Docs", root + "/CD2"));
 
         TestContext t;
-        t.settings.deleteList = {QStringLiteral("*/Sample")};
+        t.settings.setDeleteList({QStringLiteral("*/Sample")});
         ProcessDeletelist(t.context, root);
 
         QVERIFY(!QFileInfo::exists(root + "/Sample"));
@@ -131,7 +131,7 @@ private slots:
 
         // Recycler folders are left alone even when the list names what is inside them.
         TestContext t2;
-        t2.settings.deleteList = {QStringLiteral("*/Sample"), QStringLiteral("*/RECYCLER")};
+        t2.settings.setDeleteList({QStringLiteral("*/Sample"), QStringLiteral("*/RECYCLER")});
         ProcessDeletelist(t2.context, root);
         QCOMPARE(listTree(root).size(), 3);
     }
@@ -145,12 +145,12 @@ private slots:
         writeFile(root + "/x.rar", 1);
 
         TestContext t;
-        t.settings.deleteList = {QStringLiteral("*.nzb")};
+        t.settings.setDeleteList({QStringLiteral("*.nzb")});
         ProcessDeletelist(t.context, root);
         QCOMPARE(listTree(root).size(), 3);
         QVERIFY(t.log.lines.isEmpty());
 
-        t.settings.listsApplyToFiles = true;
+        t.settings.setListsApplyToFiles(true);
         ProcessDeletelist(t.context, root);
         QCOMPARE(listTree(root), QStringList{"x.rar"});
         QVERIFY(t.log.messages().contains("Deleting File \"" + root +
@@ -167,7 +167,7 @@ private slots:
         writeFile(root + "/Proof/b", 1);
 
         TestContext t;
-        t.settings.deleteList = {root + "/Sample", QStringLiteral("*/Proof")};
+        t.settings.setDeleteList({root + "/Sample", QStringLiteral("*/Proof")});
         ProcessDeletelist(t.context, root + "/");
         QCOMPARE(listTree(root), QStringList{"Sample/a"});
         QVERIFY(t.log.messages().contains("[DELETE ] Deleting folder " + root + "//Proof"));

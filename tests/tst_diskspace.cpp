@@ -8,11 +8,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "engine/GeneralFuncs.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
 #include "tools/DiskSpace.h"
-#include "tools/DiskSpaceWindow.h"
-#include "tools/GeneralFuncs.h"
+#include "ui/DiskSpaceWindow.h"
 
 namespace {
 
@@ -199,15 +199,15 @@ private slots:
 
     void fitCheckFoldersFollowTheInputMode()
     {
-        MemorySettings settings;
-        settings.inputFolder = QStringLiteral("/in");
-        settings.queue = QStringList({"/q1", "/q2"});
+        SettingsModel settings;
+        settings.setInputFolder(QStringLiteral("/in"));
+        settings.setQueue(QStringList({"/q1", "/q2"}));
         QCOMPARE(FitCheckFolders(settings), QStringList({"/in"}));
-        settings.inputFolder.clear();
+        settings.setInputFolder({});
         QCOMPARE(FitCheckFolders(settings), QStringList());
-        settings.inputMode = InputModeChoice::Queue;
+        settings.setInputMode(InputModeChoice::Queue);
         QCOMPARE(FitCheckFolders(settings), QStringList({"/q1", "/q2"}));
-        settings.queue.clear();
+        settings.setQueue({});
         QCOMPARE(FitCheckFolders(settings), QStringList());
     }
 
@@ -217,9 +217,9 @@ private slots:
         QVERIFY(dir.isValid());
         writeSparse(dir.path() + QStringLiteral("/q/cd1.rar"), 700 * MiB);
 
-        MemorySettings settings;
-        settings.inputMode = InputModeChoice::Queue;
-        settings.queue = QStringList({dir.path() + QStringLiteral("/q")});
+        SettingsModel settings;
+        settings.setInputMode(InputModeChoice::Queue);
+        settings.setQueue(QStringList({dir.path() + QStringLiteral("/q")}));
         ScriptedDialogs dialogs;
         QList<DriveSpace> drives = {{"/", 1 * GiB, 4 * GiB}, {"/home/", 700 * MiB, 2 * GiB}};
         int driveReads = 0;
@@ -252,7 +252,7 @@ private slots:
         QCOMPARE(dialogs.shownMessages[0].icon, MessageIcon::Information);
         QVERIFY(dialogs.shownMessages[0].text.endsWith(QStringLiteral("\n\n/, /home/")));
 
-        settings.queue.clear();
+        settings.setQueue({});
         QTest::mouseClick(window.Button3, Qt::LeftButton);
         QCOMPARE(dialogs.shownMessages.size(), 2);
         QCOMPARE(dialogs.shownMessages[1].text,

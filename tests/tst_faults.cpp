@@ -144,9 +144,9 @@ class TestFaults : public QObject
     // The job over the given folders as a queue.
     static void runQueue(TestContext &t, const QStringList &folders)
     {
-        t.settings.inputMode = InputModeChoice::Queue;
-        t.settings.queue = folders;
-        t.view.onClearQueue = [&t] { t.settings.queue.clear(); };
+        t.settings.setInputMode(InputModeChoice::Queue);
+        t.settings.setQueue(folders);
+        t.view.onClearQueue = [&t] { t.settings.setQueue({}); };
         PipelineJob rig(t);
         UnpackJob &job = rig.job;
         job.Button1Click();
@@ -162,7 +162,7 @@ private slots:
         const Release release = makeRelease(newFolder("Killed"), "k", 600 * 1024, 100, 11);
         const int status = runInChild([&] {
             TestContext t;
-            t.settings.deleteSources = true;
+            t.settings.setDeleteSources(true);
             t.view.onProgress = [&t] {
                 if (t.view.progressPosition > 200) // KiB written
                     ::kill(::getpid(), SIGKILL);
@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(missingFiles(release.files), QStringList());
 
         TestContext t;
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         const QStringList extracted = UnPack(t.context, release.folder);
         QCOMPARE(extracted, QStringList{release.folder + "/k.iso"});
         QVERIFY(readAll(release.folder + "/k.iso") == readAll(release.payload));
@@ -201,7 +201,7 @@ private slots:
             rlimit limit{200 * 1024, 200 * 1024};
             setrlimit(RLIMIT_FSIZE, &limit);
             TestContext t;
-            t.settings.deleteSources = true;
+            t.settings.setDeleteSources(true);
             runQueue(t, {big.folder, zipFolder, small.folder});
             saveLog(t.log, logPath);
             return 0;
@@ -239,7 +239,7 @@ private slots:
         const QString moved = first.folder + ".moved";
 
         TestContext t;
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         bool done = false;
         t.view.onProgress = [&] {
             if (done || t.view.progressPosition < 100 || !t.log.contains("Dest:"))
@@ -280,7 +280,7 @@ private slots:
         const qint64 size = QFileInfo(victim).size();
 
         TestContext t;
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         bool swapped = false;
         t.view.onProgress = [&] {
             if (swapped || !t.log.contains("Dest:"))
@@ -308,9 +308,9 @@ private slots:
             QSKIP("cannot lock a folder against writing on this system");
 
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.outputMode = OutputModeChoice::CustomDir;
-        t.settings.customOutputDir = out;
+        t.settings.setDeleteSources(true);
+        t.settings.setOutputMode(OutputModeChoice::CustomDir);
+        t.settings.setCustomOutputDir(out);
         UnPack(t.context, release.folder);
         QVERIFY2(t.log.contains(t.language.LangText(TextExtractionFailedNote)),
                  qPrintable(t.log.lines.join('\n')));
@@ -330,10 +330,10 @@ private slots:
             QSKIP("cannot lock a folder against changes on this system");
 
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.deleteEmptySourceFolder = true;
-        t.settings.outputMode = OutputModeChoice::CustomDir;
-        t.settings.customOutputDir = out;
+        t.settings.setDeleteSources(true);
+        t.settings.setDeleteEmptySourceFolder(true);
+        t.settings.setOutputMode(OutputModeChoice::CustomDir);
+        t.settings.setCustomOutputDir(out);
         const QStringList extracted = UnPack(t.context, release.folder);
         QCOMPARE(extracted, QStringList{out + "/r.iso"});
         QVERIFY(readAll(out + "/r.iso") == readAll(release.payload));
@@ -365,8 +365,8 @@ private slots:
         sfv.close();
 
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.deleteEmptySourceFolder = true;
+        t.settings.setDeleteSources(true);
+        t.settings.setDeleteEmptySourceFolder(true);
         UnPack(t.context, release.folder);
         QCOMPARE(readAll(outside), QByteArray("keep me"));
         QVERIFY(QFileInfo("/etc/passwd").isFile());
@@ -387,8 +387,8 @@ private slots:
         writeFile(deep + "/Sample/sample.avi", 1000, 72);
 
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.deleteList = {"*/Sample"};
+        t.settings.setDeleteSources(true);
+        t.settings.setDeleteList({"*/Sample"});
         const QStringList extracted = UnPack(t.context, folder);
         QCOMPARE(extracted, QStringList{deep + "/deep.iso"});
         QVERIFY(readAll(deep + "/deep.iso") == readAll(release.payload));

@@ -127,7 +127,7 @@ private slots:
         writeFile(root + "/recycler.rar", 1);
 
         TestContext t;
-        t.settings.skipList = {QStringLiteral("*")}; // a recycler folder is never a skip-list hit
+        t.settings.setSkipList({QStringLiteral("*")}); // a recycler folder is never a skip-list hit
         QStringList found;
         FindFiles(t.context, root, found, false, Tokens({".rar"}));
         QCOMPARE(found, QStringList{root + "/recycler.rar"});
@@ -154,7 +154,7 @@ private slots:
         writeFile(root + "/Subtitles/u.rar", 1);
 
         TestContext t;
-        t.settings.skipList = {QStringLiteral("*/Subs")};
+        t.settings.setSkipList({QStringLiteral("*/Subs")});
         QStringList found;
         FindFiles(t.context, root, found, true, Tokens({".rar"}));
         QCOMPARE(Sorted(found), Sorted({root + "/x.rar", root + "/Subtitles/u.rar"}));
@@ -164,7 +164,7 @@ private slots:
 
         // A bare word never matches a full path.
         TestContext t2;
-        t2.settings.skipList = {QStringLiteral("Subs")};
+        t2.settings.setSkipList({QStringLiteral("Subs")});
         found.clear();
         FindFiles(t2.context, root, found, true, Tokens({".rar"}));
         QCOMPARE(found.size(), 4);
@@ -172,7 +172,7 @@ private slots:
 
         // Without recursion no skip-list test takes place.
         TestContext t3;
-        t3.settings.skipList = {QStringLiteral("*")};
+        t3.settings.setSkipList({QStringLiteral("*")});
         found.clear();
         FindFiles(t3.context, root, found, false, Tokens({".rar"}));
         QCOMPARE(found, QStringList{root + "/x.rar"});
@@ -188,12 +188,12 @@ private slots:
         writeFile(root + "/CD1/y-sample.rar", 1);
 
         TestContext t;
-        t.settings.skipList = {QStringLiteral("*-sample.rar")};
+        t.settings.setSkipList({QStringLiteral("*-sample.rar")});
         QStringList found;
         FindFiles(t.context, root, found, true, Tokens({".rar"}));
         QCOMPARE(found.size(), 3);
 
-        t.settings.listsApplyToFiles = true;
+        t.settings.setListsApplyToFiles(true);
         found.clear();
         FindFiles(t.context, root, found, true, Tokens({".rar"}));
         QCOMPARE(found, QStringList{root + "/x.rar"});

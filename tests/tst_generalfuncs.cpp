@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "engine/Errors.h"
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
 
 class TestGeneralFuncs : public QObject
 {

@@ -69,8 +69,8 @@ private slots:
 
         for (const bool files : {false, true}) {
             TestContext t;
-            t.settings.listsApplyToFiles = files;
-            t.settings.deleteList = {"*", "..", "*/..", "../*", "/*", "*/*"};
+            t.settings.setListsApplyToFiles(files);
+            t.settings.setDeleteList({"*", "..", "*/..", "../*", "/*", "*/*"});
             ProcessDeletelist(t.context, release + "/");
             QVERIFY(QFileInfo(release).isDir());
             QCOMPARE(listTree(dir.filePath("Neighbour")), QStringList{"keep.txt"});
@@ -112,7 +112,7 @@ private slots:
             QVERIFY(out.open(QIODevice::WriteOnly));
             out.write(file);
         }
-        LoadOptionSet(form, path, false);
+        form.LoadOptionSet(path, false);
 
         // One choice per group, the settings readable, the lists as far as they go.
         const QHash<QWidget *, int> groups = checkedRadiosPerGroup(form);
@@ -126,11 +126,11 @@ private slots:
         QCOMPARE(form.ComboBox2->findText(form.ComboBox2->currentText()) >= 0, true);
 
         // What was loaded saves and loads back to the same state.
-        const OptionSetSnapshot loaded = OptionSetSnapshotOf(form);
+        const OptionSetSnapshot loaded = OptionSetSnapshotOf(form.settings());
         const QString again = dir.filePath("again.os");
-        SaveOptionSet(form, again, false);
-        LoadOptionSet(form, again, false);
-        QVERIFY(sameSnapshot(OptionSetSnapshotOf(form), loaded));
+        form.SaveOptionSet(again, false);
+        form.LoadOptionSet(again, false);
+        QVERIFY(sameSnapshot(OptionSetSnapshotOf(form.settings()), loaded));
         // "Always in tray" was switched on; without a tray here the window says so, and only that.
         for (const ScriptedDialogs::ShownMessage &message : dialogs.shownMessages)
             QCOMPARE(message.text, QStringLiteral("Can not add TNA-Icon"));

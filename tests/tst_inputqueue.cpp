@@ -11,9 +11,9 @@
 #include <QTest>
 #include <QUrl>
 
-#include "jobs/InputQueue.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
+#include "ui/InputQueue.h"
 #include "ui/MainWindow.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "engine/Errors.h"
-#include "settings/LanguageTexts.h"
+#include "engine/LanguageTexts.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
 

@@ -73,46 +73,46 @@ private slots:
     void freshWindowShowsTheDefaultSettings()
     {
         WindowFixture w;
-        const MemorySettings defaults;
-        const Settings &s = w.form;
-        QCOMPARE(s.InputMode(), defaults.inputMode);
-        QCOMPARE(s.InputFolder(), defaults.inputFolder);
-        QCOMPARE(s.Queue(), defaults.queue);
-        QCOMPARE(s.OutputMode(), defaults.outputMode);
-        QCOMPARE(s.CustomOutputDir(), defaults.customOutputDir);
-        QCOMPARE(s.SubdirPerEntry(), defaults.subdirPerEntry);
-        QCOMPARE(s.SubdirNaming(), defaults.subdirNaming);
-        QCOMPARE(s.ScanSubdirs(), defaults.scanSubdirs);
-        QCOMPARE(s.CheckSfv(), defaults.checkSfv);
-        QCOMPARE(s.FullOutput(), defaults.fullOutput);
-        QCOMPARE(s.CheckOnly(), defaults.checkOnly);
-        QCOMPARE(s.CheckWithoutArchive(), defaults.checkWithoutArchive);
-        QCOMPARE(s.OpenNfo(), defaults.openNfo);
-        QCOMPARE(s.CopyNfo(), defaults.copyNfo);
-        QCOMPARE(s.DeleteSources(), defaults.deleteSources);
-        QCOMPARE(s.DeleteTiming(), defaults.deleteTiming);
-        QCOMPARE(s.DeleteEmptySourceFolder(), defaults.deleteEmptySourceFolder);
-        QCOMPARE(s.OpenDestination(), defaults.openDestination);
-        QCOMPARE(s.ShutdownAfter(), defaults.shutdownAfter);
-        QCOMPARE(s.CloseAfter(), defaults.closeAfter);
-        QCOMPARE(s.SuppressErrors(), defaults.suppressErrors);
-        QCOMPARE(s.UnpackZipFirst(), defaults.unpackZipFirst);
-        QCOMPARE(s.DeleteZipAfter(), defaults.deleteZipAfter);
-        QCOMPARE(s.NoReturnFromTray(), defaults.noReturnFromTray);
-        QCOMPARE(s.AlwaysInTray(), defaults.alwaysInTray);
-        QCOMPARE(s.ShellIntegration(), defaults.shellIntegration);
-        QCOMPARE(s.WatchInterval(), defaults.watchInterval);
-        QCOMPARE(s.Priority(), defaults.priority);
-        QCOMPARE(s.AfterAction(), defaults.afterAction);
-        QCOMPARE(s.SoundFile(), defaults.soundFile);
+        // The defaults of the settings table, as the window's settings hold them.
+        const Settings &s = w.form.settings();
+        QCOMPARE(s.InputMode(), InputModeChoice::SingleFolder);
+        QCOMPARE(s.InputFolder(), QString());
+        QCOMPARE(s.Queue(), QStringList());
+        QCOMPARE(s.OutputMode(), OutputModeChoice::InputFolder);
+        QCOMPARE(s.CustomOutputDir(), QString());
+        QCOMPARE(s.SubdirPerEntry(), false);
+        QCOMPARE(s.SubdirNaming(), SubdirNamingChoice::ArchiveName);
+        QCOMPARE(s.ScanSubdirs(), true);
+        QCOMPARE(s.CheckSfv(), true);
+        QCOMPARE(s.FullOutput(), false);
+        QCOMPARE(s.CheckOnly(), false);
+        QCOMPARE(s.CheckWithoutArchive(), false);
+        QCOMPARE(s.OpenNfo(), true);
+        QCOMPARE(s.CopyNfo(), false);
+        QCOMPARE(s.DeleteSources(), false);
+        QCOMPARE(s.DeleteTiming(), DeleteTimingChoice::AfterExtraction);
+        QCOMPARE(s.DeleteEmptySourceFolder(), false);
+        QCOMPARE(s.OpenDestination(), false);
+        QCOMPARE(s.ShutdownAfter(), false);
+        QCOMPARE(s.CloseAfter(), false);
+        QCOMPARE(s.SuppressErrors(), true);
+        QCOMPARE(s.UnpackZipFirst(), true);
+        QCOMPARE(s.DeleteZipAfter(), true);
+        QCOMPARE(s.NoReturnFromTray(), false);
+        QCOMPARE(s.AlwaysInTray(), false);
+        QCOMPARE(s.ShellIntegration(), false);
+        QCOMPARE(s.WatchInterval(), QStringLiteral("15"));
+        QCOMPARE(s.Priority(), PriorityChoice::Normal);
+        QCOMPARE(s.AfterAction(), AfterActionChoice::DoNothing);
+        QCOMPARE(s.SoundFile(), QString());
         QCOMPARE(s.RunCommand(), QStringLiteral("cdemu load 0 \"%1\""));
-        QCOMPARE(s.RunPerQueueEntry(), defaults.runPerQueueEntry);
-        QCOMPARE(s.RunFileFilter(), defaults.runFileFilter);
-        QCOMPARE(s.RunExtension(), defaults.runExtension);
-        QCOMPARE(s.RunOnce(), defaults.runOnce);
-        QCOMPARE(s.ListsApplyToFiles(), defaults.listsApplyToFiles);
-        QCOMPARE(s.SkipList(), defaults.skipList);
-        QCOMPARE(s.DeleteList(), defaults.deleteList);
+        QCOMPARE(s.RunPerQueueEntry(), false);
+        QCOMPARE(s.RunFileFilter(), RunFileFilterChoice::OfType);
+        QCOMPARE(s.RunExtension(), QStringLiteral("cue"));
+        QCOMPARE(s.RunOnce(), false);
+        QCOMPARE(s.ListsApplyToFiles(), false);
+        QCOMPARE(s.SkipList(), QStringList());
+        QCOMPARE(s.DeleteList(), QStringList());
         QCOMPARE(s.LastOpenPath(), QString());
         // The language list is filled only when the Options tab is first shown.
         QCOMPARE(s.LanguageFile(), QString());
@@ -127,7 +127,7 @@ private slots:
     void settingsAreReadFromTheControlsAtTheMomentOfUse()
     {
         WindowFixture w;
-        const Settings &s = w.form;
+        const Settings &s = w.form.settings();
         w.form.Edit1->setText(QStringLiteral("/data/in"));
         w.form.ListBox1->addItems({QStringLiteral("/a"), QStringLiteral("/b")});
         w.form.RadioButton7->setChecked(true);
@@ -582,13 +582,13 @@ private slots:
         QVERIFY(items.contains(QStringLiteral("English.lng")));
         QVERIFY(items.contains(QStringLiteral("deutsch.lng")));
         // The name is shown as stored, matched without regard to case.
-        QCOMPARE(w.form.LanguageFile(), QStringLiteral("english.lng"));
+        QCOMPARE(w.form.settings().LanguageFile(), QStringLiteral("english.lng"));
 
         // A name that no file has leaves the text empty.
         w.form.Pages->setCurrentWidget(w.form.TabSheet1);
         w.form.setActiveLanguageFile(QStringLiteral("klingon.lng"));
         w.form.Pages->setCurrentWidget(w.form.TabSheet2);
-        QCOMPARE(w.form.LanguageFile(), QString());
+        QCOMPARE(w.form.settings().LanguageFile(), QString());
         QCOMPARE(w.form.ComboBox1->count(), 2);
     }
 
@@ -619,7 +619,7 @@ private slots:
 
         // Leaving the tab and coming back shows the chosen name.
         w.form.TabSheet2Show();
-        QCOMPARE(w.form.LanguageFile(), QStringLiteral("deutsch.lng"));
+        QCOMPARE(w.form.settings().LanguageFile(), QStringLiteral("deutsch.lng"));
     }
 
     void startUpLoadsTheActiveLanguage()
@@ -791,8 +791,8 @@ private slots:
         w.form.Edit1->setText(QStringLiteral("/c"));
         view.clearQueue();
         view.clearInputFolder();
-        QVERIFY(w.form.Queue().isEmpty());
-        QVERIFY(w.form.InputFolder().isEmpty());
+        QVERIFY(w.form.settings().Queue().isEmpty());
+        QVERIFY(w.form.settings().InputFolder().isEmpty());
     }
 };
 

@@ -65,7 +65,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w.form));
         QTest::mouseClick(w.form.RadioButton7, Qt::LeftButton, {},
                           QPoint(6, w.form.RadioButton7->height() / 2));
-        QCOMPARE(w.form.InputMode(), InputModeChoice::Queue);
+        QCOMPARE(w.form.settings().InputMode(), InputModeChoice::Queue);
         QVERIFY(w.form.Button6->isEnabled());
         QVERIFY(!w.form.Edit1->isEnabled());
     }
@@ -95,9 +95,9 @@ private slots:
             QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
         for (QWidget *off : naming)
             QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
-        QVERIFY(f.SubdirPerEntry());
-        QCOMPARE(f.SubdirNaming(), SubdirNamingChoice::FolderName);
-        QCOMPARE(f.CustomOutputDir(), QStringLiteral("/out"));
+        QVERIFY(f.settings().SubdirPerEntry());
+        QCOMPARE(f.settings().SubdirNaming(), SubdirNamingChoice::FolderName);
+        QCOMPARE(f.settings().CustomOutputDir(), QStringLiteral("/out"));
 
         // The subdirectory check box alone does not enable the naming radios.
         f.CheckBox2->setChecked(false);
@@ -127,7 +127,7 @@ private slots:
         f.CheckBox3->setChecked(false);
         QVERIFY(!f.RadioButton4->isEnabled());
         QVERIFY(!f.RadioButton5->isEnabled());
-        QCOMPARE(f.DeleteTiming(), DeleteTimingChoice::AfterExtractingAll);
+        QCOMPARE(f.settings().DeleteTiming(), DeleteTimingChoice::AfterExtractingAll);
     }
 
     // Setting a control to the value it holds runs no rule: an enabled state changed behind the
@@ -231,7 +231,7 @@ private slots:
         w.form.Memo1->clear();
         w.form.ComboBox2->setCurrentIndex(to);
         QCOMPARE(w.form.ComboBox2->currentIndex(), shown);
-        QCOMPARE(w.form.Priority(), w.platform.priorityInForce);
+        QCOMPARE(w.form.settings().Priority(), w.platform.priorityInForce);
         const QString log = w.form.Memo1->toPlainText();
         if (notice.isEmpty()) {
             QVERIFY(log.isEmpty());
@@ -306,7 +306,7 @@ private slots:
         for (QWidget *off : std::initializer_list<QWidget *>{f.Edit2, f.Button5, f.CheckBox2,
                                                              f.RadioButton12, f.RadioButton4})
             QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
-        QCOMPARE(f.OutputMode(), OutputModeChoice::CustomDir);
+        QCOMPARE(f.settings().OutputMode(), OutputModeChoice::CustomDir);
         f.setRunControlsLocked(false);
         for (QWidget *on : std::initializer_list<QWidget *>{f.Edit2, f.Button5, f.CheckBox2,
                                                             f.RadioButton12, f.RadioButton4})

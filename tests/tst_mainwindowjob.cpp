@@ -195,7 +195,7 @@ private slots:
         QString staging;
         const QString rel = makeRelease(QStringLiteral("Cli.Release"), &staging);
         Window w;
-        ApplyCommandLine(w.form, SplitCommandLine({rel, "-unpack", "-nonsense"}));
+        w.form.ApplyCommandLine(SplitCommandLine({rel, "-unpack", "-nonsense"}));
         QCOMPARE(w.form.Edit1->text(), rel);
         QCOMPARE(readAll(rel + "/movie.mkv"), readAll(staging + "/movie.mkv"));
         QVERIFY(w.logContains(QStringLiteral("Unpack job finished")));
@@ -206,9 +206,9 @@ private slots:
     {
         Window w;
         w.form.ListBox1->addItem(QStringLiteral("/old/entry"));
-        ApplyCommandLine(w.form, SplitCommandLine({"/r/a", "/r/b", "/r//a/"}));
+        w.form.ApplyCommandLine(SplitCommandLine({"/r/a", "/r/b", "/r//a/"}));
         QVERIFY(w.form.RadioButton7->isChecked());
-        QCOMPARE(w.form.Queue(), (QStringList{"/r/a", "/r/b"}));
+        QCOMPARE(w.form.settings().Queue(), (QStringList{"/r/a", "/r/b"}));
         QVERIFY(!w.logContains(QStringLiteral("Unpack job started")));
     }
 
@@ -218,9 +218,9 @@ private slots:
     {
         Window w;
         TForm1 &f = w.form;
-        QCOMPARE(f.SoundFile(), QString());
+        QCOMPARE(f.settings().SoundFile(), QString());
         f.Edit3->setText(m_temp.filePath("missing.wav"));
-        QCOMPARE(f.SoundFile(), m_temp.filePath("missing.wav"));
+        QCOMPARE(f.settings().SoundFile(), m_temp.filePath("missing.wav"));
         f.Button12->setText(QStringLiteral("Stop"));
         f.Button12->click(); // taken as the second press: nothing else happens
         QCOMPARE(f.Button12->text(), QStringLiteral("Stop"));

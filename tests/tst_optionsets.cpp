@@ -70,9 +70,10 @@ const QByteArray OlderDefaultFile =
     "ComboBox2=Normal\r\n[other]\r\nlanguage=english.lng\r\nLastOpenPath=\r\n[ListBox1]\r\n"
     "ins=0\r\n[ListBox2]\r\nins=0\r\n[ListBox3]\r\nins=0\r\n";
 // Today's file: the same, with the keys added since after the others.
-const QByteArray DefaultFile = QByteArray(OlderDefaultFile)
-                                   .replace("CheckBox21=0\r\n",
-                                            "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\n");
+const QByteArray DefaultFile =
+    QByteArray(OlderDefaultFile)
+        .replace("CheckBox21=0\r\n",
+                 "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\n");
 
 } // namespace
 
@@ -100,7 +101,7 @@ class TestOptionSets : public QObject
     void load(const QByteArray &content)
     {
         writeAll(path(QStringLiteral("in.os")), content);
-        LoadOptionSet(*m_form, path(QStringLiteral("in.os")), true);
+        m_form->LoadOptionSet(path(QStringLiteral("in.os")), true);
     }
     bool confirmedLoad() const
     {
@@ -145,7 +146,7 @@ private slots:
 
     void defaultsSaveToTheKnownFile()
     {
-        SaveOptionSet(*m_form, path(QStringLiteral("default.os")), false);
+        m_form->SaveOptionSet(path(QStringLiteral("default.os")), false);
         QCOMPARE(readAll(path(QStringLiteral("default.os"))), DefaultFile);
         QVERIFY(m_dialogs->shownMessages.isEmpty());
     }
@@ -167,9 +168,9 @@ private slots:
         QVERIFY(older.open(QIODevice::WriteOnly));
         older.write(OlderDefaultFile);
         older.close();
-        LoadOptionSet(*m_form, older.fileName(), false);
+        m_form->LoadOptionSet(older.fileName(), false);
         QCOMPARE(m_form->CheckBox23->isChecked(), notifyBefore);
-        SaveOptionSet(*m_form, path(QStringLiteral("again.os")), false);
+        m_form->SaveOptionSet(path(QStringLiteral("again.os")), false);
         QByteArray expected = DefaultFile;
         if (!notifyBefore)
             expected.replace("CheckBox23=1", "CheckBox23=0");
@@ -199,10 +200,10 @@ private slots:
             {QStringLiteral("/q/B"), QStringLiteral("/q/A"), QStringLiteral("/q/with = sign")});
         m_form->ListBox2->addItems({QStringLiteral("*Subs*")});
         m_form->ListBox3->addItems({QStringLiteral("*/Sample"), QStringLiteral("*.url")});
-        const OptionSetSnapshot saved = OptionSetSnapshotOf(*m_form);
+        const OptionSetSnapshot saved = OptionSetSnapshotOf(m_form->settings());
         // "Always stay in TNA" turning on has said that this machine has no notification area.
         m_dialogs->shownMessages.clear();
-        SaveOptionSet(*m_form, path(QStringLiteral("all.os")), true);
+        m_form->SaveOptionSet(path(QStringLiteral("all.os")), true);
         QCOMPARE(m_dialogs->shownMessages.size(), 1);
         QCOMPARE(m_dialogs->shownMessages.at(0).text, m_form->context().LangText(TextOptionsSaved));
         QCOMPARE(m_dialogs->shownMessages.at(0).caption, QStringLiteral("Successful"));
@@ -210,15 +211,16 @@ private slots:
         TForm1 *fresh = newForm();
         fresh->Edit3->setText(QStringLiteral("/sound.mp3"));
         fresh->Edit5->setText(QStringLiteral("iso"));
-        LoadOptionSet(*fresh, path(QStringLiteral("all.os")), false);
-        const OptionSetSnapshot loaded = OptionSetSnapshotOf(*fresh);
+        fresh->LoadOptionSet(path(QStringLiteral("all.os")), false);
+        const OptionSetSnapshot loaded = OptionSetSnapshotOf(fresh->settings());
         QCOMPARE(loaded.options, saved.options);
         QCOMPARE(loaded.edits, saved.edits);
         QCOMPARE(loaded.language, QStringLiteral("deutsch.lng"));
         QCOMPARE(fresh->ActiveLanguageFile(), QStringLiteral("deutsch.lng"));
         QCOMPARE(loaded.lastOpenPath, QStringLiteral("/data/last"));
         QCOMPARE(loaded.lists, saved.lists);
-        QCOMPARE(fresh->RunCommand(), QStringLiteral("\"/opt/my tools/mount\" --image \"%1\""));
+        QCOMPARE(fresh->settings().RunCommand(),
+                 QStringLiteral("\"/opt/my tools/mount\" --image \"%1\""));
         // What a load does not touch.
         QVERIFY(fresh->RadioButton6->isChecked());
         QCOMPARE(fresh->Edit3->text(), QStringLiteral("/sound.mp3"));

@@ -80,8 +80,8 @@ private slots:
         if (!par2OnPath)
             qputenv("PATH", emptyPath.path().toUtf8());
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.repairWithPar2 = repairOn;
+        t.settings.setDeleteSources(true);
+        t.settings.setRepairWithPar2(repairOn);
         UnPack(t.context, rel);
         qputenv("PATH", path);
 

@@ -171,10 +171,10 @@ private slots:
         QFETCH(QString, destination);
         QFETCH(QString, releaseAfter);
         TestContext t;
-        t.settings.outputMode = OutputModeChoice(mode);
-        t.settings.customOutputDir = custom;
-        t.settings.subdirPerEntry = subdirPerEntry;
-        t.settings.subdirNaming = SubdirNamingChoice(naming);
+        t.settings.setOutputMode(OutputModeChoice(mode));
+        t.settings.setCustomOutputDir(custom);
+        t.settings.setSubdirPerEntry(subdirPerEntry);
+        t.settings.setSubdirNaming(SubdirNamingChoice(naming));
         QCOMPARE(DestinationFolder(t.context, release, candidate), destination);
         QCOMPARE(release, releaseAfter);
         // The folder name rule gives the same folder for every set of the release.
@@ -185,8 +185,8 @@ private slots:
     void emptyCustomFolderIsAnError()
     {
         TestContext t;
-        t.settings.outputMode = OutputModeChoice::CustomDir;
-        t.settings.subdirPerEntry = true;
+        t.settings.setOutputMode(OutputModeChoice::CustomDir);
+        t.settings.setSubdirPerEntry(true);
         QString release = QStringLiteral("/d/rel/");
         QVERIFY_THROWS_EXCEPTION(TevoError, DestinationFolder(t.context, release, "/d/rel/x.rar"));
     }
@@ -241,7 +241,7 @@ private slots:
             volume.write("damage");
         }
         TestContext t;
-        t.settings.unpackZipFirst = false;
+        t.settings.setUnpackZipFirst(false);
         const QStringList extracted = UnPack(t.context, rel);
         QCOMPARE(extracted, QStringList{rel + "/cd2/b.iso"});
         QCOMPARE(readAll(rel + "/cd2/b.iso"), readAll(staging2 + "/b.iso"));
@@ -293,8 +293,8 @@ private slots:
         makeSet(rel + "/Subs", QStringLiteral("subs"), {{"subs.idx", 100 * 1024}});
         ReleaseMaker::writeFile(rel + "/Sample/m-sample.mkv", 5000);
         TestContext t;
-        t.settings.deleteList = QStringList{"*/Sample"};
-        t.settings.skipList = QStringList{"*/Subs"};
+        t.settings.setDeleteList(QStringList{"*/Sample"});
+        t.settings.setSkipList(QStringList{"*/Subs"});
         const QStringList extracted = UnPack(t.context, rel);
         QCOMPARE(extracted, QStringList{rel + "/m.mkv"});
         QVERIFY(!QFileInfo::exists(rel + "/Sample"));
@@ -327,10 +327,10 @@ private slots:
             const QString rel = base + "/Mode.Release";
             const QString staging = makeSet(rel + "/cd1", QStringLiteral("o"), {{"o.iso", 90000}});
             TestContext t;
-            t.settings.outputMode = c.mode;
-            t.settings.customOutputDir = base + "/out/";
-            t.settings.subdirPerEntry = c.subdir;
-            t.settings.subdirNaming = c.naming;
+            t.settings.setOutputMode(c.mode);
+            t.settings.setCustomOutputDir(base + "/out/");
+            t.settings.setSubdirPerEntry(c.subdir);
+            t.settings.setSubdirNaming(c.naming);
             const QStringList extracted = UnPack(t.context, rel + "/");
             const QString expected = c.expected.startsWith("out:")
                                          ? base + "/out/" + c.expected.mid(4)
@@ -349,10 +349,10 @@ private slots:
             makeSet(rel, QStringLiteral("p"), {{"p.iso", 200 * 1024}});
             ReleaseMaker::writeText(rel + "/p.nfo", "n\n");
             TestContext t;
-            t.settings.deleteSources = deleteSources;
-            t.settings.deleteTiming = DeleteTimingChoice::AfterExtraction;
-            t.settings.openDestination = true;
-            t.settings.openNfo = false;
+            t.settings.setDeleteSources(deleteSources);
+            t.settings.setDeleteTiming(DeleteTimingChoice::AfterExtraction);
+            t.settings.setOpenDestination(true);
+            t.settings.setOpenNfo(false);
             UnPack(t.context, rel);
             QCOMPARE(t.platform.openedPaths, QStringList{rel + "/"});
             if (deleteSources) {
@@ -373,8 +373,8 @@ private slots:
             makeSet(rel + "/cd1", QStringLiteral("a"), {{"a.iso", 100 * 1024}});
             makeSet(rel + "/cd2", QStringLiteral("b"), {{"b.iso", 100 * 1024}});
             TestContext t;
-            t.settings.deleteSources = true;
-            t.settings.deleteTiming = DeleteTimingChoice::AfterExtractingAll;
+            t.settings.setDeleteSources(true);
+            t.settings.setDeleteTiming(DeleteTimingChoice::AfterExtractingAll);
             t.dialogs.setNextAnswer(answer);
             UnPack(t.context, rel);
             QCOMPARE(t.dialogs.shownMessages.size(), 1);
@@ -395,7 +395,7 @@ private slots:
         const QString rel = newFolder(QStringLiteral("CheckOnly"));
         makeSet(rel, QStringLiteral("c"), {{"c.iso", 100 * 1024}});
         TestContext t;
-        t.settings.checkOnly = true;
+        t.settings.setCheckOnly(true);
         const QStringList extracted = UnPack(t.context, rel);
         QVERIFY(extracted.isEmpty());
         QVERIFY(!QFile::exists(rel + "/c.iso"));
@@ -413,8 +413,8 @@ private slots:
         ReleaseMaker::writeText(rel + "/info.nfo", "info\n");
         ReleaseMaker::writeText(rel + "/cd2/extra.nfo", "extra\n");
         TestContext t;
-        t.settings.copyNfo = true;
-        t.settings.outputMode = OutputModeChoice::NewDirInInput;
+        t.settings.setCopyNfo(true);
+        t.settings.setOutputMode(OutputModeChoice::NewDirInInput);
         UnPack(t.context, rel);
         for (const QString &set : {QStringLiteral("a.part1"), QStringLiteral("b.part1")}) {
             QCOMPARE(readAll(rel + "/" + set + "/info.nfo"), QByteArray("info\n"));
@@ -422,7 +422,7 @@ private slots:
         }
         // Copied into the folder it already lies in, an NFO file is left as it is.
         t.log.lines.clear();
-        t.settings.outputMode = OutputModeChoice::InputFolder;
+        t.settings.setOutputMode(OutputModeChoice::InputFolder);
         UnPack(t.context, rel);
         QCOMPARE(readAll(rel + "/cd2/extra.nfo"), QByteArray("extra\n"));
         QCOMPARE(readAll(rel + "/cd1/info.nfo"), QByteArray("info\n"));
@@ -440,7 +440,7 @@ private slots:
             if (damaged)
                 ReleaseMaker::writeFile(rel + "/track2.flac", 40000, 3);
             TestContext t;
-            t.settings.checkWithoutArchive = true;
+            t.settings.setCheckWithoutArchive(true);
             const QStringList extracted = UnPack(t.context, rel);
             QVERIFY(extracted.isEmpty());
             const QStringList log = t.log.messages();
@@ -482,7 +482,7 @@ private slots:
              {QStringLiteral("s1"), QStringLiteral("s2"), QStringLiteral("s3")})
             makeSet(rel + "/" + name, name, {{name + ".iso", 150 * 1024}});
         TestContext t;
-        t.settings.unpackZipFirst = false;
+        t.settings.setUnpackZipFirst(false);
         t.platform.pumpRealEvents = true;
         PipelineJob rig(t);
         UnpackJob &job = rig.job;
@@ -494,7 +494,7 @@ private slots:
                 QTimer::singleShot(0, [&] { job.Button14Click(); });
             }
         };
-        t.settings.inputFolder = rel;
+        t.settings.setInputFolder(rel);
         job.Button1Click();
         // The first set in the file system's order is finished; no other is started.
         const QStringList extractedIsos = listTree(rel).filter(".iso");
@@ -516,7 +516,7 @@ private slots:
         const QString rel = newFolder(QStringLiteral("Pause"));
         const QString staging = makeSet(rel, QStringLiteral("w"), {{"w.iso", 300 * 1024}});
         TestContext t;
-        t.settings.unpackZipFirst = false;
+        t.settings.setUnpackZipFirst(false);
         t.platform.pumpRealEvents = true;
         PipelineJob rig(t);
         UnpackJob &job = rig.job;
@@ -533,7 +533,7 @@ private slots:
             if (t.job.Paused && ++pumpsWhilePaused == 20)
                 QTimer::singleShot(0, [&] { job.Button15Click(); });
         };
-        t.settings.inputFolder = rel;
+        t.settings.setInputFolder(rel);
         job.Button1Click();
         QVERIFY(pumpsWhilePaused >= 20);
         QVERIFY(!t.job.Paused);
@@ -592,7 +592,7 @@ private slots:
         makeSet(rel + "/cd1", QStringLiteral("r1"), {{"r1.iso", 400 * 1024}});
         makeSet(rel + "/cd2", QStringLiteral("r2"), {{"r2.iso", 400 * 1024}});
         TestContext t;
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         t.view.onProgress = [&] {
             if (t.view.progressPosition > 0 && t.log.contains(QStringLiteral("Dest:     ")))
                 t.job.AbortRequested = true;
@@ -615,10 +615,10 @@ private slots:
         const QStringList folders =
             makeQueue(QStringLiteral("Queue"), QStringLiteral("q"), 3, 40000);
         TestContext t;
-        t.settings.inputMode = InputModeChoice::Queue;
-        t.settings.queue = folders;
-        t.settings.afterAction = AfterActionChoice::ClearQueue;
-        t.view.onClearQueue = [&] { t.settings.queue.clear(); };
+        t.settings.setInputMode(InputModeChoice::Queue);
+        t.settings.setQueue(folders);
+        t.settings.setAfterAction(AfterActionChoice::ClearQueue);
+        t.view.onClearQueue = [&] { t.settings.setQueue({}); };
         PipelineJob rig(t);
         UnpackJob &job = rig.job;
         job.Button1Click();
@@ -637,9 +637,9 @@ private slots:
         const QStringList folders =
             makeQueue(QStringLiteral("Shut"), QStringLiteral("h"), 2, 30000);
         TestContext t;
-        t.settings.inputMode = InputModeChoice::Queue;
-        t.settings.queue = folders;
-        t.settings.shutdownAfter = true;
+        t.settings.setInputMode(InputModeChoice::Queue);
+        t.settings.setQueue(folders);
+        t.settings.setShutdownAfter(true);
         RecordingJobWindow window;
         RecordingSound sound;
         QList<int> shutdownsAtStart;
@@ -677,9 +677,9 @@ private slots:
         } platform;
         EngineContext context(t.settings, t.language, t.log, t.view, t.dialogs, platform, t.job);
         context.programFolder = t.context.programFolder;
-        t.settings.afterAction = AfterActionChoice::RunApplication;
-        t.settings.runCommand = script + " -mount 0 \"%1\"";
-        t.settings.inputFolder = rel;
+        t.settings.setAfterAction(AfterActionChoice::RunApplication);
+        t.settings.setRunCommand(script + " -mount 0 \"%1\"");
+        t.settings.setInputFolder(rel);
         RecordingJobWindow window;
         RecordingSound sound;
         UnpackJob job(context, window, sound,
@@ -709,8 +709,8 @@ private slots:
         QVERIFY(ReleaseMaker::makeSfv(rel, stem + ".sfv",
                                       {stem + ".000", stem + ".001", stem + ".002"}));
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.deleteTiming = DeleteTimingChoice::AfterExtraction;
+        t.settings.setDeleteSources(true);
+        t.settings.setDeleteTiming(DeleteTimingChoice::AfterExtraction);
         const QStringList extracted = UnPack(t.context, rel);
         QCOMPARE(extracted, QStringList{rel + "/n.iso"});
         QCOMPARE(readAll(rel + "/n.iso"), readAll(staging + "/n.iso"));
@@ -754,7 +754,7 @@ private slots:
         QFETCH(QString, line);
         QFETCH(int, failures);
         TestContext t;
-        t.settings.deleteList = QStringList{"*"};
+        t.settings.setDeleteList(QStringList{"*"});
         const QStringList extracted = UnPack(t.context, folder);
         QVERIFY(extracted.isEmpty());
         QCOMPARE(t.log.messages(), QStringList{line});
@@ -773,11 +773,11 @@ private slots:
         const QString blocker = newFolder(QStringLiteral("blocked")) + "/file";
         ReleaseMaker::writeText(blocker, "a file where a folder should be");
         TestContext t;
-        t.settings.copyNfo = true;
-        t.settings.closeAfter = true;
-        t.settings.outputMode = OutputModeChoice::CustomDir;
-        t.settings.customOutputDir = blocker + "/out";
-        t.settings.inputFolder = rel;
+        t.settings.setCopyNfo(true);
+        t.settings.setCloseAfter(true);
+        t.settings.setOutputMode(OutputModeChoice::CustomDir);
+        t.settings.setCustomOutputDir(blocker + "/out");
+        t.settings.setInputFolder(rel);
         PipelineJob rig(t);
         UnpackJob &job = rig.job;
         bool cleanedUpBeforeBox = false;

@@ -13,11 +13,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "jobs/TrayIcon.h"
 #include "support/Fakes.h"
-#include "tools/DiskSpaceWindow.h"
 #include "ui/AboutWindow.h"
+#include "ui/DiskSpaceWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 

@@ -163,7 +163,7 @@ private slots:
         QVERIFY(QFile::remove(gone));
 
         TestContext t;
-        t.settings.suppressErrors = false;
+        t.settings.setSuppressErrors(false);
         // The library works on a thread of its own; the box and the display stay on this one.
         const std::thread::id caller = std::this_thread::get_id();
         int shownElsewhere = 0;
@@ -247,7 +247,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = writeFile(dir.filePath("fake.rar"), 5000, 1);
         TestContext t;
-        t.settings.suppressErrors = false;
+        t.settings.setSuppressErrors(false);
         QStringList extracted;
         bool incomplete = false;
         QVERIFY(!ExtractRARArchive(t.context, path, dir.filePath("out"), extracted, incomplete));
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
 
         TestContext t;
-        t.settings.suppressErrors = false;
+        t.settings.setSuppressErrors(false);
         QStringList extracted;
         bool incomplete = false;
         QVERIFY(!ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"), extracted,
@@ -346,8 +346,7 @@ private slots:
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.at(0).contains(t.language.LangText(170)));
         QVERIFY(lines.at(1).contains(t.language.LangText(170)));
-        QVERIFY(lines.at(2).contains(
-            t.language.LangText(216, {"lnk", "../../../etc/passwd"})));
+        QVERIFY(lines.at(2).contains(t.language.LangText(216, {"lnk", "../../../etc/passwd"})));
     }
 
     void progressArithmetic()
@@ -491,7 +490,7 @@ private slots:
         while (deep.size() < 2100)
             deep += QStringLiteral("/abcdefghijklmnopqrstuvwxyz0123456789");
         TestContext t;
-        t.settings.suppressErrors = false;
+        t.settings.setSuppressErrors(false);
         QStringList extracted;
         bool incomplete = false;
         QVERIFY(!ExtractRARArchive(t.context, volumes.first(), deep, extracted, incomplete));

@@ -108,11 +108,11 @@ private slots:
         }
         QDir(rel + "/src").removeRecursively();
         TestContext t;
-        t.settings.scanSubdirs = false;
+        t.settings.setScanSubdirs(false);
         QCOMPARE(Names(BuildCandidateList(t.context, rel)), firstVolumes);
 
         // And each of them is extracted, with nothing left of any set once it is done.
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         UnPack(t.context, rel);
         QVERIFY2(t.dialogs.shownMessages.isEmpty(), qPrintable(t.log.messages().join('\n')));
         QVERIFY(t.log.contains(QStringLiteral("%1 archive(s) unpacked").arg(firstVolumes.size())));
@@ -167,8 +167,8 @@ private slots:
         const QStringList before = listTree(rel);
 
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.afterAction = AfterActionChoice::RunApplication;
+        t.settings.setDeleteSources(true);
+        t.settings.setAfterAction(AfterActionChoice::RunApplication);
         const QStringList extracted = UnPack(t.context, rel);
         QVERIFY(extracted.isEmpty());
         QCOMPARE(listTree(rel), before);
@@ -179,7 +179,7 @@ private slots:
         // In watch mode the same release is left for a later round, which is no error.
         if (damage != "tiny first" && damage != "cut single") {
             TestContext w;
-            w.settings.deleteSources = true;
+            w.settings.setDeleteSources(true);
             w.job.WatchTimerEnabled = true;
             UnPack(w.context, rel);
             QVERIFY(w.log.contains(QStringLiteral("is not complete yet")));
@@ -234,9 +234,9 @@ private slots:
         const QByteArray existing = readAll(earlierInJob ? QString() : rel + "/disc.iso");
 
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.outputMode =
-            earlierInJob ? OutputModeChoice::NewDirInInput : OutputModeChoice::InputFolder;
+        t.settings.setDeleteSources(true);
+        t.settings.setOutputMode(earlierInJob ? OutputModeChoice::NewDirInInput
+                                              : OutputModeChoice::InputFolder);
         UnPack(t.context, rel);
         QVERIFY2(t.log.contains(earlierInJob ? QStringLiteral("written earlier in this job")
                                              : QStringLiteral("which differs in size")),
@@ -261,7 +261,8 @@ private slots:
         plan.firstVolume = dir.filePath("huge.rar");
         plan.entries << PlannedEntry{QStringLiteral("huge.iso"), qint64(1) << 55, false};
         QVERIFY(!SetCanBeWritten(t.context, plan, dir.filePath("not/yet/there"), false));
-        QVERIFY2(t.log.contains(QStringLiteral("but only")), qPrintable(t.log.messages().join('\n')));
+        QVERIFY2(t.log.contains(QStringLiteral("but only")),
+                 qPrintable(t.log.messages().join('\n')));
         QVERIFY(!QFileInfo::exists(dir.filePath("not")));
         plan.entries.first().size = 1000;
         QVERIFY(SetCanBeWritten(t.context, plan, dir.filePath("not/yet/there"), false));
@@ -283,8 +284,8 @@ private slots:
         QDir(rel + "/src").removeRecursively();
 
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.afterAction = AfterActionChoice::RunApplication;
+        t.settings.setDeleteSources(true);
+        t.settings.setAfterAction(AfterActionChoice::RunApplication);
         PipelineJob job(t);
         job.job.Button1Click();
         QVERIFY(t.platform.startedPrograms.isEmpty());
@@ -307,7 +308,7 @@ private slots:
 
         for (bool watching : {false, true}) {
             TestContext t;
-            t.settings.deleteSources = true;
+            t.settings.setDeleteSources(true);
             t.job.WatchTimerEnabled = watching;
             UnPack(t.context, rel);
             QVERIFY2(t.log.contains(QStringLiteral("2 archive(s) unpacked")),
@@ -346,7 +347,7 @@ private slots:
             writeText(rel + "/x.sfv", list);
         }
         TestContext t;
-        t.settings.deleteSources = true;
+        t.settings.setDeleteSources(true);
         UnPack(t.context, rel);
         QVERIFY2(t.log.contains(QStringLiteral("1 archive(s) unpacked")),
                  qPrintable(t.log.messages().join('\n')));
@@ -363,9 +364,9 @@ private slots:
         QDir(trashed + "/src").removeRecursively();
         const QStringList before = listTree(rel);
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.deleteList = {QStringLiteral("*")};
-        t.settings.listsApplyToFiles = true;
+        t.settings.setDeleteSources(true);
+        t.settings.setDeleteList({QStringLiteral("*")});
+        t.settings.setListsApplyToFiles(true);
         UnPack(t.context, rel);
         QCOMPARE(listTree(rel), before);
         QVERIFY(t.log.contains(QStringLiteral("0 archive(s) found")));
@@ -379,7 +380,7 @@ private slots:
         MakeSet(rel, "x.rar", {{"a.bin", 400 * 1024}, {"b.bin", 400 * 1024}}, 300);
         QDir(rel + "/src").removeRecursively();
         TestContext t;
-        t.settings.checkSfv = false;
+        t.settings.setCheckSfv(false);
         int highest = 0;
         t.view.onProgress = [&] { highest = qMax(highest, t.view.progressPosition); };
         UnPack(t.context, rel);
@@ -400,9 +401,9 @@ private slots:
         }
         QDir().mkpath(rel + "/Sample");
         TestContext t;
-        t.settings.deleteSources = true;
-        t.settings.deleteTiming = DeleteTimingChoice::AfterExtractingAll;
-        t.settings.deleteList = {QStringLiteral("*/Sample")};
+        t.settings.setDeleteSources(true);
+        t.settings.setDeleteTiming(DeleteTimingChoice::AfterExtractingAll);
+        t.settings.setDeleteList({QStringLiteral("*/Sample")});
         t.dialogs.defaultMessageAnswer = MessageAnswer::Yes;
         // The second "Checking x.sfv" line starts the second set's check.
         t.platform.onProcessEvents = [&] {

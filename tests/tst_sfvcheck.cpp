@@ -79,15 +79,12 @@ private slots:
             "My Movie.part1.rar 0A1B2C3D\nshort 1a2b3c4");
         QCOMPARE(entries.size(), 9);
         // Names with blanks, as checksum tools write them: the CRC is the last word.
-        const QList<QStringList> expected{{"movie.r00", "1a2b3c4d", "1"},
-                                          {"two", "1a2b3c4d", "1"},
-                                          {"more", "1a2b3c4d", "1"},
-                                          {"", "1a2b3c4d", "1"},
-                                          {"noblank", "", "0"},
-                                          {"tab\t1a2b3c4d", "", "0"},
-                                          {"last", "12345678", "1"},
-                                          {"My Movie.part1.rar", "0A1B2C3D", "1"},
-                                          {"short", "1a2b3c4", "1"}};
+        const QList<QStringList> expected{
+            {"movie.r00", "1a2b3c4d", "1"}, {"two", "1a2b3c4d", "1"},
+            {"more", "1a2b3c4d", "1"},      {"", "1a2b3c4d", "1"},
+            {"noblank", "", "0"},           {"tab\t1a2b3c4d", "", "0"},
+            {"last", "12345678", "1"},      {"My Movie.part1.rar", "0A1B2C3D", "1"},
+            {"short", "1a2b3c4", "1"}};
         for (int i = 0; i < entries.size(); ++i) {
             QCOMPARE(entries.at(i).name, expected.at(i).at(0));
             QCOMPARE(entries.at(i).expectedCrc, expected.at(i).at(1));
@@ -108,7 +105,7 @@ private slots:
     {
         QVERIFY(ReleaseMaker::makeSfv(m_release, "cksfv.sfv", m_volumes));
         TestContext t;
-        t.settings.fullOutput = true;
+        t.settings.setFullOutput(true);
         QVERIFY(CheckSFV(t.context, m_release + "/cksfv.sfv"));
         QStringList messages = SfvMessages(t);
         QCOMPARE(messages.size(), 6);

@@ -11,6 +11,7 @@
 
 #include "jobs/SingleInstance.h"
 #include "support/Fakes.h"
+#include "ui/HandOver.h"
 #include "ui/MainWindow.h"
 
 class TestSingleInstance : public QObject
@@ -100,9 +101,9 @@ private slots:
         QCOMPARE(runSecondTevo(arguments, workingFolder), 0);
         if (duringAJob) {
             // The job empties its queue at its end: the folder waits for that end.
-            QCOMPARE(form.Queue(), QStringList{"/queued"});
+            QCOMPARE(form.settings().Queue(), QStringList{"/queued"});
             form.jobControl().JobStartTick = 0;
-            QTRY_COMPARE(form.Queue(), queue);
+            QTRY_COMPARE(form.settings().Queue(), queue);
         }
         QVERIFY(form.RadioButton7->isChecked());
         const QString started = form.context().LangText(132);
@@ -110,7 +111,7 @@ private slots:
             QTRY_VERIFY(form.Memo1->toPlainText().contains(started));
         else
             QVERIFY(!form.Memo1->toPlainText().contains(started));
-        QCOMPARE(form.Queue(), queue); // an unpacked queue is emptied
+        QCOMPARE(form.settings().Queue(), queue); // an unpacked queue is emptied
         // The second process never got as far as a window of its own.
         const QFileInfo lastOsAfter(QStringLiteral(TEVO_BINARY_DIR "/last.os"));
         QCOMPARE(lastOsAfter.exists() ? lastOsAfter.lastModified() : QDateTime(), lastOsBefore);

@@ -12,8 +12,8 @@
 
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
-#include "tools/SoundPlayer.h"
-#include "tools/SoundTestButton.h"
+#include "ui/SoundPlayer.h"
+#include "ui/SoundTestButton.h"
 
 namespace {
 

@@ -219,7 +219,7 @@ private slots:
         touch(set, {"x.rar", "x.r00"});
         writeSfv(set + "/x.sfv", {"x.rar", "x.r00"});
         TestContext t;
-        t.settings.deleteEmptySourceFolder = true;
+        t.settings.setDeleteEmptySourceFolder(true);
         QStringList work;
         const SetPlan x = planOf(set, {"x.rar", "x.r00"});
         DeleteSetSources(t.context, x, PlanVolumes(x), work);

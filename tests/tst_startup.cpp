@@ -15,13 +15,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include "jobs/Startup.h"
-#include "jobs/TrayIcon.h"
 #include "jobs/WatchMode.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
 #include "ui/MainWindow.h"
 #include "ui/SplashWindow.h"
+#include "ui/Startup.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 
@@ -173,7 +173,7 @@ private slots:
             QCOMPARE(start.runLoop([] {}), 0);
         }
         Start next(folder, {});
-        QCOMPARE(next.form().DeleteList(), QStringList({"*/Sample", "*.url"}));
+        QCOMPARE(next.form().settings().DeleteList(), QStringList({"*/Sample", "*.url"}));
         QVERIFY(!next.form().CheckBox5->isChecked());
         QVERIFY(!next.form().CheckBox1->isChecked());
     }
@@ -197,7 +197,7 @@ private slots:
                  QStringLiteral("No Language file found! Tevo will terminate now"));
         QCOMPARE(start.dialogs.shownMessages[0].caption, QStringLiteral("Error"));
         // Nothing of the command line ran.
-        QVERIFY(start.form().InputFolder().isEmpty());
+        QVERIFY(start.form().settings().InputFolder().isEmpty());
         QCOMPARE(start.program->exec(), 1);
     }
 
@@ -205,8 +205,8 @@ private slots:
     {
         ProgramFolder folder;
         Start start(folder, {QStringLiteral("/data/Some Release")});
-        QCOMPARE(start.form().InputFolder(), QStringLiteral("/data/Some Release"));
-        QCOMPARE(start.form().InputMode(), InputModeChoice::SingleFolder);
+        QCOMPARE(start.form().settings().InputFolder(), QStringLiteral("/data/Some Release"));
+        QCOMPARE(start.form().settings().InputMode(), InputModeChoice::SingleFolder);
         QVERIFY(start.form().Memo1->toPlainText().count(QLatin1Char('\n')) == 0); // nothing ran
     }
 
@@ -216,10 +216,10 @@ private slots:
         folder.writeLastOs([](TForm1 &form) { form.ListBox1->addItem(QStringLiteral("/old")); });
         Start start(folder, {QStringLiteral("/r/a"), QStringLiteral("-x"), QStringLiteral("/r//a/"),
                              QStringLiteral("/r/b"), QStringLiteral("/r/A")});
-        QCOMPARE(start.form().InputMode(), InputModeChoice::Queue);
+        QCOMPARE(start.form().settings().InputMode(), InputModeChoice::Queue);
         QVERIFY(start.form().RadioButton7->isChecked());
         // Case counts on Linux; "/r//a/" is "/r/a" again.
-        QCOMPARE(start.form().Queue(), QStringList({"/r/a", "/r/b", "/r/A"}));
+        QCOMPARE(start.form().settings().Queue(), QStringList({"/r/a", "/r/b", "/r/A"}));
         QVERIFY(start.dialogs.shownMessages.isEmpty()); // "-x" is ignored without a word
     }
 
@@ -350,8 +350,9 @@ private slots:
     {
         ProgramFolder folder;
         folder.writeLastOs([](TForm1 &form) {
-            QSignalBlocker quiet(form.CheckBox20);
-            form.CheckBox20->setChecked(true);
+            // Stored without running the tray rule in the window that writes the file.
+            QSignalBlocker quiet(&form.settings());
+            form.settings().setAlwaysInTray(true);
         });
         Start start(folder, {});
         QVERIFY(start.tray->shown);

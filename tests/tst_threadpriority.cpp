@@ -9,8 +9,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "platform/QtPlatform.h"
 #include "platform/ThreadPriority.h"
+#include "ui/DesktopPlatform.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ private slots:
     void lowReachesThreadsStartedBefore()
     {
         HelperThread helper;
-        QtPlatform platform;
+        DesktopPlatform platform;
         QCOMPARE(platform.setProcessPriority(PriorityChoice::Low), PriorityChoice::Low);
         QCOMPARE(nicenessOfThread(helper.id), 19);
         QCOMPARE(CurrentNiceness(), 19);

@@ -5,14 +5,14 @@
 #include <QTest>
 #include <QWidget>
 
-#include "jobs/TrayIcon.h"
 #include "support/Fakes.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 
 struct TrayFixture
 {
-    MemorySettings settings;
+    SettingsModel settings;
     ScriptedDialogs dialogs;
     QWidget window;
     FakeTrayShell *shell = nullptr;
@@ -105,7 +105,7 @@ private slots:
     void noReturnFromTrayKeepsTheWindowAway()
     {
         TrayFixture f;
-        f.settings.noReturnFromTray = true;
+        f.settings.setNoReturnFromTray(true);
         f.tray->SendToTray(true);
         f.tray->iconActivated(QSystemTrayIcon::DoubleClick);
         f.tray->Open1->trigger();
@@ -124,7 +124,7 @@ private slots:
     {
         TrayFixture f;
         // Turning it on: icon and window both present.
-        f.settings.alwaysInTray = true;
+        f.settings.setAlwaysInTray(true);
         f.tray->AlwaysInTrayChanged(true);
         QVERIFY(f.shell->shown);
         QVERIFY(f.window.isVisible());
@@ -146,7 +146,7 @@ private slots:
         QVERIFY(f.shell->shown);
 
         // Turning it off comes back.
-        f.settings.alwaysInTray = false;
+        f.settings.setAlwaysInTray(false);
         f.tray->AlwaysInTrayChanged(false);
         QVERIFY(f.window.isVisible());
         QVERIFY(!f.shell->shown);
@@ -155,10 +155,10 @@ private slots:
     void alwaysInTrayOffWithNoReturnLeavesTheIcon()
     {
         TrayFixture f;
-        f.settings.alwaysInTray = true;
+        f.settings.setAlwaysInTray(true);
         f.tray->AlwaysInTrayChanged(true);
-        f.settings.noReturnFromTray = true;
-        f.settings.alwaysInTray = false;
+        f.settings.setNoReturnFromTray(true);
+        f.settings.setAlwaysInTray(false);
         f.tray->AlwaysInTrayChanged(false);
         QVERIFY(f.shell->shown);
         QVERIFY(f.window.isVisible());
@@ -168,7 +168,7 @@ private slots:
     {
         TrayFixture f;
         f.shell->available = false;
-        f.settings.alwaysInTray = true;
+        f.settings.setAlwaysInTray(true);
         f.tray->AlwaysInTrayChanged(true);
         QCOMPARE(f.refusals(), 1);
         QVERIFY(f.window.isVisible());
@@ -193,7 +193,7 @@ private slots:
     {
         // The offscreen platform has no notification area: the real icon is refused, and the
         // window stays.
-        MemorySettings settings;
+        SettingsModel settings;
         ScriptedDialogs dialogs;
         QWidget window;
         window.show();

@@ -28,9 +28,9 @@ struct JobRig
 
     JobRig()
     {
-        t.settings.afterAction = AfterActionChoice::PlaySound;
-        t.settings.soundFile = QStringLiteral("/snd/done.wav");
-        t.view.onClearQueue = [this] { t.settings.queue.clear(); };
+        t.settings.setAfterAction(AfterActionChoice::PlaySound);
+        t.settings.setSoundFile(QStringLiteral("/snd/done.wav"));
+        t.view.onClearQueue = [this] { t.settings.setQueue({}); };
     }
 };
 
@@ -50,7 +50,7 @@ private slots:
     void singleFolderJob()
     {
         JobRig r;
-        r.t.settings.inputFolder = QStringLiteral(" /data/rel ");
+        r.t.settings.setInputFolder(QStringLiteral(" /data/rel "));
         bool midJobState = false;
         r.onRun = [&](const QString &folder) {
             // In the middle of the job: Unpack and Watch locked, Stop and Pause offered.
@@ -105,12 +105,12 @@ private slots:
     void clearQueueEndsTheLoop()
     {
         JobRig r;
-        r.t.settings.inputMode = InputModeChoice::Queue;
-        r.t.settings.queue = QStringList{"/q/a", "/q/b", "/q/c"};
-        r.t.settings.afterAction = AfterActionChoice::ClearQueue;
+        r.t.settings.setInputMode(InputModeChoice::Queue);
+        r.t.settings.setQueue(QStringList{"/q/a", "/q/b", "/q/c"});
+        r.t.settings.setAfterAction(AfterActionChoice::ClearQueue);
         r.job.Button1Click();
         QCOMPARE(r.runFolders, QStringList{"/q/a"});
-        QVERIFY(r.t.settings.queue.isEmpty());
+        QVERIFY(r.t.settings.Queue().isEmpty());
         QCOMPARE(r.t.view.inputFolderClears, 1);
         QCOMPARE(r.t.log.messages().last(), eq());
         QVERIFY(r.t.dialogs.shownMessages.isEmpty());
@@ -121,20 +121,20 @@ private slots:
         for (bool watching : {false, true}) {
             JobRig r;
             r.window.watching = watching;
-            r.t.settings.inputMode = InputModeChoice::Queue;
-            r.t.settings.queue = QStringList{"/q/a", "/q/b"};
+            r.t.settings.setInputMode(InputModeChoice::Queue);
+            r.t.settings.setQueue(QStringList{"/q/a", "/q/b"});
             r.job.Button1Click();
             QCOMPARE(r.runFolders, (QStringList{"/q/a", "/q/b"}));
             QCOMPARE(r.sound.played.size(), 2);
-            QCOMPARE(r.t.settings.queue.isEmpty(), !watching);
+            QCOMPARE(r.t.settings.Queue().isEmpty(), !watching);
         }
     }
 
     void emptyQueueRunsNothing()
     {
         JobRig r;
-        r.t.settings.inputMode = InputModeChoice::Queue;
-        r.t.settings.shutdownAfter = true;
+        r.t.settings.setInputMode(InputModeChoice::Queue);
+        r.t.settings.setShutdownAfter(true);
         r.job.Button1Click();
         QVERIFY(r.runFolders.isEmpty());
         QCOMPARE(r.t.log.messages().size(), 7);
@@ -146,9 +146,9 @@ private slots:
     void shutdownOnceAfterTheWholeQueue()
     {
         JobRig r;
-        r.t.settings.inputMode = InputModeChoice::Queue;
-        r.t.settings.queue = QStringList{"/q/a", "/q/b", "/q/c"};
-        r.t.settings.shutdownAfter = true;
+        r.t.settings.setInputMode(InputModeChoice::Queue);
+        r.t.settings.setQueue(QStringList{"/q/a", "/q/b", "/q/c"});
+        r.t.settings.setShutdownAfter(true);
         int soundsWhenShutdown = -1;
         int shutdownsDuringRuns = 0;
         r.onRun = [&](const QString &folder) {
@@ -185,11 +185,11 @@ private slots:
         QTemporaryDir existing;
         folders.replaceInStrings(QStringLiteral("@"), existing.path());
         TestContext t;
-        t.settings.shutdownAfter = true;
-        t.settings.closeAfter = true;
-        t.settings.inputMode = queueMode ? InputModeChoice::Queue : InputModeChoice::SingleFolder;
-        t.settings.queue = folders;
-        t.settings.inputFolder = folders.constFirst();
+        t.settings.setShutdownAfter(true);
+        t.settings.setCloseAfter(true);
+        t.settings.setInputMode(queueMode ? InputModeChoice::Queue : InputModeChoice::SingleFolder);
+        t.settings.setQueue(folders);
+        t.settings.setInputFolder(folders.constFirst());
         PipelineJob rig(t);
         rig.job.Button1Click();
         QCOMPARE(t.platform.shutdownRequests, shutdowns);
@@ -201,8 +201,8 @@ private slots:
     void unexpectedErrorEndsTheJob()
     {
         JobRig r;
-        r.t.settings.inputMode = InputModeChoice::Queue;
-        r.t.settings.queue = QStringList{"/q/a", "/q/b", "/q/c"};
+        r.t.settings.setInputMode(InputModeChoice::Queue);
+        r.t.settings.setQueue(QStringList{"/q/a", "/q/b", "/q/c"});
         r.onRun = [&](const QString &folder) -> QStringList {
             if (folder == QLatin1String("/q/b"))
                 throw TevoError(QStringLiteral("Cannot create folder /q/b/out"));
@@ -228,7 +228,7 @@ private slots:
         QVERIFY(!r.window.stopEnabled);
         QVERIFY(r.window.watchEnabled);
         // The queue is kept: the job did not get through it.
-        QCOMPARE(r.t.settings.queue.size(), 3);
+        QCOMPARE(r.t.settings.Queue().size(), 3);
     }
 
     void stopToggles()

@@ -118,8 +118,8 @@ private slots:
     void skipListLogsFirstHit()
     {
         TestContext t;
-        t.settings.skipList = {QStringLiteral("*/Subs"), QStringLiteral("*Subs"),
-                               QStringLiteral("*/Sample")};
+        t.settings.setSkipList(
+            {QStringLiteral("*/Subs"), QStringLiteral("*Subs"), QStringLiteral("*/Sample")});
         QVERIFY(IsInSkipList(t.context, QStringLiteral("/rel/Subs")));
         QCOMPARE(t.log.messages(), QStringList{QStringLiteral(
                                        "[UNPACK ] Skipping /rel/Subs (skip list entry */Subs)")});
@@ -138,7 +138,7 @@ private slots:
     void deleteListWritesNothing()
     {
         TestContext t;
-        t.settings.deleteList = {QStringLiteral("*/Proof"), QStringLiteral("*/Sample")};
+        t.settings.setDeleteList({QStringLiteral("*/Proof"), QStringLiteral("*/Sample")});
         QVERIFY(IsInDeleteList(t.context, QStringLiteral("/rel/Sample")));
         QVERIFY(!IsInDeleteList(t.context, QStringLiteral("/rel/sample")));
         QVERIFY(t.log.lines.isEmpty());

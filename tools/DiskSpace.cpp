@@ -8,8 +8,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
-#include "settings/Settings.h"
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
+#include "engine/Settings.h"
 
 namespace {
 

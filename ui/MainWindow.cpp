@@ -15,13 +15,14 @@
 #include <QScreen>
 #include <QTabWidget>
 
-#include "jobs/InputQueue.h"
-#include "jobs/TrayIcon.h"
 #include "jobs/WatchMode.h"
 #include "settings/LanguageFolders.h"
 #include "settings/OptionSetFile.h"
-#include "tools/DiskSpaceWindow.h"
 #include "ui/AboutWindow.h"
+#include "ui/DiskSpaceWindow.h"
+#include "ui/InputQueue.h"
+#include "ui/SettingsBinding.h"
+#include "ui/TrayIcon.h"
 
 const FileDialogSpec TForm1::od{QStringLiteral("Open Sound"),
                                 QStringLiteral("MP3-Files|*.mp3|WAV-Files|*.wav|All Files|*.*"),
@@ -34,19 +35,25 @@ const FileDialogSpec TForm1::os_load{QStringLiteral("Open Optionset"),
                                      QStringLiteral("os")};
 
 TForm1::TForm1(Dialogs &dialogs, Platform &platform, QWidget *parent)
-    : QWidget(parent), m_context(*this, m_language, *this, *this, dialogs, platform, m_job)
+    : QWidget(parent), m_context(m_settings, m_language, *this, *this, dialogs, platform, m_job)
 {
     m_context.programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     m_languageFolders =
         LanguageFolders(m_context.programFolder, QStringLiteral(TEVO_INSTALLED_DATA_DIR));
 
     buildWindow();
+    // The controls follow the settings from here on, before any rule is hooked to them.
+    m_settingsBinding = new SettingsBinding(m_settings, *this);
+    connect(&m_settings, &SettingsModel::optionSetApplied, this, &TForm1::OutputModeRule);
     connectRules();
-    ConnectOptionSetButtons(*this);
+    connectOptionSetButtons();
     m_inputQueue = new InputQueue(*this);
-    m_watchMode = new WatchMode(*this);
-    connectProgramWindows();
     connectJobCommands();
+    m_watchMode = new WatchMode(
+        m_context, m_settings, *m_jobWindow, Timer1, [this] { emit Button1->clicked(false); },
+        this);
+    connect(Button17, &QPushButton::clicked, m_watchMode, &WatchMode::Button17Click);
+    connectProgramWindows();
     // The enabled states at creation follow the rules.
     InputModeRule();
     OutputModeRule();
@@ -65,239 +72,6 @@ TForm1::~TForm1()
     // them once this window is no TForm1 any more: it goes while the window is whole.
     delete m_inputQueue;
     m_inputQueue = nullptr;
-}
-
-// ---- Settings ----------------------------------------------------------------------------
-
-InputModeChoice TForm1::InputMode() const
-{
-    return RadioButton7->isChecked() ? InputModeChoice::Queue : InputModeChoice::SingleFolder;
-}
-
-QString TForm1::InputFolder() const
-{
-    return Edit1->text();
-}
-
-static QStringList listItems(const QListWidget *list)
-{
-    QStringList items;
-    items.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
-    return items;
-}
-
-QStringList TForm1::Queue() const
-{
-    return listItems(ListBox1);
-}
-
-OutputModeChoice TForm1::OutputMode() const
-{
-    if (RadioButton2->isChecked())
-        return OutputModeChoice::CustomDir;
-    if (RadioButton1->isChecked())
-        return OutputModeChoice::NewDirInInput;
-    return OutputModeChoice::InputFolder;
-}
-
-QString TForm1::CustomOutputDir() const
-{
-    return Edit2->text();
-}
-
-bool TForm1::SubdirPerEntry() const
-{
-    return CheckBox2->isChecked();
-}
-
-SubdirNamingChoice TForm1::SubdirNaming() const
-{
-    return RadioButton14->isChecked() ? SubdirNamingChoice::FolderName
-                                      : SubdirNamingChoice::ArchiveName;
-}
-
-bool TForm1::ScanSubdirs() const
-{
-    return CheckBox1->isChecked();
-}
-
-bool TForm1::CheckSfv() const
-{
-    return CheckBox4->isChecked();
-}
-
-bool TForm1::FullOutput() const
-{
-    return CheckBox6->isChecked();
-}
-
-bool TForm1::CheckOnly() const
-{
-    return CheckBox9->isChecked();
-}
-
-bool TForm1::CheckWithoutArchive() const
-{
-    return CheckBox22->isChecked();
-}
-
-bool TForm1::OpenNfo() const
-{
-    return CheckBox5->isChecked();
-}
-
-bool TForm1::CopyNfo() const
-{
-    return CheckBox15->isChecked();
-}
-
-bool TForm1::DeleteSources() const
-{
-    return CheckBox3->isChecked();
-}
-
-DeleteTimingChoice TForm1::DeleteTiming() const
-{
-    return RadioButton5->isChecked() ? DeleteTimingChoice::AfterExtractingAll
-                                     : DeleteTimingChoice::AfterExtraction;
-}
-
-bool TForm1::DeleteEmptySourceFolder() const
-{
-    return CheckBox11->isChecked();
-}
-
-bool TForm1::OpenDestination() const
-{
-    return CheckBox16->isChecked();
-}
-
-bool TForm1::ShutdownAfter() const
-{
-    return CheckBox8->isChecked();
-}
-
-bool TForm1::CloseAfter() const
-{
-    return CheckBox10->isChecked();
-}
-
-bool TForm1::SuppressErrors() const
-{
-    return CheckBox17->isChecked();
-}
-
-bool TForm1::UnpackZipFirst() const
-{
-    return CheckBox7->isChecked();
-}
-
-bool TForm1::DeleteZipAfter() const
-{
-    return CheckBox18->isChecked();
-}
-
-bool TForm1::RepairWithPar2() const
-{
-    return CheckBox25->isChecked();
-}
-
-bool TForm1::NoReturnFromTray() const
-{
-    return CheckBox19->isChecked();
-}
-
-bool TForm1::AlwaysInTray() const
-{
-    return CheckBox20->isChecked();
-}
-
-bool TForm1::ShellIntegration() const
-{
-    return CheckBox12->isChecked();
-}
-
-QString TForm1::WatchInterval() const
-{
-    return Edit6->text();
-}
-
-QString TForm1::LanguageFile() const
-{
-    return ComboBox1->currentText();
-}
-
-PriorityChoice TForm1::Priority() const
-{
-    switch (ComboBox2->currentIndex()) {
-    case 0:
-        return PriorityChoice::High;
-    case 1:
-        return PriorityChoice::Normal;
-    case 2:
-        return PriorityChoice::Low;
-    default:
-        return PriorityChoice::NoSelection;
-    }
-}
-
-AfterActionChoice TForm1::AfterAction() const
-{
-    if (RadioButton9->isChecked())
-        return AfterActionChoice::PlaySound;
-    if (RadioButton10->isChecked())
-        return AfterActionChoice::RunApplication;
-    if (RJumpBackToWelcome->isChecked())
-        return AfterActionChoice::ClearQueue;
-    return AfterActionChoice::DoNothing;
-}
-
-QString TForm1::SoundFile() const
-{
-    return Edit3->text();
-}
-
-QString TForm1::RunCommand() const
-{
-    return Edit4->text();
-}
-
-bool TForm1::RunPerQueueEntry() const
-{
-    return CheckBox13->isChecked();
-}
-
-RunFileFilterChoice TForm1::RunFileFilter() const
-{
-    return RadioButton11->isChecked() ? RunFileFilterChoice::EveryFile
-                                      : RunFileFilterChoice::OfType;
-}
-
-QString TForm1::RunExtension() const
-{
-    return Edit5->text();
-}
-
-bool TForm1::RunOnce() const
-{
-    return CheckBox14->isChecked();
-}
-
-bool TForm1::ListsApplyToFiles() const
-{
-    return CheckBox21->isChecked();
-}
-
-QStringList TForm1::SkipList() const
-{
-    return listItems(ListBox2);
-}
-
-QStringList TForm1::DeleteList() const
-{
-    return listItems(ListBox3);
 }
 
 // ---- Log ---------------------------------------------------------------------------------

@@ -10,11 +10,13 @@
 #include <QWidget>
 
 #include "engine/EngineContext.h"
+#include "jobs/CommandLine.h"
 #include "jobs/JobNotification.h"
 #include "jobs/JobWindow.h"
 #include "jobs/UnpackJob.h"
-#include "tools/SoundPlayer.h"
-#include "tools/SoundTestButton.h"
+#include "settings/SettingsModel.h"
+#include "ui/SoundPlayer.h"
+#include "ui/SoundTestButton.h"
 
 class QAbstractButton;
 class QAction;
@@ -33,6 +35,7 @@ class QRadioButton;
 class QTabWidget;
 class QTimer;
 class InputQueue;
+class SettingsBinding;
 class WatchMode;
 class TrayIcon;
 class TFrmDiskSpace;
@@ -46,7 +49,7 @@ struct FileDialogSpec
     QString defaultSuffix;
 };
 
-class TForm1 : public QWidget, public Settings, public LogSink, public JobView
+class TForm1 : public QWidget, public LogSink, public JobView
 {
     Q_OBJECT
 
@@ -66,49 +69,11 @@ public:
     static QString idleApplicationTitle() { return QStringLiteral("[Tevo]"); }
     QString applicationTitle() const { return m_applicationTitle; }
 
-    // Settings: each answer is read from its control at the moment of the call.
-    InputModeChoice InputMode() const override;
-    QString InputFolder() const override;
-    QStringList Queue() const override;
-    OutputModeChoice OutputMode() const override;
-    QString CustomOutputDir() const override;
-    bool SubdirPerEntry() const override;
-    SubdirNamingChoice SubdirNaming() const override;
-    bool ScanSubdirs() const override;
-    bool CheckSfv() const override;
-    bool FullOutput() const override;
-    bool CheckOnly() const override;
-    bool CheckWithoutArchive() const override;
-    bool OpenNfo() const override;
-    bool CopyNfo() const override;
-    bool DeleteSources() const override;
-    DeleteTimingChoice DeleteTiming() const override;
-    bool DeleteEmptySourceFolder() const override;
-    bool OpenDestination() const override;
-    bool ShutdownAfter() const override;
-    bool CloseAfter() const override;
-    bool SuppressErrors() const override;
-    bool UnpackZipFirst() const override;
-    bool DeleteZipAfter() const override;
-    bool RepairWithPar2() const override;
-    bool NoReturnFromTray() const override;
-    bool AlwaysInTray() const override;
-    bool ShellIntegration() const override;
-    QString WatchInterval() const override;
-    QString LanguageFile() const override;
-    PriorityChoice Priority() const override;
-    AfterActionChoice AfterAction() const override;
-    QString SoundFile() const override;
-    QString RunCommand() const override;
-    bool RunPerQueueEntry() const override;
-    RunFileFilterChoice RunFileFilter() const override;
-    QString RunExtension() const override;
-    bool RunOnce() const override;
-    bool ListsApplyToFiles() const override;
-    QStringList SkipList() const override;
-    QStringList DeleteList() const override;
-    QString LastOpenPath() const override { return m_lastOpenPath; }
-    void setLastOpenPath(const QString &path) { m_lastOpenPath = path; }
+    // The settings the controls show; every change of a control is in it at once.
+    SettingsModel &settings() { return m_settings; }
+    const SettingsModel &settings() const { return m_settings; }
+    QString LastOpenPath() const { return m_settings.LastOpenPath(); }
+    void setLastOpenPath(const QString &path) { m_settings.setLastOpenPath(path); }
 
     // LogSink: a finished line goes to the end of Memo1.
     void appendLogLine(const QString &line) override;
@@ -136,8 +101,8 @@ public:
     void requestClose() override;
 
     // Language files.
-    QString ActiveLanguageFile() const { return m_activeLanguageFile; }
-    void setActiveLanguageFile(const QString &name) { m_activeLanguageFile = name; }
+    QString ActiveLanguageFile() const { return m_settings.ActiveLanguageFile(); }
+    void setActiveLanguageFile(const QString &name) { m_settings.setActiveLanguageFile(name); }
     // Where language files are looked for: the data folder of an installed copy, the program
     // folder, then the data folder Tevo was built for.
     QStringList languageFolders() const { return m_languageFolders; }
@@ -187,6 +152,9 @@ public:
 
     // The job commands (MainWindowJob.cpp): Unpack, Stop, Pause, and the sound's Play button.
     void Button1Click();
+    // The command line's folders go to the settings, then "-unpack" and "-watch" press Unpack
+    // and Watch.
+    void ApplyCommandLine(const CommandLine &commandLine);
     void Button14Click();
     void Button15Click();
     void Button12Click();
@@ -403,18 +371,20 @@ private:
     void loadLanguageFile(const QString &path);
     // Creates the unpack job and the sound player and hooks them to their buttons.
     void connectJobCommands();
+    // "Save Options" (Button8) and "Open Optionset" (Button9).
+    void connectOptionSetButtons();
 
     QList<QPair<QLabel *, QList<QLabel *>>> m_paragraphs;
+    SettingsModel m_settings;
     LanguageTexts m_language;
     JobControl m_job;
     EngineContext m_context;
     QStringList m_languageFolders;
-    QString m_activeLanguageFile;
-    QString m_lastOpenPath;
     QString m_applicationTitle;
     bool m_runControlsLocked = false;
-    InputQueue *m_inputQueue = nullptr; // owned as a child
-    WatchMode *m_watchMode = nullptr;   // owned as a child
+    SettingsBinding *m_settingsBinding = nullptr; // owned as a child
+    InputQueue *m_inputQueue = nullptr;           // owned as a child
+    WatchMode *m_watchMode = nullptr;             // owned as a child
     std::unique_ptr<TrayIcon> m_trayIcon;
     // Top-level windows of their own, so that they can show while this one sits in the tray.
     std::unique_ptr<TFrmDiskSpace> m_diskSpaceWindow;

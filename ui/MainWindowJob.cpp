@@ -6,9 +6,9 @@
 
 #include "engine/Pipeline.h"
 #include "jobs/JobNotification.h"
-#include "jobs/TrayIcon.h"
 #include "jobs/WatchMode.h"
 #include "ui/MainWindow.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 
@@ -21,6 +21,8 @@ public:
     explicit FormJobWindow(TForm1 &form) : m_form(form) {}
     void setUnpackEnabled(bool enabled) override { m_form.Button1->setEnabled(enabled); }
     void setWatchEnabled(bool enabled) override { m_form.Button17->setEnabled(enabled); }
+    void setWatchCaption(const QString &caption) override { m_form.Button17->setText(caption); }
+    QString watchCaption() const override { return m_form.Button17->text(); }
     void setStopEnabled(bool enabled) override { m_form.Button14->setEnabled(enabled); }
     void setStopCaption(const QString &caption) override { m_form.Button14->setText(caption); }
     void setPauseEnabled(bool enabled) override { m_form.Button15->setEnabled(enabled); }
@@ -62,10 +64,16 @@ void TForm1::Button1Click()
     // While watching, a round that unpacked nothing is tried again at the next one: only the
     // log tells about it, not a notification every few seconds.
     const bool worthTelling = !watchMode().watching() || tally.archivesUnpacked > 0;
-    if (CheckBox23->isChecked() && m_notifier && worthTelling) {
+    if (m_settings.NotifyAtJobEnd() && m_notifier && worthTelling) {
         m_notifier->notify(m_context.LangText(TextJobFinished), JobEndText(m_language, tally),
                            tally.failures > 0);
     }
+}
+
+void TForm1::ApplyCommandLine(const CommandLine &commandLine)
+{
+    ::ApplyCommandLine(m_settings, commandLine,
+                       {[this] { Button1Click(); }, [this] { m_watchMode->Button17Click(); }});
 }
 
 void TForm1::Button14Click()
@@ -80,5 +88,5 @@ void TForm1::Button15Click()
 
 void TForm1::Button12Click()
 {
-    m_soundTestButton->Button12Click(SoundFile());
+    m_soundTestButton->Button12Click(m_settings.SoundFile());
 }

@@ -158,7 +158,8 @@ void TForm1::InitGUILanguage()
     for (const auto &[number, control] : CaptionControls())
         setCaption(Pages, control, m_language.LangText(number));
     // Captions added since: a language file written before them keeps the English one.
-    for (const auto &[number, control] : {QPair<int, QWidget *>{189, CheckBox23}, {192, CheckBox24}, {224, CheckBox25}}) {
+    for (const auto &[number, control] :
+         {QPair<int, QWidget *>{189, CheckBox23}, {192, CheckBox24}, {224, CheckBox25}}) {
         if (number < m_language.count())
             setCaption(Pages, control, m_language.LangText(number));
     }
@@ -195,11 +196,11 @@ void TForm1::TabSheet2Show()
         }
     }
     ComboBox1->addItems(names);
-    const QString wanted = m_activeLanguageFile.toLower();
+    const QString wanted = ActiveLanguageFile().toLower();
     for (int i = 0; i < names.size(); ++i) {
         if (names.at(i).toLower() == wanted) {
             ComboBox1->setCurrentIndex(i);
-            ComboBox1->setEditText(m_activeLanguageFile);
+            ComboBox1->setEditText(ActiveLanguageFile());
             return;
         }
     }
@@ -212,7 +213,7 @@ void TForm1::ComboBox1Select()
     const QString name = ComboBox1->currentText();
     if (name.isEmpty())
         return;
-    m_activeLanguageFile = name;
+    setActiveLanguageFile(name);
     try {
         LoadLanguage(name);
     } catch (const TevoError &error) {
@@ -223,16 +224,16 @@ void TForm1::ComboBox1Select()
 bool TForm1::StartupLanguageLoad()
 {
     try {
-        if (!m_activeLanguageFile.isEmpty() &&
-            !LanguageTexts::resolve(m_activeLanguageFile, m_languageFolders).isEmpty()) {
-            LoadLanguage(m_activeLanguageFile);
+        if (!ActiveLanguageFile().isEmpty() &&
+            !LanguageTexts::resolve(ActiveLanguageFile(), m_languageFolders).isEmpty()) {
+            LoadLanguage(ActiveLanguageFile());
             return true;
         }
         for (const QString &folder : m_languageFolders) {
             const QString fallback = QDir(folder).filePath(FallbackLanguageFile);
             const QFileInfo info(fallback);
             if (info.exists() && !info.isDir()) {
-                m_activeLanguageFile = FallbackLanguageFile;
+                setActiveLanguageFile(FallbackLanguageFile);
                 loadLanguageFile(fallback);
                 return true;
             }

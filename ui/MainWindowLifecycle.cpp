@@ -8,11 +8,11 @@
 #include <QTimer>
 
 #include "engine/Errors.h"
-#include "jobs/TrayIcon.h"
 #include "settings/ConfigLocation.h"
-#include "tools/DiskSpaceWindow.h"
 #include "ui/AboutWindow.h"
+#include "ui/DiskSpaceWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 constexpr int TextCloseWhileRunning = 99;
@@ -25,11 +25,11 @@ void TForm1::connectProgramWindows()
     // The tray menu presses the buttons' commands: emitting clicked() runs them also while a
     // button is disabled (Stop and Pause when no job runs).
     m_trayIcon = std::make_unique<TrayIcon>(
-        *this, *this, m_context.dialogs,
+        *this, m_settings, m_context.dialogs,
         TrayMenuItems{TrayMenu, Open1, N1, Pause1, Stop1, DiskSpace1},
         TrayCommands{[this] { emit Button15->clicked(); }, [this] { emit Button14->clicked(); },
                      [this] { emit Button13->clicked(); }});
-    m_diskSpaceWindow = std::make_unique<TFrmDiskSpace>(*this, m_context.dialogs);
+    m_diskSpaceWindow = std::make_unique<TFrmDiskSpace>(m_settings, m_context.dialogs);
     m_aboutWindow = std::make_unique<TForm3>();
 
     m_pendingCloseTimer = new QTimer(this);

@@ -17,8 +17,8 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-#include "jobs/TrayIcon.h"
 #include "settings/ShellIntegration.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ void TForm1::CheckBox3Click()
 
 void TForm1::ComboBox2Change()
 {
-    const PriorityChoice wanted = Priority();
+    const PriorityChoice wanted = m_settings.Priority();
     if (wanted == PriorityChoice::NoSelection)
         return;
     const PriorityChoice inForce = m_context.platform.setProcessPriority(wanted);
@@ -119,8 +119,11 @@ void TForm1::ComboBox2Change()
     AddLogLine(LogTag::Notice +
                m_context.LangText(TextPriorityRefused,
                                   {ComboBox2->currentText(), ComboBox2->itemText(inForceIndex)}));
-    const QSignalBlocker quiet(ComboBox2);
-    ComboBox2->setCurrentIndex(inForceIndex);
+    {
+        const QSignalBlocker quiet(ComboBox2);
+        ComboBox2->setCurrentIndex(inForceIndex);
+    }
+    m_settings.setPriority(inForce);
 }
 
 // Filled in by the tray icon.

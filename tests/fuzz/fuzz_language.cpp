@@ -1,11 +1,11 @@
 // Language files: line splitting and "%s" filling on arbitrary bytes.
 
-#include <QString>
-#include <QStringList>
 #include <cstddef>
 #include <cstdint>
+#include <QString>
+#include <QStringList>
 
-#include "settings/LanguageTexts.h"
+#include "engine/LanguageTexts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

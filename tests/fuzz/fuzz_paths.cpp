@@ -1,18 +1,18 @@
 // Field splitting and path clean-up on arbitrary text.
 
-#include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <QString>
 
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     if (size < 1)
         return 0;
     const QChar separator = QLatin1Char(static_cast<char>(data[0]));
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 1),
-                                           static_cast<int>(size - 1));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char *>(data + 1), static_cast<int>(size - 1));
     const int count = TokenCount(text, separator);
     for (int n = -count - 1; n <= count + 1; ++n)
         (void)GetToken(text, separator, n);

@@ -1,5 +1,5 @@
 #pragma once
-// Test doubles for the engine's window and system: settings in memory, a recording log and view,
+// Test doubles for the engine's window and system: a recording log and view,
 // scripted dialogs and a platform with its own clock that never opens, runs or powers off anything.
 
 #include <deque>
@@ -13,96 +13,9 @@
 #include "engine/Pipeline.h"
 #include "engine/SoundOutput.h"
 #include "jobs/JobWindow.h"
-#include "jobs/TrayIcon.h"
 #include "jobs/UnpackJob.h"
-
-// Every setting with its default, as plain fields.
-struct MemorySettings : Settings
-{
-    InputModeChoice inputMode = InputModeChoice::SingleFolder;
-    QString inputFolder;
-    QStringList queue;
-    OutputModeChoice outputMode = OutputModeChoice::InputFolder;
-    QString customOutputDir;
-    bool subdirPerEntry = false;
-    SubdirNamingChoice subdirNaming = SubdirNamingChoice::ArchiveName;
-    bool scanSubdirs = true;
-    bool checkSfv = true;
-    bool fullOutput = false;
-    bool checkOnly = false;
-    bool checkWithoutArchive = false;
-    bool openNfo = true;
-    bool copyNfo = false;
-    bool deleteSources = false;
-    DeleteTimingChoice deleteTiming = DeleteTimingChoice::AfterExtraction;
-    bool deleteEmptySourceFolder = false;
-    bool openDestination = false;
-    bool shutdownAfter = false;
-    bool closeAfter = false;
-    bool suppressErrors = true;
-    bool unpackZipFirst = true;
-    bool deleteZipAfter = true;
-    bool repairWithPar2 = true;
-    bool noReturnFromTray = false;
-    bool alwaysInTray = false;
-    bool shellIntegration = false;
-    QString watchInterval = QStringLiteral("15");
-    QString languageFile = QStringLiteral("english.lng");
-    PriorityChoice priority = PriorityChoice::Normal;
-    AfterActionChoice afterAction = AfterActionChoice::DoNothing;
-    QString soundFile;
-    QString runCommand = QStringLiteral("cdemu load 0 \"%1\"");
-    bool runPerQueueEntry = false;
-    RunFileFilterChoice runFileFilter = RunFileFilterChoice::OfType;
-    QString runExtension = QStringLiteral("cue");
-    bool runOnce = false;
-    bool listsApplyToFiles = false;
-    QStringList skipList;
-    QStringList deleteList;
-    QString lastOpenPath;
-
-    InputModeChoice InputMode() const override { return inputMode; }
-    QString InputFolder() const override { return inputFolder; }
-    QStringList Queue() const override { return queue; }
-    OutputModeChoice OutputMode() const override { return outputMode; }
-    QString CustomOutputDir() const override { return customOutputDir; }
-    bool SubdirPerEntry() const override { return subdirPerEntry; }
-    SubdirNamingChoice SubdirNaming() const override { return subdirNaming; }
-    bool ScanSubdirs() const override { return scanSubdirs; }
-    bool CheckSfv() const override { return checkSfv; }
-    bool FullOutput() const override { return fullOutput; }
-    bool CheckOnly() const override { return checkOnly; }
-    bool CheckWithoutArchive() const override { return checkWithoutArchive; }
-    bool OpenNfo() const override { return openNfo; }
-    bool CopyNfo() const override { return copyNfo; }
-    bool DeleteSources() const override { return deleteSources; }
-    DeleteTimingChoice DeleteTiming() const override { return deleteTiming; }
-    bool DeleteEmptySourceFolder() const override { return deleteEmptySourceFolder; }
-    bool OpenDestination() const override { return openDestination; }
-    bool ShutdownAfter() const override { return shutdownAfter; }
-    bool CloseAfter() const override { return closeAfter; }
-    bool SuppressErrors() const override { return suppressErrors; }
-    bool UnpackZipFirst() const override { return unpackZipFirst; }
-    bool DeleteZipAfter() const override { return deleteZipAfter; }
-    bool RepairWithPar2() const override { return repairWithPar2; }
-    bool NoReturnFromTray() const override { return noReturnFromTray; }
-    bool AlwaysInTray() const override { return alwaysInTray; }
-    bool ShellIntegration() const override { return shellIntegration; }
-    QString WatchInterval() const override { return watchInterval; }
-    QString LanguageFile() const override { return languageFile; }
-    PriorityChoice Priority() const override { return priority; }
-    AfterActionChoice AfterAction() const override { return afterAction; }
-    QString SoundFile() const override { return soundFile; }
-    QString RunCommand() const override { return runCommand; }
-    bool RunPerQueueEntry() const override { return runPerQueueEntry; }
-    RunFileFilterChoice RunFileFilter() const override { return runFileFilter; }
-    QString RunExtension() const override { return runExtension; }
-    bool RunOnce() const override { return runOnce; }
-    bool ListsApplyToFiles() const override { return listsApplyToFiles; }
-    QStringList SkipList() const override { return skipList; }
-    QStringList DeleteList() const override { return deleteList; }
-    QString LastOpenPath() const override { return lastOpenPath; }
-};
+#include "settings/SettingsModel.h"
+#include "ui/TrayIcon.h"
 
 // Keeps every log line, and the message part of each (the text after "[hh:nn] ").
 struct RecordingLog : LogSink
@@ -159,10 +72,13 @@ struct RecordingJobWindow : JobWindow
     bool pauseEnabled = false;
     QString stopCaption = QStringLiteral("Stop");
     QString pauseCaption = QStringLiteral("Pause");
+    QString watchCaptionText = QStringLiteral("Watch");
     bool watching = false;
 
     void setUnpackEnabled(bool enabled) override { unpackEnabled = enabled; }
     void setWatchEnabled(bool enabled) override { watchEnabled = enabled; }
+    void setWatchCaption(const QString &caption) override { watchCaptionText = caption; }
+    QString watchCaption() const override { return watchCaptionText; }
     void setStopEnabled(bool enabled) override { stopEnabled = enabled; }
     void setStopCaption(const QString &caption) override { stopCaption = caption; }
     void setPauseEnabled(bool enabled) override { pauseEnabled = enabled; }
@@ -259,7 +175,7 @@ struct FakeTrayShell : TrayShell
 // One engine context over fakes, with the project's english.lng loaded.
 struct TestContext
 {
-    MemorySettings settings;
+    SettingsModel settings;
     LanguageTexts language;
     RecordingLog log;
     RecordingJobView view;

@@ -1,5 +1,6 @@
 #pragma once
-// Read access to every user setting; the main window answers from its controls at the moment of the call.
+// Read access to every user setting; the main window answers from its controls at the moment of the
+// call.
 
 #include <QString>
 #include <QStringList>

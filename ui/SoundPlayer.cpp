@@ -1,4 +1,4 @@
-#include "tools/SoundPlayer.h"
+#include "ui/SoundPlayer.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>

@@ -1,14 +1,14 @@
 #pragma once
-// The real platform services on a Linux desktop: Qt's desktop services, logind, setpriority.
+// The real platform services of a Linux system: programs, logind, setpriority, the clock and
+// the event pump. Opening files and folders belongs to a desktop and is left to a subclass.
 
 #include <QElapsedTimer>
 
-#include "platform/Platform.h"
+#include "engine/Platform.h"
 
-class QtPlatform : public Platform
+class SystemPlatform : public Platform
 {
 public:
-    bool openPath(const QString &path) override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
     void requestShutdown() override;
     PriorityChoice setProcessPriority(PriorityChoice priority) override;

@@ -1,4 +1,4 @@
-#include "jobs/Startup.h"
+#include "ui/Startup.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -8,11 +8,12 @@
 
 #include "engine/Errors.h"
 #include "jobs/CommandLine.h"
-#include "jobs/TrayIcon.h"
+#include "jobs/WatchMode.h"
 #include "settings/ShellIntegration.h"
-#include "tools/SoundPlayer.h"
 #include "ui/MainWindow.h"
+#include "ui/SoundPlayer.h"
 #include "ui/SplashWindow.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 constexpr int TextSoundUnavailable = 136;
@@ -46,7 +47,7 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
     if (soundUnavailable)
         *soundUnavailable = noSound;
 
-    if (form.AlwaysInTray())
+    if (form.settings().AlwaysInTray())
         form.trayIcon().SendToTray(false);
 
     // The context-menu entry: its state on disk decides the check box, then its rule rewrites
@@ -55,6 +56,9 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
         const QSignalBlocker quiet(form.CheckBox12);
         form.CheckBox12->setChecked(ShellIntegration::ReadState());
     }
+    // Set with the rule held back; the model learns the state now, and the control, holding it
+    // already, runs no rule for it.
+    form.settings().setShellIntegration(form.CheckBox12->isChecked());
     form.ApplyShellIntegrationRule();
 
     form.AddLogLine(LogTag::Init + form.context().LangText(TextStarted, {TevoVersionText}));
@@ -65,7 +69,7 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
     // Dropped folders are taken by ListBox1 and Edit1 from the window's creation on.
 
     // A command-line Unpack or Watch runs here, to its end, before the window is shown.
-    ApplyCommandLine(form, SplitCommandLine(parameters));
+    form.ApplyCommandLine(SplitCommandLine(parameters));
     return true;
 }
 
@@ -132,7 +136,7 @@ int TevoProgram::exec()
         return 0;
     m_form->show();
     // Told only now, so that a command-line job was not held up by a box waiting for OK.
-    if (m_soundUnavailable && m_form->AfterAction() == AfterActionChoice::PlaySound)
+    if (m_soundUnavailable && m_form->settings().AfterAction() == AfterActionChoice::PlaySound)
         m_form->ShowError(m_form->context().LangText(TextSoundUnavailable));
     if (m_form->hasClosed())
         return 0;

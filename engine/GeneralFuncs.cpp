@@ -1,4 +1,4 @@
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
 
 #include <cmath>
 #include <QDir>

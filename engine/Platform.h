@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "settings/Settings.h"
+#include "engine/Settings.h"
 
 class Platform
 {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <QString>
 
-#include "tools/SoundPlayer.h"
+#include "ui/SoundPlayer.h"
 
 class LanguageTexts;
 class Platform;

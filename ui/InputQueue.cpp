@@ -1,4 +1,4 @@
-#include "jobs/InputQueue.h"
+#include "ui/InputQueue.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QUrl>
 
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
 #include "ui/MainWindow.h"
 
 namespace {

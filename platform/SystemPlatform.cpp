@@ -1,28 +1,21 @@
-#include "platform/QtPlatform.h"
+#include "platform/SystemPlatform.h"
 
 #include "platform/ThreadPriority.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDesktopServices>
 #include <QProcess>
 #include <QThread>
-#include <QUrl>
 
 #include <time.h>
 
-bool QtPlatform::openPath(const QString &path)
-{
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-bool QtPlatform::startDetached(const QString &program, const QStringList &arguments)
+bool SystemPlatform::startDetached(const QString &program, const QStringList &arguments)
 {
     return QProcess::startDetached(program, arguments);
 }
 
-void QtPlatform::requestShutdown()
+void SystemPlatform::requestShutdown()
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
@@ -31,7 +24,7 @@ void QtPlatform::requestShutdown()
     QDBusConnection::systemBus().call(call, QDBus::NoBlock);
 }
 
-PriorityChoice QtPlatform::setProcessPriority(PriorityChoice priority)
+PriorityChoice SystemPlatform::setProcessPriority(PriorityChoice priority)
 {
     if (priority != PriorityChoice::NoSelection)
         (void)SetProcessNiceness(NicenessOf(priority));
@@ -45,7 +38,7 @@ PriorityChoice QtPlatform::setProcessPriority(PriorityChoice priority)
 // plus one block, and a check runs at the speed of reading the files. Each pass also paints what
 // changed since the last one; one pass a millisecond spent a quarter of a core repainting the
 // progress display during an extraction. (Every 16 ms left longer gaps and gained nothing.)
-void QtPlatform::processEvents()
+void SystemPlatform::processEvents()
 {
     constexpr qint64 kEventPassNs = 5000000;
     if (m_sinceEvents.isValid() && m_sinceEvents.nsecsElapsed() < kEventPassNs)
@@ -54,12 +47,12 @@ void QtPlatform::processEvents()
     m_sinceEvents.start();
 }
 
-void QtPlatform::sleepMs(int milliseconds)
+void SystemPlatform::sleepMs(int milliseconds)
 {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-std::uint32_t QtPlatform::tickCount() const
+std::uint32_t SystemPlatform::tickCount() const
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -68,7 +61,7 @@ std::uint32_t QtPlatform::tickCount() const
     return static_cast<std::uint32_t>(ms);
 }
 
-QDateTime QtPlatform::currentDateTime() const
+QDateTime SystemPlatform::currentDateTime() const
 {
     return QDateTime::currentDateTime();
 }

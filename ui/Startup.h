@@ -6,13 +6,12 @@
 #include <memory>
 #include <QStringList>
 
+#include "engine/Version.h"
+
 class Dialogs;
 class Platform;
 class TForm1;
 class TForm2;
-
-// The version the start-up line names.
-inline const QString TevoVersionText = QStringLiteral("v1.06");
 
 // The start-up sequence the creation of the main window runs, in its order: job flags,
 // "last.os", the language file, sound, "Always stay in TNA", the context-menu entry, the

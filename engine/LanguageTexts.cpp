@@ -1,11 +1,11 @@
-#include "settings/LanguageTexts.h"
+#include "engine/LanguageTexts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include "engine/Errors.h"
-#include "tools/GeneralFuncs.h"
+#include "engine/GeneralFuncs.h"
 
 QString LanguageTexts::LangText(int n, const QStringList &values) const
 {

@@ -1,4 +1,4 @@
-#include "tools/DiskSpaceWindow.h"
+#include "ui/DiskSpaceWindow.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -7,7 +7,7 @@
 #include <QTreeWidget>
 
 #include "engine/Dialogs.h"
-#include "settings/Settings.h"
+#include "engine/Settings.h"
 #include "ui/WindowFont.h"
 
 TFrmDiskSpace::TFrmDiskSpace(const Settings &settings, Dialogs &dialogs, DriveSource drives,

@@ -1,4 +1,4 @@
-#include "jobs/TrayIcon.h"
+#include "ui/TrayIcon.h"
 
 #include <QAction>
 #include <QMenu>
@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "engine/Dialogs.h"
-#include "settings/Settings.h"
+#include "engine/Settings.h"
 #include "ui/Pictures.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "tools/SoundTestButton.h"
+#include "ui/SoundTestButton.h"
 
-#include "platform/Platform.h"
-#include "settings/LanguageTexts.h"
+#include "engine/LanguageTexts.h"
+#include "engine/Platform.h"
 
 namespace {
 constexpr int TextSoundPlaying = 150; // the caption while a sound plays ("Stop")

@@ -1,0 +1,74 @@
+#include "CliArguments.h"
+
+std::optional<CliArguments> ParseCliArguments(const QStringList &arguments, QString *error)
+{
+    CliArguments result;
+    bool onlyFolders = false; // after "--" every argument is a folder
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (onlyFolders || !argument.startsWith(QLatin1Char('-')) ||
+            argument == QLatin1String("-")) {
+            result.folders << argument;
+        } else if (argument == QLatin1String("--")) {
+            onlyFolders = true;
+        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            result.help = true;
+        } else if (argument == QLatin1String("--version")) {
+            result.version = true;
+        } else if (argument == QLatin1String("--watch")) {
+            result.watch = true;
+        } else if (argument == QLatin1String("--yes") || argument == QLatin1String("-y")) {
+            result.yes = true;
+        } else if (argument == QLatin1String("--options")) {
+            if (i + 1 >= arguments.size()) {
+                *error = QStringLiteral("--options needs the name of an option-set file");
+                return std::nullopt;
+            }
+            result.optionSetFile = arguments.at(++i);
+        } else if (argument.startsWith(QLatin1String("--options="))) {
+            result.optionSetFile = argument.mid(10);
+            if (result.optionSetFile.isEmpty()) {
+                *error = QStringLiteral("--options needs the name of an option-set file");
+                return std::nullopt;
+            }
+        } else {
+            *error = QStringLiteral("unknown option %1").arg(argument);
+            return std::nullopt;
+        }
+    }
+    if (result.help || result.version)
+        return result;
+    if (result.folders.isEmpty()) {
+        *error = QStringLiteral("no folder given");
+        return std::nullopt;
+    }
+    return result;
+}
+
+QString CliUsage()
+{
+    return QStringLiteral(
+        "Usage: tevo-cli [--options FILE.os] [--watch] [--yes] FOLDER...\n"
+        "\n"
+        "Unpacks the release folders without a window: unpacks ZIP files, checks the RAR sets\n"
+        "against their SFV lists, extracts them and cleans up, with the settings of the window\n"
+        "program. Several folders are worked on as a queue.\n"
+        "\n"
+        "  --options FILE.os  the settings of this option-set file, instead of those the window\n"
+        "                     program saved last (last.os), or the defaults when there is none\n"
+        "  --watch            keeps watching the folders and unpacks what arrives, at the\n"
+        "                     interval of the settings, until stopped (Ctrl+C, SIGTERM); needs\n"
+        "                     \"Delete Files\" on\n"
+        "  --yes              answers Yes when asked whether to delete the sources after all\n"
+        "                     sets (without it the answer is No and the sources stay)\n"
+        "  --help             shows this text\n"
+        "  --version          shows the version\n"
+        "\n"
+        "The log goes to standard output, errors to standard error, and while standard error\n"
+        "is a terminal a progress line too. Ctrl+C or SIGTERM stops at the next safe point:\n"
+        "nothing is deleted that was not due already.\n"
+        "\n"
+        "Exit status: 0 when every set was extracted or there was nothing to do; 1 when a set\n"
+        "or check failed or a folder does not exist; 2 for a usage error; 130 or 143 when\n"
+        "stopped by SIGINT or SIGTERM.\n");
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The command line of tevo-cli: what to unpack and how.
+
+#include <optional>
+#include <QString>
+#include <QStringList>
+
+struct CliArguments
+{
+    QString optionSetFile; // --options FILE.os; empty for last.os or the defaults
+    bool watch = false;    // --watch
+    bool yes = false;      // --yes: the question before deleting after all sets is answered Yes
+    bool help = false;
+    bool version = false;
+    QStringList folders;
+};
+
+// The arguments (without the program's name), or nullopt with *error saying what is wrong.
+std::optional<CliArguments> ParseCliArguments(const QStringList &arguments, QString *error);
+
+// What --help prints.
+QString CliUsage();

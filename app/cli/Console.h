@@ -1,0 +1,106 @@
+#pragma once
+// tevo-cli's terminal: the log on standard output, errors and questions on standard error, and
+// while standard error is a terminal one progress line there, rewritten in place.
+
+#include <QElapsedTimer>
+#include <QString>
+
+#include "engine/Dialogs.h"
+#include "engine/JobView.h"
+#include "engine/LogSink.h"
+
+class Console
+{
+public:
+    explicit Console(bool progressLine);
+
+    void logLine(const QString &line);
+    void errorLine(const QString &line);
+    // Shows the progress line now unless one was shown less than a tenth of a second ago.
+    void progress(const QString &line);
+    void clearProgress();
+
+private:
+    bool m_progressLine;
+    bool m_progressShown = false;
+    QElapsedTimer m_sinceProgress;
+};
+
+class ConsoleLog : public LogSink
+{
+public:
+    explicit ConsoleLog(Console &console) : m_console(console) {}
+    void appendLogLine(const QString &line) override { m_console.logLine(line); }
+
+private:
+    Console &m_console;
+};
+
+// The progress display as one line: current file, its share done, and the window's progress text
+// (sizes, speed, time left).
+class ConsoleJobView : public JobView
+{
+public:
+    explicit ConsoleJobView(Console &console) : m_console(console) {}
+    void setProgressEnabled(bool enabled) override;
+    void setProgressRange(int maximum) override;
+    void setProgressPosition(int position) override;
+    void setCurrentFileText(const QString &text) override;
+    void setProgressText(const QString &text) override;
+    void setBytesDone(qint64 done) override;
+    void setApplicationTitle(const QString &) override {}
+    void setRunControlsLocked(bool) override {}
+    void showTab(WindowTab) override {}
+    // The queue and the input folder live in the settings, which tevo-cli never saves: the
+    // "clear queue" action has nothing to clear.
+    void clearQueue() override {}
+    void clearInputFolder() override {}
+    void requestClose() override {}
+
+private:
+    void show();
+
+    Console &m_console;
+    bool m_enabled = false;
+    int m_maximum = 0;
+    // The speed over the current step: bytes and time at its first report, and now.
+    QElapsedTimer m_stepClock;
+    qint64 m_stepFirstBytes = -1;
+    qint64 m_bytes = 0;
+    int m_position = 0;
+    QString m_file;
+    QString m_text;
+};
+
+// Message boxes become lines on standard error; the question before the deletion after all sets
+// is answered Yes only when the user said so. Nothing is ever chosen from a browser.
+class ConsoleDialogs : public Dialogs
+{
+public:
+    ConsoleDialogs(Console &console, bool answerYes) : m_console(console), m_answerYes(answerYes) {}
+    MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
+                             MessageButtons buttons) override;
+    QString chooseFolder(const QString &, const QString &) override { return {}; }
+    QString chooseOpenFile(const QString &, const QString &, const QString &,
+                           const QString &) override
+    {
+        return {};
+    }
+    QString chooseSaveFile(const QString &, const QString &, const QString &,
+                           const QString &) override
+    {
+        return {};
+    }
+    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+
+    // How many error boxes there would have been.
+    int errorsShown() const { return m_errors; }
+
+private:
+    Console &m_console;
+    bool m_answerYes;
+    int m_errors = 0;
+};

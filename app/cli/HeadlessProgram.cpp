@@ -1,0 +1,190 @@
+#include "HeadlessProgram.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <csignal>
+
+#include <unistd.h>
+
+#include "engine/Errors.h"
+#include "engine/Pipeline.h"
+#include "engine/Version.h"
+#include "jobs/JobWindow.h"
+#include "jobs/UnpackJob.h"
+#include "jobs/WatchMode.h"
+#include "settings/ConfigLocation.h"
+#include "settings/LanguageFolders.h"
+#include "settings/OptionSetFile.h"
+#include "SignalWatch.h"
+
+namespace {
+constexpr int TextStarted = 137;
+constexpr int TextPriorityRefused = 225;
+const QString FallbackLanguageFile = QStringLiteral("english.lng");
+} // namespace
+
+// No buttons to enable or caption; watching is the watch mode's timer.
+class HeadlessJobWindow : public JobWindow
+{
+public:
+    void setUnpackEnabled(bool) override {}
+    void setWatchEnabled(bool) override {}
+    void setWatchCaption(const QString &caption) override { m_watchCaption = caption; }
+    QString watchCaption() const override { return m_watchCaption; }
+    void setStopEnabled(bool) override {}
+    void setStopCaption(const QString &) override {}
+    void setPauseEnabled(bool) override {}
+    void setPauseCaption(const QString &) override {}
+    bool watchTimerEnabled() const override { return watchMode && watchMode->watching(); }
+
+    WatchMode *watchMode = nullptr;
+
+private:
+    QString m_watchCaption;
+};
+
+HeadlessProgram::HeadlessProgram(const CliArguments &arguments)
+    : m_arguments(arguments), m_console(isatty(STDERR_FILENO) == 1), m_log(m_console),
+      m_view(m_console), m_dialogs(m_console, arguments.yes),
+      m_platform([this](const QString &text) { m_ctx.AddLogLine(LogTag::Notice + text); }),
+      m_sound([this](const QString &text) { m_ctx.AddLogLine(LogTag::Notice + text); }),
+      m_ctx(m_settings, m_language, m_log, m_view, m_dialogs, m_platform, m_job),
+      m_window(std::make_unique<HeadlessJobWindow>())
+{
+    m_ctx.programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    m_unpackJob = std::make_unique<UnpackJob>(
+        m_ctx, *m_window, m_sound, [this](const QString &folder) { return UnPack(m_ctx, folder); });
+}
+
+HeadlessProgram::~HeadlessProgram() = default;
+
+int HeadlessProgram::run()
+{
+    // Ctrl+C and SIGTERM act as the window's Close from the start: a job stops at its next
+    // check point and nothing is deleted that was not due already.
+    m_signals = std::make_unique<SignalWatch>([this](int signal) { onSignal(signal); });
+
+    if (!loadSettings() || !loadLanguage())
+        return 2;
+    applyPriority();
+    m_ctx.AddLogLine(LogTag::Init + m_ctx.LangText(TextStarted, {TevoVersionText}));
+    takeFolders();
+
+    if (!m_arguments.watch) {
+        if (!m_signal)
+            runJob();
+        return m_signal ? signalExitCode(m_signal) : jobExitCode();
+    }
+
+    m_watchMode =
+        std::make_unique<WatchMode>(m_ctx, m_settings, *m_window, nullptr, [this] { runJob(); });
+    m_window->watchMode = m_watchMode.get();
+    if (!m_watchMode->StartWatching())
+        return 2;
+    m_console.errorLine(QStringLiteral("Watching every %1 s; Ctrl+C or SIGTERM ends.")
+                            .arg(m_settings.WatchInterval()));
+    if (m_signal)
+        return signalExitCode(m_signal);
+    return QCoreApplication::exec();
+}
+
+bool HeadlessProgram::loadSettings()
+{
+    const bool own = !m_arguments.optionSetFile.isEmpty();
+    const QString file = own ? m_arguments.optionSetFile : LastOptionSetPath(m_ctx.programFolder);
+    const QFileInfo info(file);
+    if (!info.isFile()) {
+        if (!own)
+            return true; // the defaults
+        m_console.errorLine(QStringLiteral("tevo-cli: no option-set file %1").arg(file));
+        return false;
+    }
+    try {
+        LoadOptionSet(m_settings, file);
+    } catch (const TevoError &error) {
+        m_console.errorLine(QStringLiteral("tevo-cli: %1").arg(error.message()));
+        return !own;
+    }
+    return true;
+}
+
+bool HeadlessProgram::loadLanguage()
+{
+    const QStringList folders =
+        LanguageFolders(m_ctx.programFolder, QStringLiteral(TEVO_INSTALLED_DATA_DIR));
+    QString path;
+    if (!m_settings.ActiveLanguageFile().isEmpty())
+        path = LanguageTexts::resolve(m_settings.ActiveLanguageFile(), folders);
+    if (path.isEmpty())
+        path = LanguageTexts::resolve(FallbackLanguageFile, folders);
+    if (path.isEmpty()) {
+        m_console.errorLine(QStringLiteral("tevo-cli: no language file found in %1")
+                                .arg(folders.join(QStringLiteral(", "))));
+        return false;
+    }
+    try {
+        m_language.loadFile(path);
+    } catch (const TevoError &error) {
+        m_console.errorLine(QStringLiteral("tevo-cli: %1").arg(error.message()));
+        return false;
+    }
+    return true;
+}
+
+void HeadlessProgram::applyPriority()
+{
+    const PriorityChoice wanted = m_settings.Priority();
+    if (wanted == PriorityChoice::NoSelection)
+        return;
+    const PriorityChoice inForce = m_platform.setProcessPriority(wanted);
+    if (inForce == wanted || inForce == PriorityChoice::NoSelection)
+        return;
+    const QStringList &texts = SettingsModel::priorityTexts();
+    m_ctx.AddLogLine(
+        LogTag::Notice +
+        m_ctx.LangText(TextPriorityRefused, {texts.at(int(wanted)), texts.at(int(inForce))}));
+}
+
+void HeadlessProgram::takeFolders()
+{
+    QStringList folders;
+    for (const QString &folder : std::as_const(m_arguments.folders))
+        folders << QFileInfo(folder).absoluteFilePath();
+    if (folders.size() == 1) {
+        m_settings.setInputMode(InputModeChoice::SingleFolder);
+        m_settings.setInputFolder(folders.first());
+    } else {
+        m_settings.setInputMode(InputModeChoice::Queue);
+        m_settings.setQueue(folders);
+    }
+}
+
+void HeadlessProgram::onSignal(int signal)
+{
+    if (!m_signal)
+        m_signal = signal;
+    m_job.AbortRequested = true;
+    m_console.errorLine(
+        QStringLiteral("tevo-cli: %1: stopping at the next safe point")
+            .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
+    // Between two watch rounds nothing runs: end now. A running job ends first (runJob).
+    if (!m_jobRunning && m_watchMode)
+        QCoreApplication::exit(signalExitCode(m_signal));
+}
+
+void HeadlessProgram::runJob()
+{
+    m_jobRunning = true;
+    m_unpackJob->Button1Click();
+    m_jobRunning = false;
+    if (jobExitCode() != 0)
+        m_anyJobFailed = true;
+    if (m_signal && m_watchMode)
+        QCoreApplication::exit(signalExitCode(m_signal));
+}
+
+int HeadlessProgram::jobExitCode() const
+{
+    return m_job.Tally.failures > 0 || m_dialogs.errorsShown() > 0 ? 1 : 0;
+}
