@@ -1,0 +1,310 @@
+// tevo-cli as a user runs it: a process without a display, its exit status, its output, and
+// SIGTERM in the middle of an extraction. Every run gets an option-set file of its own.
+
+#include <csignal>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "settings/OptionSetFile.h"
+#include "settings/SettingsModel.h"
+#include "support/ReleaseMaker.h"
+
+namespace {
+
+const QString CliProgram = QStringLiteral(TEVO_BINARY_DIR "/tevo-cli");
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// A release folder: one RAR set of three volumes with its SFV list.
+QString makeRelease(const QString &parent, const QString &name, qint64 size = 300 * 1024)
+{
+    const QString folder = QDir(parent).filePath(name);
+    ReleaseMaker::writeFile(QDir(folder).filePath("movie.iso"), size);
+    const QStringList volumes =
+        ReleaseMaker::makeRarSet(folder, "movie", {"movie.iso"}, int(size / 1024 / 3 + 1));
+    QFile::remove(QDir(folder).filePath("movie.iso"));
+    QStringList names;
+    for (const QString &volume : volumes)
+        names << QFileInfo(volume).fileName();
+    ReleaseMaker::makeSfv(folder, "movie.sfv", names);
+    return folder;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_work;
+    QString m_options;
+    int m_runs = 0;
+
+    // No display, no session bus, no Qt platform: what a server has.
+    QProcessEnvironment serverEnvironment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                                 "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"})
+            env.remove(QString::fromLatin1(name));
+        env.insert("HOME", m_home.path());
+        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        env.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        return env;
+    }
+
+    void start(QProcess &process, const QString &program, const QStringList &arguments) const
+    {
+        process.setProcessEnvironment(serverEnvironment());
+        process.setProgram(program);
+        process.setArguments(arguments);
+        process.start();
+        QVERIFY(process.waitForStarted());
+    }
+
+    Run run(const QStringList &arguments, const QString &program = CliProgram) const
+    {
+        QProcess process;
+        start(process, program, arguments);
+        Run result;
+        if (!process.waitForFinished(120000))
+            return result;
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    // Writes the settings an option-set file and returns the arguments naming it.
+    QStringList options(const std::function<void(SettingsModel &)> &change = {})
+    {
+        SettingsModel settings;
+        if (change)
+            change(settings);
+        m_options = m_work.filePath(QStringLiteral("run%1.os").arg(++m_runs));
+        SaveOptionSet(settings, m_options);
+        return {QStringLiteral("--options"), m_options};
+    }
+
+private slots:
+    void exitStatus_data()
+    {
+        QTest::addColumn<QString>("release");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("extracted") << "good" << 0 << "1 archive(s) unpacked";
+        QTest::newRow("nothing to do") << "empty" << 0 << "0 archive(s) found";
+        QTest::newRow("volume missing") << "missing" << 1 << "missing";
+        QTest::newRow("volume damaged") << "damaged" << 1 << "movie.part2.rar";
+        QTest::newRow("no such folder") << "absent" << 1 << "does not exist";
+        QTest::newRow("two folders, one bad") << "good+absent" << 1 << "1 archive(s) unpacked";
+    }
+    void exitStatus()
+    {
+        QFETCH(QString, release);
+        QFETCH(int, exitCode);
+        QFETCH(QString, logged);
+        QTemporaryDir dir;
+        QStringList folders;
+        for (const QString &kind : release.split('+')) {
+            if (kind == QLatin1String("absent")) {
+                folders << dir.filePath("absent");
+            } else if (kind == QLatin1String("empty")) {
+                QVERIFY(QDir(dir.path()).mkpath("empty"));
+                folders << dir.filePath("empty");
+            } else {
+                const QString folder = makeRelease(dir.path(), kind);
+                if (kind == QLatin1String("missing"))
+                    QVERIFY(QFile::remove(QDir(folder).filePath("movie.part3.rar")));
+                if (kind == QLatin1String("damaged")) {
+                    QFile volume(QDir(folder).filePath("movie.part2.rar"));
+                    QVERIFY(volume.open(QIODevice::ReadWrite));
+                    volume.seek(volume.size() / 2);
+                    volume.write("damage");
+                }
+                folders << folder;
+            }
+        }
+        const Run r = run(options() + folders);
+        QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
+        QVERIFY2(r.out.contains(logged), qPrintable(r.out));
+        // The log lines are the window's: a time stamp, then the message.
+        QVERIFY(r.out.contains(QRegularExpression("^\\[\\d\\d:\\d\\d\\] \\[iNiT   \\] Tevo v",
+                                                  QRegularExpression::MultilineOption)));
+        if (release == QLatin1String("good"))
+            QVERIFY(QFileInfo(dir.filePath("good/movie.iso")).isFile());
+        if (exitCode != 0) // the sources of a failed set stay
+            QVERIFY(QDir(folders.first()).entryList({"*.rar"}).size() >= 2 ||
+                    release.contains("absent"));
+    }
+
+    void usage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("no folder") << QStringList{} << 2 << "no folder given";
+        QTest::newRow("unknown option") << QStringList{"--fast", "/x"} << 2 << "--fast";
+        QTest::newRow("options without file") << QStringList{"/x", "--options"} << 2 << "--options";
+        QTest::newRow("options file missing")
+            << QStringList{"--options", "/nonexistent/x.os", "/x"} << 2 << "/nonexistent/x.os";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: tevo-cli";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "tevo-cli v1.06";
+    }
+    void usage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, printed);
+        const Run r = run(arguments);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2((r.out + r.err).contains(printed), qPrintable(r.out + r.err));
+    }
+
+    // The window program answers --help and --version without a display, and says what to use
+    // instead of aborting when there is none.
+    void windowProgramWithoutDisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "tevo-cli";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "tevo v1.06";
+        QTest::newRow("no display") << QStringList{"/x"} << 1 << "tevo-cli";
+    }
+    void windowProgramWithoutDisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, printed);
+        const Run r = run(arguments, QStringLiteral(TEVO_BINARY_DIR "/tevo"));
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2((r.out + r.err).contains(printed), qPrintable(r.out + r.err));
+    }
+
+    void linksNeitherQtGuiNorQtWidgets()
+    {
+        QProcess ldd;
+        ldd.start(QStringLiteral("ldd"), {CliProgram});
+        QVERIFY(ldd.waitForFinished());
+        const QString libraries = QString::fromUtf8(ldd.readAllStandardOutput());
+        QVERIFY(libraries.contains(QLatin1String("libQt6Core")));
+        QVERIFY2(!libraries.contains(QLatin1String("libQt6Gui")), qPrintable(libraries));
+        QVERIFY2(!libraries.contains(QLatin1String("libQt6Widgets")), qPrintable(libraries));
+    }
+
+    // The question before deleting the sources after all sets is answered Yes only with --yes.
+    void afterAllDeletionNeedsYes_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("no --yes: kept") << false;
+        QTest::newRow("--yes: deleted") << true;
+    }
+    void afterAllDeletionNeedsYes()
+    {
+        QFETCH(bool, yes);
+        QTemporaryDir dir;
+        const QString folder = makeRelease(dir.path(), "rel");
+        QStringList arguments = options([](SettingsModel &s) {
+            s.setDeleteSources(true);
+            s.setDeleteTiming(DeleteTimingChoice::AfterExtractingAll);
+        });
+        if (yes)
+            arguments << QStringLiteral("--yes");
+        const Run r = run(arguments << folder);
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFileInfo(QDir(folder).filePath("movie.iso")).isFile());
+        QCOMPARE(QFileInfo(QDir(folder).filePath("movie.part1.rar")).exists(), !yes);
+        QVERIFY2(r.err.contains(yes ? "Yes" : "No"), qPrintable(r.err));
+    }
+
+    // SIGTERM acts as Close: the extraction stops at once, its part file goes, the volumes stay,
+    // and the program ends with 128 + 15.
+    void sigtermStopsALargeExtraction()
+    {
+        QTemporaryDir dir;
+        const qint64 size = qint64(1536) * 1024 * 1024;
+        const QString folder = QDir(dir.path()).filePath("big");
+        ReleaseMaker::writeFile(QDir(folder).filePath("movie.iso"), size, 7, true);
+        const QStringList volumes =
+            ReleaseMaker::makeRarSet(folder, "movie", {"movie.iso"}, 100 * 1024);
+        QVERIFY(QFile::remove(QDir(folder).filePath("movie.iso")));
+
+        QProcess process;
+        start(process, CliProgram,
+              options([](SettingsModel &s) { s.setDeleteSources(true); }) << folder);
+        // Waits for the part file the extraction writes into.
+        QElapsedTimer waited;
+        waited.start();
+        bool writing = false;
+        while (!writing && process.state() == QProcess::Running && waited.elapsed() < 60000) {
+            writing =
+                !QDir(folder).entryList({".tevo-*.part"}, QDir::Files | QDir::Hidden).isEmpty();
+            if (!writing)
+                QTest::qWait(2);
+        }
+        QVERIFY2(writing, "the extraction was not seen under way");
+        QElapsedTimer stopping;
+        stopping.start();
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(10000));
+        QVERIFY2(stopping.elapsed() < 5000, qPrintable(QString::number(stopping.elapsed())));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 143);
+        for (const QString &volume : volumes)
+            QVERIFY2(QFileInfo(volume).isFile(), qPrintable(volume));
+        QVERIFY(QDir(folder).entryList({".tevo-*.part"}, QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(!QFileInfo(QDir(folder).filePath("movie.iso")).exists());
+        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("SIGTERM"));
+    }
+
+    // --watch unpacks what arrives and ends with 128 + 2 at SIGINT; without "Delete Files" it
+    // refuses as the window does.
+    void watchUntilInterrupted()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("incoming"));
+        const QString incoming = dir.filePath("incoming");
+
+        const Run refused = run(options() << "--watch" << incoming);
+        QCOMPARE(refused.exitCode, 2);
+        QVERIFY2(refused.err.contains("Delete Files", Qt::CaseInsensitive) ||
+                     refused.err.contains("delete", Qt::CaseInsensitive),
+                 qPrintable(refused.err));
+
+        QProcess process;
+        start(process, CliProgram,
+              options([](SettingsModel &s) {
+                  s.setDeleteSources(true);
+                  s.setWatchInterval(QStringLiteral("1"));
+              }) << "--watch"
+                 << incoming);
+        QTest::qWait(300);
+        const QString staged = makeRelease(dir.path(), "staged");
+        QVERIFY(QDir().rename(staged, QDir(incoming).filePath("rel")));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(QDir(incoming).filePath("rel/movie.iso")).isFile(),
+                                 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !QFileInfo(QDir(incoming).filePath("rel/movie.part1.rar")).exists(), 30000);
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 130);
+        QVERIFY(
+            QString::fromUtf8(process.readAllStandardOutput()).contains("1 archive(s) unpacked"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
