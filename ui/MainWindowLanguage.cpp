@@ -14,10 +14,9 @@
 #include <QTabWidget>
 
 #include "engine/Errors.h"
+#include "jobs/StartupSettings.h"
 
 namespace {
-
-const QString FallbackLanguageFile = QStringLiteral("english.lng");
 
 // Puts a caption on a control of any kind the window uses.
 void setCaption(QTabWidget *pages, QWidget *control, const QString &caption)
@@ -224,19 +223,12 @@ void TForm1::ComboBox1Select()
 bool TForm1::StartupLanguageLoad()
 {
     try {
-        if (!ActiveLanguageFile().isEmpty() &&
-            !LanguageTexts::resolve(ActiveLanguageFile(), m_languageFolders).isEmpty()) {
-            LoadLanguage(ActiveLanguageFile());
-            return true;
-        }
-        for (const QString &folder : m_languageFolders) {
-            const QString fallback = QDir(folder).filePath(FallbackLanguageFile);
-            const QFileInfo info(fallback);
-            if (info.exists() && !info.isDir()) {
+        const StartupLanguage language = FindStartupLanguage(m_settings, m_languageFolders);
+        if (!language.path.isEmpty()) {
+            if (language.fallback)
                 setActiveLanguageFile(FallbackLanguageFile);
-                loadLanguageFile(fallback);
-                return true;
-            }
+            loadLanguageFile(language.path);
+            return true;
         }
     } catch (const TevoError &error) {
         // The file is there but unreadable: the texts stay empty and start-up goes on.

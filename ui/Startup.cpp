@@ -8,6 +8,7 @@
 
 #include "engine/Errors.h"
 #include "jobs/CommandLine.h"
+#include "jobs/StartupSettings.h"
 #include "jobs/WatchMode.h"
 #include "settings/ShellIntegration.h"
 #include "ui/MainWindow.h"
@@ -17,28 +18,18 @@
 
 namespace {
 constexpr int TextSoundUnavailable = 136;
-constexpr int TextStarted = 137;
 constexpr int SplashStepMs = 10;
 } // namespace
 
 bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *soundUnavailable,
                         const std::function<bool()> &initSound)
 {
-    JobControl &job = form.jobControl();
-    job.AbortRequested = false;
-    job.StopRequested = false;
-    job.UnpackRunning = false;
-    job.JobStartTick = 0;
+    ResetJobControl(form.jobControl());
 
     // The previous run's settings and lists; they also name the language file.
-    const QString lastOs = form.lastOptionSetPath();
-    if (QFileInfo(lastOs).isFile()) {
-        try {
-            form.LoadOptionSet(lastOs, false);
-        } catch (const TevoError &error) {
-            form.ShowError(error.message());
-        }
-    }
+    LoadStoredSettings(
+        form.settings(), form.lastOptionSetPath(), [&form] { form.ComboBox2Change(); },
+        [&form](const QString &message) { form.ShowError(message); });
 
     if (!form.StartupLanguageLoad())
         return false;
@@ -61,7 +52,7 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
     form.settings().setShellIntegration(form.CheckBox12->isChecked());
     form.ApplyShellIntegrationRule();
 
-    form.AddLogLine(LogTag::Init + form.context().LangText(TextStarted, {TevoVersionText}));
+    LogStartupLine(form.context());
     // Said once, here; a box only when a sound is chosen (TevoProgram::exec).
     if (noSound)
         form.AddLogLine(LogTag::Init + form.context().LangText(TextSoundUnavailable));

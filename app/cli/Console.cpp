@@ -130,6 +130,6 @@ MessageAnswer ConsoleDialogs::messageBox(const QString &text, const QString &cap
     }
     if (icon == MessageIcon::Error)
         ++m_errors;
-    m_console.errorLine(QStringLiteral("%1: %2").arg(caption, oneLine));
+    m_console.errorLine(QStringLiteral("%1 %2: %3").arg(m_stamp(), caption, oneLine));
     return buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
 }

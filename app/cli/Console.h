@@ -2,6 +2,8 @@
 // tevo-cli's terminal: the log on standard output, errors and questions on standard error, and
 // while standard error is a terminal one progress line there, rewritten in place.
 
+#include <functional>
+
 #include <QElapsedTimer>
 #include <QString>
 
@@ -77,7 +79,11 @@ private:
 class ConsoleDialogs : public Dialogs
 {
 public:
-    ConsoleDialogs(Console &console, bool answerYes) : m_console(console), m_answerYes(answerYes) {}
+    // stamp gives the time stamp that starts each line, as in the log.
+    ConsoleDialogs(Console &console, bool answerYes, std::function<QString()> stamp)
+        : m_console(console), m_answerYes(answerYes), m_stamp(std::move(stamp))
+    {
+    }
     MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
                              MessageButtons buttons) override;
     QString chooseFolder(const QString &, const QString &) override { return {}; }
@@ -102,5 +108,6 @@ public:
 private:
     Console &m_console;
     bool m_answerYes;
+    std::function<QString()> m_stamp;
     int m_errors = 0;
 };

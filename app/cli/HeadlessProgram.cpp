@@ -9,19 +9,16 @@
 
 #include "engine/Errors.h"
 #include "engine/Pipeline.h"
-#include "engine/Version.h"
 #include "jobs/JobWindow.h"
+#include "jobs/StartupSettings.h"
 #include "jobs/UnpackJob.h"
 #include "jobs/WatchMode.h"
 #include "settings/ConfigLocation.h"
 #include "settings/LanguageFolders.h"
-#include "settings/OptionSetFile.h"
 #include "SignalWatch.h"
 
 namespace {
-constexpr int TextStarted = 137;
 constexpr int TextPriorityRefused = 225;
-const QString FallbackLanguageFile = QStringLiteral("english.lng");
 } // namespace
 
 // No buttons to enable or caption; watching is the watch mode's timer.
@@ -46,7 +43,8 @@ private:
 
 HeadlessProgram::HeadlessProgram(const CliArguments &arguments)
     : m_arguments(arguments), m_console(isatty(STDERR_FILENO) == 1), m_log(m_console),
-      m_view(m_console), m_dialogs(m_console, arguments.yes),
+      m_view(m_console), m_dialogs(m_console, arguments.yes,
+                                   [this] { return LogTimeStamp(m_platform.currentDateTime()); }),
       m_platform([this](const QString &text) { m_ctx.AddLogLine(LogTag::Notice + text); }),
       m_sound([this](const QString &text) { m_ctx.AddLogLine(LogTag::Notice + text); }),
       m_ctx(m_settings, m_language, m_log, m_view, m_dialogs, m_platform, m_job),
@@ -63,12 +61,15 @@ int HeadlessProgram::run()
 {
     // Ctrl+C and SIGTERM act as the window's Close from the start: a job stops at its next
     // check point and nothing is deleted that was not due already.
+    ResetJobControl(m_job);
     m_signals = std::make_unique<SignalWatch>([this](int signal) { onSignal(signal); });
 
-    if (!loadSettings() || !loadLanguage())
+    if (!loadSettings())
         return 2;
+    if (!loadLanguage())
+        return 1;
     applyPriority();
-    m_ctx.AddLogLine(LogTag::Init + m_ctx.LangText(TextStarted, {TevoVersionText}));
+    LogStartupLine(m_ctx);
     takeFolders();
 
     if (!m_arguments.watch) {
@@ -91,40 +92,34 @@ int HeadlessProgram::run()
 
 bool HeadlessProgram::loadSettings()
 {
-    const bool own = !m_arguments.optionSetFile.isEmpty();
-    const QString file = own ? m_arguments.optionSetFile : LastOptionSetPath(m_ctx.programFolder);
-    const QFileInfo info(file);
-    if (!info.isFile()) {
-        if (!own)
-            return true; // the defaults
-        m_console.errorLine(QStringLiteral("tevo-cli: no option-set file %1").arg(file));
+    const QString &own = m_arguments.optionSetFile;
+    if (!own.isEmpty() && !QFileInfo(own).isFile()) {
+        m_console.errorLine(QStringLiteral("tevo-cli: no option-set file %1").arg(own));
         return false;
     }
-    try {
-        LoadOptionSet(m_settings, file);
-    } catch (const TevoError &error) {
-        m_console.errorLine(QStringLiteral("tevo-cli: %1").arg(error.message()));
-        return !own;
-    }
-    return true;
+    bool readable = true;
+    // The priority is applied once every setting is in (applyPriority).
+    LoadStoredSettings(m_settings, own.isEmpty() ? LastOptionSetPath(m_ctx.programFolder) : own, {},
+                       [this, &readable](const QString &message) {
+                           m_console.errorLine(QStringLiteral("tevo-cli: %1").arg(message));
+                           readable = false;
+                       });
+    // An unreadable last.os leaves the defaults, as in the window; a file asked for must be read.
+    return readable || own.isEmpty();
 }
 
 bool HeadlessProgram::loadLanguage()
 {
     const QStringList folders =
         LanguageFolders(m_ctx.programFolder, QStringLiteral(TEVO_INSTALLED_DATA_DIR));
-    QString path;
-    if (!m_settings.ActiveLanguageFile().isEmpty())
-        path = LanguageTexts::resolve(m_settings.ActiveLanguageFile(), folders);
-    if (path.isEmpty())
-        path = LanguageTexts::resolve(FallbackLanguageFile, folders);
-    if (path.isEmpty()) {
+    const StartupLanguage language = FindStartupLanguage(m_settings, folders);
+    if (language.path.isEmpty()) {
         m_console.errorLine(QStringLiteral("tevo-cli: no language file found in %1")
                                 .arg(folders.join(QStringLiteral(", "))));
         return false;
     }
     try {
-        m_language.loadFile(path);
+        m_language.loadFile(language.path);
     } catch (const TevoError &error) {
         m_console.errorLine(QStringLiteral("tevo-cli: %1").arg(error.message()));
         return false;
