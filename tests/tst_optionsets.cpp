@@ -153,6 +153,55 @@ private slots:
 
     // An older file loads as it always did: the new key keeps its value, and a save adds it
     // after the others.
+    // The same choices made in the window give the bytes that version 1.06 wrote for them,
+    // before the window kept its settings in a model; and that file loads back to them.
+    void windowSavesTheBytesOfVersion106()
+    {
+        TForm1 &f = *m_form;
+        f.Edit1->setText(QStringLiteral("/in put/ä"));
+        f.ListBox1->addItems({QStringLiteral("/q/a"), QStringLiteral("/q/b c")});
+        f.RadioButton2->setChecked(true);
+        f.Edit2->setText(QStringLiteral("/out"));
+        f.CheckBox2->setChecked(true);
+        f.RadioButton14->setChecked(true);
+        f.CheckBox9->setChecked(true);
+        f.CheckBox1->setChecked(false);
+        f.CheckBox3->setChecked(true);
+        f.RadioButton5->setChecked(true);
+        f.CheckBox7->setChecked(false);
+        f.CheckBox19->setChecked(true);
+        f.CheckBox23->setChecked(false);
+        f.CheckBox24->setChecked(true);
+        f.CheckBox25->setChecked(false);
+        f.RadioButton10->setChecked(true);
+        f.Edit4->setText(QStringLiteral("mount \"%1\" --now"));
+        f.RadioButton11->setChecked(true);
+        f.CheckBox14->setChecked(true);
+        f.CheckBox21->setChecked(true);
+        f.Edit6->setText(QStringLiteral("45"));
+        f.ComboBox2->setCurrentIndex(2);
+        f.ComboBox1->setEditText(QStringLiteral("deutsch.lng"));
+        f.setLastOpenPath(QStringLiteral("/last/open"));
+        f.ListBox2->addItems({QStringLiteral("*/Subs")});
+        f.ListBox3->addItems(
+            {QStringLiteral("*/Sample"), QStringLiteral("*.nzb"), QStringLiteral("*/Proof")});
+        const QByteArray golden = ReleaseMaker::readAll(
+            QStringLiteral(TEVO_SOURCE_DIR "/tests/data/settings-of-1.06.os"));
+        QVERIFY(!golden.isEmpty());
+        f.SaveOptionSet(path(QStringLiteral("now.os")), false);
+        QCOMPARE(ReleaseMaker::readAll(path(QStringLiteral("now.os"))), golden);
+
+        std::unique_ptr<TForm1> fresh(newForm());
+        fresh->LoadOptionSet(QStringLiteral(TEVO_SOURCE_DIR "/tests/data/settings-of-1.06.os"),
+                             false);
+        QVERIFY(fresh->RadioButton10->isChecked());
+        QCOMPARE(fresh->ComboBox2->currentText(), QStringLiteral("Low"));
+        QCOMPARE(fresh->ListBox3->count(), 3);
+        QVERIFY(fresh->RadioButton12->isEnabled() && fresh->Edit2->isEnabled());
+        fresh->SaveOptionSet(path(QStringLiteral("again.os")), false);
+        QCOMPARE(ReleaseMaker::readAll(path(QStringLiteral("again.os"))), golden);
+    }
+
     void olderFileLoadsUnchanged_data()
     {
         QTest::addColumn<bool>("notifyBefore");

@@ -146,6 +146,43 @@ private slots:
         QCOMPARE(loaded.InputFolder(), QStringLiteral("/in put"));
     }
 
+    // Without a window, the model writes the bytes the window of version 1.06 wrote for the same
+    // choices.
+    void modelSavesTheBytesOfVersion106()
+    {
+        QTemporaryDir dir;
+        SettingsModel s;
+        s.setInputFolder(QStringLiteral("/in put/ä"));
+        s.setQueue({"/q/a", "/q/b c"});
+        s.setOutputMode(OutputModeChoice::CustomDir);
+        s.setCustomOutputDir(QStringLiteral("/out"));
+        s.setSubdirPerEntry(true);
+        s.setSubdirNaming(SubdirNamingChoice::FolderName);
+        s.setCheckOnly(true);
+        s.setScanSubdirs(false);
+        s.setDeleteSources(true);
+        s.setDeleteTiming(DeleteTimingChoice::AfterExtractingAll);
+        s.setUnpackZipFirst(false);
+        s.setNoReturnFromTray(true);
+        s.setNotifyAtJobEnd(false);
+        s.setWriteLogFile(true);
+        s.setRepairWithPar2(false);
+        s.setAfterAction(AfterActionChoice::RunApplication);
+        s.setRunCommand(QStringLiteral("mount \"%1\" --now"));
+        s.setRunFileFilter(RunFileFilterChoice::EveryFile);
+        s.setRunOnce(true);
+        s.setListsApplyToFiles(true);
+        s.setWatchInterval(QStringLiteral("45"));
+        s.setPriority(PriorityChoice::Low);
+        s.setLanguageFile(QStringLiteral("deutsch.lng"));
+        s.setLastOpenPath(QStringLiteral("/last/open"));
+        s.setSkipList({"*/Subs"});
+        s.setDeleteList({"*/Sample", "*.nzb", "*/Proof"});
+        SaveOptionSet(s, dir.filePath("now.os"));
+        QCOMPARE(ReleaseMaker::readAll(dir.filePath("now.os")),
+                 ReleaseMaker::readAll(TEVO_SOURCE_DIR "/tests/data/settings-of-1.06.os"));
+    }
+
     // A priority entry is applied once: by the change it makes, or else by the caller.
     void priorityEntryAppliedOnce_data()
     {
