@@ -78,8 +78,23 @@ private slots:
         QCOMPARE(tevo.exitCode(), 0);
         QFile saved(lastOs);
         QVERIFY(saved.open(QIODevice::ReadOnly));
-        QVERIFY(saved.readAll().contains("language=english.lng"));
+        const QByteArray savedBytes = saved.readAll();
+        QVERIFY(savedBytes.contains("language=english.lng"));
         QVERIFY(!QFileInfo::exists(prefix.filePath(QStringLiteral("bin/last.os"))));
+
+        // tevo-cli beside it finds the same language files and settings without a display, and
+        // leaves last.os as it was.
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        QProcess cli;
+        cli.setProcessEnvironment(env);
+        cli.start(prefix.filePath(QStringLiteral("bin/tevo-cli")), {release.path()});
+        QVERIFY(cli.waitForFinished(120000));
+        QCOMPARE(cli.exitCode(), 0);
+        QVERIFY(cli.readAllStandardOutput().contains("Tevo v1.06 started"));
+        saved.close();
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), savedBytes);
     }
 
 private:
