@@ -1,6 +1,6 @@
 #pragma once
-// Read access to every user setting; the main window answers from its controls at the moment of the
-// call.
+// Read access to every user setting, as the engine sees them: the settings model answers with the
+// value in force at the moment of the call, also when the window changed it during a job.
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
-// Tevo's main window: every setting as a control, the command buttons, the progress display and the
-// log.
+// Tevo's main window: every setting as a control bound to the settings model, the command buttons,
+// the progress display and the log.
 
 #include <memory>
 #include <QList>
