@@ -230,6 +230,24 @@ private slots:
         QVERIFY2(r.err.contains(yes ? "Yes" : "No"), qPrintable(r.err));
     }
 
+    // A reader of the log that goes away (tevo-cli ... | head -1) does not end the job.
+    void logReaderGoingAwayEndsNothing()
+    {
+        QTemporaryDir dir;
+        const QString folder = makeRelease(dir.path(), "rel", 3 * 1024 * 1024);
+        QStringList command{CliProgram};
+        command << options() << folder;
+        for (QString &word : command)
+            word = QLatin1Char('\'') + word + QLatin1Char('\'');
+        QProcess shell;
+        start(shell, QStringLiteral("bash"),
+              {QStringLiteral("-c"), command.join(QLatin1Char(' ')) +
+                                         QStringLiteral(" | head -1; exit ${PIPESTATUS[0]}")});
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.exitCode(), 0);
+        QVERIFY(QFileInfo(QDir(folder).filePath("movie.iso")).isFile());
+    }
+
     // SIGTERM acts as Close: the extraction stops at once, its part file goes, the volumes stay,
     // and the program ends with 128 + 15.
     void sigtermStopsALargeExtraction()

@@ -1,5 +1,6 @@
 // tevo-cli: Tevo without a window, for servers, NAS boxes and seedboxes.
 
+#include <csignal>
 #include <cstdio>
 
 #include <QCoreApplication>
@@ -12,6 +13,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tevo"));
+    // A reader of the log that goes away (tevo-cli ... | head) must not end a job half-way.
+    std::signal(SIGPIPE, SIG_IGN);
 
     QString error;
     const std::optional<CliArguments> arguments =
