@@ -9,6 +9,7 @@
 
 #include "engine/Errors.h"
 #include "engine/Pipeline.h"
+#include "jobs/CommandLine.h"
 #include "jobs/JobWindow.h"
 #include "jobs/StartupSettings.h"
 #include "jobs/UnpackJob.h"
@@ -150,8 +151,9 @@ void HeadlessProgram::takeFolders()
         m_settings.setInputMode(InputModeChoice::SingleFolder);
         m_settings.setInputFolder(folders.first());
     } else {
+        // Each folder once, as the window's queue takes them.
         m_settings.setInputMode(InputModeChoice::Queue);
-        m_settings.setQueue(folders);
+        m_settings.setQueue(QueueWith({}, folders));
     }
 }
 
@@ -173,8 +175,6 @@ void HeadlessProgram::runJob()
     m_jobRunning = true;
     m_unpackJob->Button1Click();
     m_jobRunning = false;
-    if (jobExitCode() != 0)
-        m_anyJobFailed = true;
     if (m_signal && m_watchMode)
         QCoreApplication::exit(signalExitCode(m_signal));
 }

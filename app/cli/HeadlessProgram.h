@@ -58,5 +58,4 @@ private:
     std::unique_ptr<SignalWatch> m_signals;
     int m_signal = 0;
     bool m_jobRunning = false;
-    bool m_anyJobFailed = false;
 };
