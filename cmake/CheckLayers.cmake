@@ -14,7 +14,7 @@ set(TEVO_LAYERS_tools engine tools)
 set(TEVO_LAYERS_jobs engine settings jobs)
 set(TEVO_LAYERS_ui engine settings platform tools jobs ui)
 # tevo-cli: everything but the windows.
-set(TEVO_LAYERS_app/cli engine settings platform tools jobs)
+set(TEVO_LAYERS_app/cli engine settings platform jobs)
 set(TEVO_WIDGET_FREE engine settings platform tools jobs app/cli)
 set(TEVO_GUI_HEADERS "QtGui|QtWidgets|QWidget|QApplication|QGuiApplication|QDesktopServices|QSystemTrayIcon|QMenu|QAction|QPixmap|QImage|QIcon|QPainter|QColor|QFont|QMediaPlayer|QAudioOutput|QSoundEffect")
 
