@@ -73,7 +73,7 @@ private slots:
     void freshWindowShowsTheDefaultSettings()
     {
         WindowFixture w;
-        // The defaults of the settings table, as the window's settings hold them.
+        // Tevo's defaults, as a fresh window's settings hold them.
         const Settings &s = w.form.settings();
         QCOMPARE(s.InputMode(), InputModeChoice::SingleFolder);
         QCOMPARE(s.InputFolder(), QString());
