@@ -305,6 +305,14 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     bool havePrevious = false;
     QSet<QString> cleanedFolders;
     bool result = true;
+    // Skips or writes the current entry outside the ordinary road; a failure is reported and ends
+    // the set.
+    auto processOrFail = [&](int operation, const QString &destName = QString()) {
+        const int code = processFile(operation, *header, destName);
+        if (code != ERAR_SUCCESS)
+            reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+        return code == ERAR_SUCCESS;
+    };
 
     for (;;) {
         *header = RARHeaderDataEx{};
@@ -347,11 +355,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         // Older versions of a file (kept with RAR's version option as "name;n") stay in the
         // archive: only the newest is extracted, as the UnRAR tools do by default.
         if (isOlderVersion(CurrentName)) {
-            code = processFile(RAR_SKIP, *header);
-            if (code != ERAR_SUCCESS) {
-                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+            if (!processOrFail(RAR_SKIP))
                 return false;
-            }
             continue;
         }
 
@@ -376,11 +381,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             (header->RedirType == kRedirJunction ||
              (!linkTarget.isEmpty() && !linkStaysInside(folder, CurrentName, linkTarget)))) {
             skipLink(CurrentName, linkTarget);
-            code = processFile(RAR_SKIP, *header);
-            if (code != ERAR_SUCCESS) {
-                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+            if (!processOrFail(RAR_SKIP))
                 return false;
-            }
             continue;
         }
 
@@ -406,11 +408,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             reportEntryFailure(CurrentName, refusal,
                                refusal == m_ctx.LangText(RarText::PathTooLong));
             result = false;
-            code = processFile(RAR_SKIP, *header);
-            if (code != ERAR_SUCCESS) {
-                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+            if (!processOrFail(RAR_SKIP))
                 return false;
-            }
             continue;
         }
 
@@ -424,13 +423,11 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         }
 
         const bool isFolder = header->Flags & RHDF_DIRECTORY;
+        const QString parent = target.left(target.lastIndexOf(QLatin1Char('/')));
         if (link) {
-            QDir().mkpath(target.left(target.lastIndexOf(QLatin1Char('/'))));
-            code = processFile(RAR_EXTRACT, *header, target);
-            if (code != ERAR_SUCCESS) {
-                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+            QDir().mkpath(parent);
+            if (!processOrFail(RAR_EXTRACT, target))
                 return false;
-            }
             // The target of older archives' links is known only once the link is made.
             const QString made = readLink(target);
             if (made.isEmpty() || !linkStaysInside(folder, CurrentName, made)) {
@@ -443,21 +440,22 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         }
         // An empty file needs no password, even when the archive marks it encrypted.
         if (!isFolder && entrySize == 0 && (header->Flags & RHDF_ENCRYPTED)) {
-            const QString part = PartFileName(target.left(target.lastIndexOf(QLatin1Char('/'))));
-            QDir().mkpath(target.left(target.lastIndexOf(QLatin1Char('/'))));
+            QDir().mkpath(parent);
+            const QString part = PartFileName(parent);
             QFile empty(part);
-            if (!empty.open(QIODevice::WriteOnly) || (empty.close(), !publishFile(part, target, 0)))
-                return false;
-            code = processFile(RAR_SKIP, *header);
-            if (code != ERAR_SUCCESS) {
-                reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+            if (!empty.open(QIODevice::WriteOnly)) {
+                reportEntryFailure(CurrentName, m_ctx.LangText(RarText::CreateFailed), false);
                 return false;
             }
+            empty.close();
+            if (!publishFile(part, target, 0))
+                return false;
+            if (!processOrFail(RAR_SKIP))
+                return false;
             continue;
         }
         QString part;
         if (!isFolder) {
-            const QString parent = target.left(target.lastIndexOf(QLatin1Char('/')));
             QDir().mkpath(parent);
             // What an earlier, killed run left half-written here goes first.
             if (!cleanedFolders.contains(parent)) {

@@ -67,18 +67,15 @@ void ApplyOptionSet(SettingsModel &settings, const IniReader &file,
     // control shows are never read from here.
     for (const IniEntry &entry : file.entries(OptionSetKeys::EditsSection)) {
         const std::optional<SettingsModel::Key> key = SettingsModel::findKey(entry.key);
-        const bool editField = key && key->name.startsWith(QLatin1String("Edit"));
-        const bool priority = key && key->name == QLatin1String("ComboBox2");
-        if (!key || key->kind != Kind::Text || (!editField && !priority))
-            continue;
-        if (!priority) {
+        if (key && key->name.startsWith(QLatin1String("Edit"))) {
             settings.setText(key->name, entry.value);
             continue;
         }
-        // Only one of the drop-down's choices selects anything; the entry is applied either way.
-        const bool choice =
-            SettingsModel::priorityTexts().contains(entry.value, Qt::CaseInsensitive);
-        const bool changed = choice && settings.setText(key->name, entry.value);
+        if (!key || key->name != QLatin1String("ComboBox2"))
+            continue;
+        // Only one of the drop-down's choices selects anything (the model also takes empty, for
+        // nothing selected); the entry is applied either way.
+        const bool changed = !entry.value.isEmpty() && settings.setText(key->name, entry.value);
         if (!changed && priorityEntry)
             priorityEntry();
     }

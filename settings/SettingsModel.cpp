@@ -114,14 +114,6 @@ SettingsModel::SettingsModel(QObject *parent) : QObject(parent)
         m_values.insert(key.name, key.defaultValue);
 }
 
-void SettingsModel::reset()
-{
-    QHash<QString, QVariant> defaults;
-    for (const Key &key : keys())
-        defaults.insert(key.name, key.defaultValue);
-    store(defaults);
-}
-
 bool SettingsModel::isChecked(const QString &name) const
 {
     return m_values.value(name).toBool();
@@ -135,15 +127,6 @@ QString SettingsModel::text(const QString &name) const
 QStringList SettingsModel::list(const QString &name) const
 {
     return m_values.value(name).toStringList();
-}
-
-QString SettingsModel::checkedOf(const QString &group) const
-{
-    for (const Key &key : keys()) {
-        if (key.kind == Kind::Radio && key.group == group && isChecked(key.name))
-            return key.name;
-    }
-    return {};
 }
 
 bool SettingsModel::store(const QHash<QString, QVariant> &updates)
@@ -206,23 +189,6 @@ bool SettingsModel::setList(const QString &name, const QStringList &items)
     if (!key || key->kind != Kind::List)
         return false;
     return store({{key->name, items}});
-}
-
-bool SettingsModel::setValue(const QString &name, const QVariant &value)
-{
-    const std::optional<Key> key = findKey(name);
-    if (!key)
-        return false;
-    switch (key->kind) {
-    case Kind::Check:
-    case Kind::Radio:
-        return setChecked(key->name, value.toBool());
-    case Kind::Text:
-        return setText(key->name, value.toString());
-    case Kind::List:
-        return setList(key->name, value.toStringList());
-    }
-    return false;
 }
 
 // ---- The read interface ---------------------------------------------------------------------
@@ -374,12 +340,11 @@ PriorityChoice SettingsModel::Priority() const
 
 AfterActionChoice SettingsModel::AfterAction() const
 {
-    const QString checked = checkedOf(QStringLiteral("after"));
-    if (checked == QLatin1String("RadioButton9"))
+    if (isChecked(QStringLiteral("RadioButton9")))
         return AfterActionChoice::PlaySound;
-    if (checked == QLatin1String("RadioButton10"))
+    if (isChecked(QStringLiteral("RadioButton10")))
         return AfterActionChoice::RunApplication;
-    if (checked == QLatin1String("RJumpBackToWelcome"))
+    if (isChecked(QStringLiteral("RJumpBackToWelcome")))
         return AfterActionChoice::ClearQueue;
     return AfterActionChoice::DoNothing;
 }

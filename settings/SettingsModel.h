@@ -39,9 +39,6 @@ public:
 
     explicit SettingsModel(QObject *parent = nullptr);
 
-    // Puts every setting back to its default.
-    void reset();
-
     bool isChecked(const QString &name) const;
     QString text(const QString &name) const;
     QStringList list(const QString &name) const;
@@ -54,7 +51,6 @@ public:
     bool setChecked(const QString &name, bool on);
     bool setText(const QString &name, const QString &text);
     bool setList(const QString &name, const QStringList &items);
-    bool setValue(const QString &name, const QVariant &value);
 
     // Settings.
     InputModeChoice InputMode() const override;
@@ -159,7 +155,6 @@ signals:
     void optionSetApplied();
 
 private:
-    QString checkedOf(const QString &group) const;
     bool store(const QHash<QString, QVariant> &updates);
 
     QHash<QString, QVariant> m_values;

@@ -17,12 +17,11 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include "jobs/ProcessPriority.h"
 #include "settings/ShellIntegration.h"
 #include "ui/TrayIcon.h"
 
 namespace {
-
-constexpr int TextPriorityRefused = 225;
 
 // Edit fields and the queue list take the edit-field colour when in use and the button-face
 // colour otherwise.
@@ -107,21 +106,14 @@ void TForm1::CheckBox3Click()
 void TForm1::ComboBox2Change()
 {
     const PriorityChoice wanted = m_settings.Priority();
-    if (wanted == PriorityChoice::NoSelection)
+    const PriorityChoice inForce = ApplyProcessPriority(m_context, wanted);
+    if (inForce == wanted || inForce == PriorityChoice::NoSelection)
         return;
-    const PriorityChoice inForce = m_context.platform.setProcessPriority(wanted);
-    if (inForce == wanted)
-        return;
-    // The list shows what is in force, not a wish the system refused.
-    const int inForceIndex = inForce == PriorityChoice::High  ? 0
-                             : inForce == PriorityChoice::Low ? 2
-                                                              : 1;
-    AddLogLine(LogTag::Notice +
-               m_context.LangText(TextPriorityRefused,
-                                  {ComboBox2->currentText(), ComboBox2->itemText(inForceIndex)}));
+    // The list shows what is in force, not a wish the system refused; held back, so that the
+    // rule does not run again for it.
     {
         const QSignalBlocker quiet(ComboBox2);
-        ComboBox2->setCurrentIndex(inForceIndex);
+        ComboBox2->setCurrentIndex(static_cast<int>(inForce));
     }
     m_settings.setPriority(inForce);
 }

@@ -54,11 +54,6 @@ SettingsBinding::SettingsBinding(SettingsModel &settings, QWidget &root)
     connect(&m_settings, &SettingsModel::changed, this, &SettingsBinding::toControl);
 }
 
-void SettingsBinding::takeFromControl(const QString &name)
-{
-    toModel(name);
-}
-
 void SettingsBinding::toModel(const QString &name)
 {
     // A control being set from the model passes through states the model never had (a list

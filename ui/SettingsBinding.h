@@ -20,10 +20,6 @@ public:
     // first. Bind before connecting the rules, so that a rule reads the model already changed.
     SettingsBinding(SettingsModel &settings, QWidget &root);
 
-    // Copies the control's state into the model, for code that changed it with its signals
-    // blocked.
-    void takeFromControl(const QString &name);
-
 private:
     void toModel(const QString &name);
     void toControl(const QString &name);

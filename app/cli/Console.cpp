@@ -29,12 +29,13 @@ void Console::errorLine(const QString &line)
     writeLine(stderr, line);
 }
 
+bool Console::progressDue() const
+{
+    return m_progressLine && !(m_progressShown && m_sinceProgress.elapsed() < 100);
+}
+
 void Console::progress(const QString &line)
 {
-    if (!m_progressLine)
-        return;
-    if (m_progressShown && m_sinceProgress.isValid() && m_sinceProgress.elapsed() < 100)
-        return;
     m_sinceProgress.start();
     // Carriage return, the line, and erase to the end of the terminal line.
     const QByteArray bytes = "\r" + line.toUtf8() + "\x1b[K";
@@ -99,7 +100,8 @@ void ConsoleJobView::setProgressText(const QString &text)
 
 void ConsoleJobView::show()
 {
-    if (!m_enabled)
+    // Called for every block extracted: the line is put together only when it will be shown.
+    if (!m_enabled || !m_console.progressDue())
         return;
     QString line = m_file;
     if (m_maximum > 0)

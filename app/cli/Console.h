@@ -18,7 +18,10 @@ public:
 
     void logLine(const QString &line);
     void errorLine(const QString &line);
-    // Shows the progress line now unless one was shown less than a tenth of a second ago.
+    // Whether a progress line is to be shown now: standard error is a terminal, and none was
+    // shown in the last tenth of a second.
+    bool progressDue() const;
+    // Shows the progress line in place of the last one.
     void progress(const QString &line);
     void clearProgress();
 

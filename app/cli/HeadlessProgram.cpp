@@ -11,16 +11,13 @@
 #include "engine/Pipeline.h"
 #include "jobs/CommandLine.h"
 #include "jobs/JobWindow.h"
+#include "jobs/ProcessPriority.h"
 #include "jobs/StartupSettings.h"
 #include "jobs/UnpackJob.h"
 #include "jobs/WatchMode.h"
 #include "settings/ConfigLocation.h"
 #include "settings/LanguageFolders.h"
 #include "SignalWatch.h"
-
-namespace {
-constexpr int TextPriorityRefused = 225;
-} // namespace
 
 // No buttons to enable or caption; watching is the watch mode's timer.
 class HeadlessJobWindow : public JobWindow
@@ -69,7 +66,7 @@ int HeadlessProgram::run()
         return 2;
     if (!loadLanguage())
         return 1;
-    applyPriority();
+    ApplyProcessPriority(m_ctx, m_settings.Priority());
     LogStartupLine(m_ctx);
     takeFolders();
 
@@ -99,7 +96,7 @@ bool HeadlessProgram::loadSettings()
         return false;
     }
     bool readable = true;
-    // The priority is applied once every setting is in (applyPriority).
+    // The priority is applied once every setting is in (run).
     LoadStoredSettings(m_settings, own.isEmpty() ? LastOptionSetPath(m_ctx.programFolder) : own, {},
                        [this, &readable](const QString &message) {
                            m_console.errorLine(QStringLiteral("tevo-cli: %1").arg(message));
@@ -126,20 +123,6 @@ bool HeadlessProgram::loadLanguage()
         return false;
     }
     return true;
-}
-
-void HeadlessProgram::applyPriority()
-{
-    const PriorityChoice wanted = m_settings.Priority();
-    if (wanted == PriorityChoice::NoSelection)
-        return;
-    const PriorityChoice inForce = m_platform.setProcessPriority(wanted);
-    if (inForce == wanted || inForce == PriorityChoice::NoSelection)
-        return;
-    const QStringList &texts = SettingsModel::priorityTexts();
-    m_ctx.AddLogLine(
-        LogTag::Notice +
-        m_ctx.LangText(TextPriorityRefused, {texts.at(int(wanted)), texts.at(int(inForce))}));
 }
 
 void HeadlessProgram::takeFolders()

@@ -35,7 +35,6 @@ private:
     bool loadSettings();
     // The settings' language file, else english.lng; false when there is none.
     bool loadLanguage();
-    void applyPriority();
     void takeFolders();
     void onSignal(int signal);
     void runJob();

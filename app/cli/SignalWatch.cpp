@@ -38,6 +38,11 @@ SignalWatch::~SignalWatch()
 {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    for (int &end : signalPipe) {
+        if (end >= 0)
+            close(end);
+        end = -1;
+    }
 }
 
 void SignalWatch::readSignals()
