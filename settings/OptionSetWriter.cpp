@@ -5,21 +5,26 @@
 #include "engine/Errors.h"
 
 namespace OptionSetKeys {
-const QStringList Options = {
-    QStringLiteral("RadioButton1"), QStringLiteral("RadioButton2"), QStringLiteral("CheckBox2"),
-    QStringLiteral("RadioButton3"), QStringLiteral("RadioButton12"),
-    QStringLiteral("RadioButton14"), QStringLiteral("CheckBox9"), QStringLiteral("CheckBox1"),
-    QStringLiteral("CheckBox4"), QStringLiteral("CheckBox6"), QStringLiteral("CheckBox5"),
-    QStringLiteral("CheckBox8"), QStringLiteral("CheckBox3"), QStringLiteral("RadioButton4"),
-    QStringLiteral("RadioButton5"), QStringLiteral("CheckBox10"), QStringLiteral("CheckBox11"),
-    QStringLiteral("CheckBox15"), QStringLiteral("CheckBox16"), QStringLiteral("CheckBox17"),
-    QStringLiteral("CheckBox7"), QStringLiteral("CheckBox18"), QStringLiteral("CheckBox22"),
-    QStringLiteral("CheckBox19"), QStringLiteral("CheckBox20"), QStringLiteral("RadioButton8"),
-    QStringLiteral("RadioButton9"), QStringLiteral("RadioButton10"), QStringLiteral("CheckBox13"),
-    QStringLiteral("RadioButton11"), QStringLiteral("RadioButton13"), QStringLiteral("CheckBox14"),
-    QStringLiteral("RJumpBackToWelcome"), QStringLiteral("CheckBox21"),
-    // Added since, after the others: older files load unchanged.
-    QStringLiteral("CheckBox23"), QStringLiteral("CheckBox24"), QStringLiteral("CheckBox25")};
+const QStringList Options = {QStringLiteral("RadioButton1"),       QStringLiteral("RadioButton2"),
+                             QStringLiteral("CheckBox2"),          QStringLiteral("RadioButton3"),
+                             QStringLiteral("RadioButton12"),      QStringLiteral("RadioButton14"),
+                             QStringLiteral("CheckBox9"),          QStringLiteral("CheckBox1"),
+                             QStringLiteral("CheckBox4"),          QStringLiteral("CheckBox6"),
+                             QStringLiteral("CheckBox5"),          QStringLiteral("CheckBox8"),
+                             QStringLiteral("CheckBox3"),          QStringLiteral("RadioButton4"),
+                             QStringLiteral("RadioButton5"),       QStringLiteral("CheckBox10"),
+                             QStringLiteral("CheckBox11"),         QStringLiteral("CheckBox15"),
+                             QStringLiteral("CheckBox16"),         QStringLiteral("CheckBox17"),
+                             QStringLiteral("CheckBox7"),          QStringLiteral("CheckBox18"),
+                             QStringLiteral("CheckBox22"),         QStringLiteral("CheckBox19"),
+                             QStringLiteral("CheckBox20"),         QStringLiteral("RadioButton8"),
+                             QStringLiteral("RadioButton9"),       QStringLiteral("RadioButton10"),
+                             QStringLiteral("CheckBox13"),         QStringLiteral("RadioButton11"),
+                             QStringLiteral("RadioButton13"),      QStringLiteral("CheckBox14"),
+                             QStringLiteral("RJumpBackToWelcome"), QStringLiteral("CheckBox21"),
+                             // Added since, after the others: older files load unchanged.
+                             QStringLiteral("CheckBox23"), QStringLiteral("CheckBox24"),
+                             QStringLiteral("CheckBox25")};
 
 const QStringList Edits = {QStringLiteral("Edit1"), QStringLiteral("Edit2"),
                            QStringLiteral("Edit4"), QStringLiteral("Edit6"),
