@@ -42,7 +42,9 @@ QStringList Par2DescribedFiles(const QString &par2Path)
         if (header.size() != kPacketHeader || !header.startsWith(QByteArray("PAR2\0PKT", 8)))
             break;
         const quint64 length = Le64(reinterpret_cast<const uchar *>(header.constData()) + 8);
-        if (length < quint64(kPacketHeader) || length % 4 != 0 || at + qint64(length) > size)
+        // Compared unsigned: a length near 2^64 read as a signed number would step backwards
+        // and read the same packets for ever.
+        if (length < quint64(kPacketHeader) || length % 4 != 0 || length > quint64(size - at))
             break;
         if (header.mid(48, 16) == QByteArray("PAR 2.0\0FileDesc", 16) &&
             length <= quint64(kFileDescriptionLimit)) {

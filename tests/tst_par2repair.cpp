@@ -32,6 +32,38 @@ class TestPar2Repair : public QObject
     Q_OBJECT
 
 private slots:
+    // Hostile recovery files: the reader ends on any packet length that does not fit, also one
+    // that read as a signed number would step back to the packet before.
+    void malformedPacketsEndTheReading_data()
+    {
+        QTest::addColumn<quint64>("length"); // 0: back to the first packet
+        QTest::newRow("back to the first packet") << quint64(0);
+        QTest::newRow("beyond the file") << (quint64(1) << 40);
+        QTest::newRow("shorter than a header") << quint64(32);
+    }
+    void malformedPacketsEndTheReading()
+    {
+        QFETCH(quint64, length);
+        auto packet = [](quint64 packetLength, const QByteArray &type, const QByteArray &body) {
+            QByteArray bytes("PAR2\0PKT", 8);
+            for (int i = 0; i < 8; ++i)
+                bytes.append(char((packetLength >> (8 * i)) & 0xff));
+            bytes.append(QByteArray(32, '\0')); // MD5 and set id
+            bytes.append(type);
+            return bytes + body;
+        };
+        const QByteArray name = QByteArray(56, '\0') + "movie.part1.rar";
+        const QByteArray body = name + QByteArray((4 - name.size() % 4) % 4, '\0');
+        QTemporaryDir dir;
+        const QString path = dir.filePath("hostile.par2");
+        const QByteArray first =
+            packet(64 + body.size(), QByteArray("PAR 2.0\0FileDesc", 16), body);
+        if (length == 0)
+            length = quint64(0) - quint64(first.size());
+        writeText(path, first + packet(length, QByteArray("PAR 2.0\0Main\0\0\0\0", 16), {}));
+        QCOMPARE(Par2DescribedFiles(path), QStringList{"movie.part1.rar"});
+    }
+
     void repairThenExtract_data()
     {
         QTest::addColumn<int>("redundancy"); // per cent of recovery data
