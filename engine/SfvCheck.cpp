@@ -24,10 +24,6 @@ constexpr int EntryOutsideFolderText = 185;
 constexpr int SfvTooLargeText = 186;
 constexpr int MissingFilesText = 187;
 
-// A real SFV file of a million volumes is still far below this; anything larger is not a
-// checksum list, and is not loaded into memory.
-constexpr qint64 MaximumSfvSize = 64 * 1024 * 1024;
-
 QString Plural(int n)
 {
     return n == 1 ? QString() : QStringLiteral("s");
@@ -324,4 +320,15 @@ bool CheckSFV(EngineContext &ctx, const QString &sfvPath, const QSet<QString> &o
         findings->damaged << checker.m_damagedNames;
     }
     return passed;
+}
+
+std::optional<QList<SfvEntry>> ReadSfvEntries(const QString &path)
+{
+    QFile file(path);
+    if (file.size() > MaximumSfvSize || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return ParseSfv(content);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // SFV verification: reading a checksum list and checking the files it names.
 
+#include <optional>
 #include <QByteArray>
 #include <QList>
 #include <QSet>
@@ -23,6 +24,14 @@ struct SfvEntry
 // split at its first blank. Text that is not valid UTF-8 is read as Latin-1, the way
 // Windows tools write it. Never fails: any bytes give some list of entries.
 QList<SfvEntry> ParseSfv(const QByteArray &content);
+
+// A real SFV file of a million volumes is still far below this; anything larger is not a
+// checksum list, and is not loaded into memory.
+constexpr qint64 MaximumSfvSize = 64 * 1024 * 1024;
+
+// The entries of the SFV file at path, for a quiet look (the watch round, the clean-up); nullopt
+// when it cannot be read or is too large to be one. The check itself reports such a list.
+std::optional<QList<SfvEntry>> ReadSfvEntries(const QString &path);
 
 // Where an entry's file lies: the folder of the SFV file (ending with "/") followed by the
 // name. Empty when the name could reach outside that folder: an absolute name, a ".."

@@ -16,9 +16,6 @@ namespace {
 
 const QChar quote = QLatin1Char('"');
 
-// A list of a million entries is far below this; anything larger is not read.
-constexpr qint64 kMaximumSfvSize = 64 * 1024 * 1024;
-
 QString folderOf(const QString &path)
 {
     return path.left(path.lastIndexOf(QLatin1Char('/')));
@@ -66,11 +63,11 @@ void DeleteZipFiles(EngineContext &ctx, const QStringList &zips, const QSet<QStr
 
 bool SfvCoveredBy(const QString &sfvPath, const QSet<QString> &usedVolumes)
 {
-    QFile file(sfvPath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaximumSfvSize)
+    const std::optional<QList<SfvEntry>> entries = ReadSfvEntries(sfvPath);
+    if (!entries)
         return false;
     const QString folder = sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1);
-    for (const SfvEntry &entry : ParseSfv(file.readAll())) {
+    for (const SfvEntry &entry : *entries) {
         const QString path = SfvEntryPath(folder, entry.name);
         if (path.isEmpty())
             return false;

@@ -16,9 +16,6 @@ namespace {
 
 constexpr int TextListedFileMissing = 101;
 constexpr int TextFolderMissing = 188;
-// As the SFV check: anything larger is no checksum list.
-constexpr qint64 MaximumSfvSize = 64 * 1024 * 1024;
-
 // The scan's own lines (skip-list hits, the archive count) belong to the round that runs.
 class SilentLog : public LogSink
 {
@@ -42,10 +39,10 @@ QString firstMissingListed(EngineContext &quiet, const QString &candidate)
     FindFiles(quiet, scanFolder(folder), lists, false,
               ExtensionList::make({QStringLiteral(".sfv")}));
     for (const QString &list : std::as_const(lists)) {
-        QFile file(list);
-        if (file.size() > MaximumSfvSize || !file.open(QIODevice::ReadOnly))
+        const std::optional<QList<SfvEntry>> entries = ReadSfvEntries(list);
+        if (!entries)
             continue; // the check itself reports such a list
-        for (const SfvEntry &entry : ParseSfv(file.readAll())) {
+        for (const SfvEntry &entry : *entries) {
             const QString path = SfvEntryPath(folder, entry.name);
             if (!path.isEmpty() && !QFileInfo(path).isFile())
                 return entry.name;
