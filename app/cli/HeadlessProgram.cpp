@@ -25,8 +25,9 @@ class HeadlessJobWindow : public JobWindow
 public:
     void setUnpackEnabled(bool) override {}
     void setWatchEnabled(bool) override {}
-    void setWatchCaption(const QString &caption) override { m_watchCaption = caption; }
-    QString watchCaption() const override { return m_watchCaption; }
+    // tevo-cli starts watching directly, never through the button's caption.
+    void setWatchCaption(const QString &) override {}
+    QString watchCaption() const override { return {}; }
     void setStopEnabled(bool) override {}
     void setStopCaption(const QString &) override {}
     void setPauseEnabled(bool) override {}
@@ -34,9 +35,6 @@ public:
     bool watchTimerEnabled() const override { return watchMode && watchMode->watching(); }
 
     WatchMode *watchMode = nullptr;
-
-private:
-    QString m_watchCaption;
 };
 
 HeadlessProgram::HeadlessProgram(const CliArguments &arguments)
@@ -149,15 +147,13 @@ void HeadlessProgram::onSignal(int signal)
         QStringLiteral("tevo-cli: %1: stopping at the next safe point")
             .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
     // Between two watch rounds nothing runs: end now. A running job ends first (runJob).
-    if (!m_jobRunning && m_watchMode)
+    if (m_job.JobStartTick == 0 && m_watchMode)
         QCoreApplication::exit(signalExitCode(m_signal));
 }
 
 void HeadlessProgram::runJob()
 {
-    m_jobRunning = true;
     m_unpackJob->Button1Click();
-    m_jobRunning = false;
     if (m_signal && m_watchMode)
         QCoreApplication::exit(signalExitCode(m_signal));
 }

@@ -56,5 +56,4 @@ private:
     std::unique_ptr<WatchMode> m_watchMode;
     std::unique_ptr<SignalWatch> m_signals;
     int m_signal = 0;
-    bool m_jobRunning = false;
 };
