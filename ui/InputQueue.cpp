@@ -105,21 +105,21 @@ InputQueue::InputQueue(TForm1 &form) : QObject(&form), m_form(form)
 
 void InputQueue::Button4Click()
 {
-    EngineContext &ctx = m_form.context();
-    // Cancelling empties the field, as the chooser's answer is taken as it is.
-    m_form.Edit1->setText(
-        BrowseFolder(ctx.dialogs, ctx.LangText(TextChooseInputFolder), m_form.LastOpenPath()));
-    if (!m_form.Edit1->text().isEmpty())
-        m_form.setLastOpenPath(m_form.Edit1->text());
+    browseInto(m_form.Edit1, TextChooseInputFolder);
 }
 
 void InputQueue::Button5Click()
 {
+    browseInto(m_form.Edit2, TextChooseOutputFolder);
+}
+
+void InputQueue::browseInto(QLineEdit *field, int titleText)
+{
     EngineContext &ctx = m_form.context();
-    m_form.Edit2->setText(
-        BrowseFolder(ctx.dialogs, ctx.LangText(TextChooseOutputFolder), m_form.LastOpenPath()));
-    if (!m_form.Edit2->text().isEmpty())
-        m_form.setLastOpenPath(m_form.Edit2->text());
+    // Cancelling empties the field, as the chooser's answer is taken as it is.
+    field->setText(BrowseFolder(ctx.dialogs, ctx.LangText(titleText), m_form.LastOpenPath()));
+    if (!field->text().isEmpty())
+        m_form.setLastOpenPath(field->text());
 }
 
 void InputQueue::Button6Click()

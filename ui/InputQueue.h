@@ -7,6 +7,7 @@
 
 class Dialogs;
 class QKeyEvent;
+class QLineEdit;
 class QListWidget;
 class QWidget;
 class TForm1;
@@ -46,6 +47,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The Browse buttons of the input and output folders: the chosen folder goes to the field.
+    void browseInto(QLineEdit *field, int titleText);
     // The Delete key in one of the three lists.
     void ListBoxKeyDown(QListWidget *list, const QKeyEvent *event);
 
