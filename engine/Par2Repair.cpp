@@ -22,6 +22,58 @@ const QRegularExpression &Percentage()
     return pattern;
 }
 
+// What par2 printed so far: the last percentage goes to the display, whole lines are kept for
+// the summary.
+struct Par2Output
+{
+    QString pending;
+    QStringList lines;
+
+    void take(EngineContext &ctx, const QByteArray &bytes)
+    {
+        pending += QString::fromLocal8Bit(bytes);
+        const QStringList parts = pending.split(QRegularExpression(QStringLiteral("[\r\n]")));
+        for (int i = 0; i + 1 < parts.size(); ++i) {
+            const QRegularExpressionMatch match = Percentage().match(parts.at(i));
+            if (match.hasMatch()) {
+                ctx.view.setProgressPosition(int(match.captured(2).toDouble() * 10));
+                ctx.view.setProgressText(QStringLiteral("PAR2 %1: %2%")
+                                             .arg(match.captured(1).trimmed(), match.captured(2)));
+            } else if (!parts.at(i).trimmed().isEmpty()) {
+                lines << parts.at(i).trimmed();
+            }
+        }
+        pending = parts.last();
+    }
+};
+
+// Waits for par2 to end, showing its progress and obeying the checkpoint; true when Stop or
+// Close ended it (par2 is then killed). The wait polls par2's state: the checkpoint's event pump
+// may itself handle par2's exit, after which a waitForFinished would wait for ever.
+bool WaitForPar2(EngineContext &ctx, QProcess &par2, Par2Output &output)
+{
+    JobCheckpoint &checkpoint = ctx.checkpoint;
+    bool cancelled = false;
+    while (par2.state() != QProcess::NotRunning) {
+        // Returns at once once par2 has ended, whoever noticed it.
+        par2.waitForReadyRead(20);
+        output.take(ctx, par2.readAll());
+        checkpoint.pump();
+        if (checkpoint.paused() && par2.state() != QProcess::NotRunning) {
+            ::kill(pid_t(par2.processId()), SIGSTOP);
+            cancelled = checkpoint.waitWhilePaused();
+            ::kill(pid_t(par2.processId()), SIGCONT);
+        }
+        if (cancelled || checkpoint.cancelled() || checkpoint.stopPending()) {
+            par2.kill();
+            par2.waitForFinished(5000);
+            return true;
+        }
+    }
+    output.take(ctx, par2.readAll() + "\n");
+    return false;
+}
+
 } // namespace
 
 Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
@@ -39,44 +91,12 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
     }
 
     ctx.view.setProgressRange(1000);
-    QString pending;
-    QStringList lines;
-    bool stopped = false;
-    while (!par2.waitForFinished(20)) {
-        pending += QString::fromLocal8Bit(par2.readAll());
-        // Complete lines are kept for the summary; the last percentage goes to the display.
-        const QStringList parts = pending.split(QRegularExpression(QStringLiteral("[\r\n]")));
-        for (int i = 0; i + 1 < parts.size(); ++i) {
-            const QRegularExpressionMatch match = Percentage().match(parts.at(i));
-            if (match.hasMatch()) {
-                ctx.view.setProgressPosition(int(match.captured(2).toDouble() * 10));
-                ctx.view.setProgressText(QStringLiteral("PAR2 %1: %2%")
-                                             .arg(match.captured(1).trimmed(), match.captured(2)));
-            } else if (!parts.at(i).trimmed().isEmpty()) {
-                lines << parts.at(i).trimmed();
-            }
-        }
-        pending = parts.last();
-        ctx.platform.processEvents();
-        if (ctx.job.Paused) {
-            ::kill(pid_t(par2.processId()), SIGSTOP);
-            const bool aborted = ctx.WaitWhilePaused();
-            ::kill(pid_t(par2.processId()), SIGCONT);
-            if (aborted)
-                stopped = true;
-        }
-        if (stopped || ctx.job.AbortRequested || ctx.job.StopRequested) {
-            stopped = true;
-            par2.kill();
-            par2.waitForFinished(5000);
-            break;
-        }
-    }
-    if (stopped) {
+    Par2Output output;
+    if (WaitForPar2(ctx, par2, output)) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepairStopped, {info.fileName()}));
         return Par2Outcome::Stopped;
     }
-    lines << QString::fromLocal8Bit(par2.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList &lines = output.lines;
     if (par2.exitStatus() == QProcess::NormalExit && par2.exitCode() == 0) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepaired, {info.fileName()}));
         return Par2Outcome::Repaired;
