@@ -7,6 +7,7 @@
 #include "engine/ArchiveSets.h"
 #include "engine/DeleteList.h"
 #include "engine/EngineContext.h"
+#include "engine/EngineSink.h"
 #include "engine/Errors.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
@@ -18,6 +19,7 @@
 #include "engine/SetWriteCheck.h"
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
+#include "engine/StagedExtraction.h"
 #include "engine/ZipMaster.h"
 
 namespace {
@@ -393,14 +395,13 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             }
 
             // The set's files reach the follow-up actions only when the whole set was written.
-            QStringList setFiles;
-            QStringList leftOut;
-            const bool extracted =
-                ExtractRARArchive(ctx, plan, destination, setFiles, extractionIncomplete, &leftOut);
-            for (const QString &file : std::as_const(setFiles)) {
-                if (QFileInfo::exists(file))
-                    job.FilesWrittenThisJob.insert(NormalizeSlashes(file));
-            }
+            RarBackend backend(ctx, plan);
+            EngineSink sink(ctx);
+            StagedExtraction staged;
+            staged.ownFolder = HasOwnFolder(settings);
+            const bool extracted = ExtractStaged(ctx, backend, sink, destination, staged);
+            const QStringList &setFiles = staged.files;
+            const QStringList &leftOut = staged.leftOut;
             if (extracted) {
                 ++counter;
                 extractedFiles << setFiles;
