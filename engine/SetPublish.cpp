@@ -130,12 +130,22 @@ unsigned PublishedMode(unsigned storedMode, unsigned umask)
 
 unsigned ProcessUmask()
 {
-    static const unsigned mask = [] {
-        const mode_t old = ::umask(022);
-        ::umask(old);
-        return unsigned(old);
-    }();
-    return mask;
+    // Read from the kernel's status file: setting the umask to read it would change it for a
+    // moment for every thread.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const unsigned mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mask;
+            }
+        }
+    }
+    const mode_t old = ::umask(022);
+    ::umask(old);
+    return unsigned(old);
 }
 
 SetPublisher::SetPublisher(EngineContext &ctx, const StagingFolder &staging,

@@ -34,7 +34,7 @@ bool LinkResolvesInside(const QString &root, const QString &name, const QString 
 // The mode an entry is published with: the stored permission bits under the process umask,
 // never setuid or setgid.
 unsigned PublishedMode(unsigned storedMode, unsigned umask);
-// The process umask, read once.
+// The process umask as it is now.
 unsigned ProcessUmask();
 
 class SetPublisher
