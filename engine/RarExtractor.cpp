@@ -606,10 +606,9 @@ RarBackend::RarBackend(EngineContext &ctx, const SetPlan &plan)
 
 SetPlan RarBackend::list()
 {
-    if (!m_planKnown) {
-        m_plan = ReadSetPlan(m_ctx, m_firstVolume);
-        m_planKnown = true;
-    }
+    // Read afresh each time: volumes may have arrived, gone or been repaired since.
+    m_plan = ReadSetPlan(m_ctx, m_firstVolume);
+    m_planKnown = m_plan.opened;
     return m_plan;
 }
 
