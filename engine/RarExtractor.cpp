@@ -52,6 +52,9 @@ constexpr size_t kHeaderNameChars = 1024;
 // most, less than the hand-over to the library thread costs for a release of thousands of files.
 constexpr qint64 kLibraryThreadMinimum = 256 * 1024;
 
+// How often at most the progress texts are worded anew within one per cent (milliseconds).
+constexpr std::uint32_t kTextInterval = 20;
+
 // The redirection kinds of libunrar's header record.
 constexpr unsigned kRedirUnixSymlink = 1;
 constexpr unsigned kRedirWinSymlink = 2;
@@ -59,6 +62,20 @@ constexpr unsigned kRedirJunction = 3;
 constexpr unsigned kRedirHardLink = 4;
 constexpr unsigned kRedirFileCopy = 5;
 constexpr unsigned kHostUnix = 3;
+
+// libunrar converts every header's time with localtime(), and without TZ the C library looks
+// at /etc/localtime again on every call: a stat per entry, the largest cost of listing a set of
+// many small files. TZ naming that same file means the same zone, read once. Done once, from the
+// window's thread, before the first library thread starts.
+void PinLocalTimeZone()
+{
+    static const bool pinned = [] {
+        if (!qEnvironmentVariableIsSet("TZ"))
+            qputenv("TZ", ":/etc/localtime");
+        return true;
+    }();
+    Q_UNUSED(pinned);
+}
 
 QString fileNamePart(const QString &path)
 {
@@ -253,6 +270,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
     ProgressTotal = 0;
     m_setTotal = setTotal;
     CurrentName.clear();
+    m_textWorded = false;
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
 
@@ -513,25 +531,34 @@ void RarExtraction::onProcessedData(qint64 bytes)
     long double percent = 0;
     if (ProgressTotal > 0)
         percent = static_cast<long double>(ProcessedKiB * 1024) / ProgressTotal * 100;
+    const std::uint32_t now = m_ctx.platform.tickCount();
+    // The texts are worded anew when they can read differently: another whole per cent, or
+    // time gone by. A set of thousands of small files reports once per file, and wording every
+    // report cost more than the file.
+    const qint64 wholePercent = qint64(std::min<long double>(percent, 100));
+    if (m_textWorded && wholePercent == m_textPercent && now - m_textTick < kTextInterval) {
+        m_sink->progress(ProcessedKiB, QString(), QString());
+        m_sink->checkpoint().pump();
+        return;
+    }
+    m_textWorded = true;
+    m_textPercent = wholePercent;
+    m_textTick = now;
     const std::uint32_t stepStart = m_ctx.job.StepStartTick;
     if (percent > 0) {
         // Time spent paused is no working time: counted in, the estimate would jump after a
         // resume.
-        const std::uint32_t working =
-            std::uint32_t(m_ctx.platform.tickCount() - stepStart) - m_ctx.job.pausedInStep();
+        const std::uint32_t working = std::uint32_t(now - stepStart) - m_ctx.job.pausedInStep();
         const long double estimatedTotal = working * (100 / percent);
         EstimateText = ProgressDuration(clampSeconds(estimatedTotal - working));
     }
-    if (percent > 100)
-        percent = 100;
-    const std::uint32_t now = m_ctx.platform.tickCount();
-    m_sink->progress(
-        ProcessedKiB,
-        SizeProgressText(ProcessedKiB * 1024, ProgressTotal) + QLatin1String(" (Time elapsed: ") +
-            ProgressDuration((now - stepStart) / 1000) + QLatin1String("/ins: ") +
-            ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
-            QLatin1String("/estimated: ") + EstimateText + QLatin1Char(')'),
-        QLatin1String("[Tevo] ") + QString::number(qint64(percent)) + QLatin1Char('%'));
+    m_sink->progress(ProcessedKiB,
+                     SizeProgressText(ProcessedKiB * 1024, ProgressTotal) +
+                         QLatin1String(" (Time elapsed: ") +
+                         ProgressDuration((now - stepStart) / 1000) + QLatin1String("/ins: ") +
+                         ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
+                         QLatin1String("/estimated: ") + EstimateText + QLatin1Char(')'),
+                     QLatin1String("[Tevo] ") + QString::number(wholePercent) + QLatin1Char('%'));
     m_sink->checkpoint().pump();
 }
 
@@ -597,11 +624,13 @@ int RarCallback(unsigned int message, long userData, long p1, long p2)
 RarBackend::RarBackend(EngineContext &ctx, const QString &firstVolume)
     : m_ctx(ctx), m_firstVolume(firstVolume)
 {
+    PinLocalTimeZone();
 }
 
 RarBackend::RarBackend(EngineContext &ctx, const SetPlan &plan)
     : m_ctx(ctx), m_firstVolume(plan.firstVolume), m_plan(plan), m_planKnown(plan.opened)
 {
+    PinLocalTimeZone();
 }
 
 SetPlan RarBackend::list()

@@ -2,6 +2,7 @@
 // Extracts one RAR archive set through libunrar into a folder, keeping the progress display current
 // and reporting every failure, so that a set that was not fully extracted never counts as done.
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <QHash>
@@ -124,6 +125,10 @@ private:
     bool m_volumeMissingReported = false;
     // The whole set's unpacked size, when known: the progress bar's maximum.
     qint64 m_setTotal = 0;
+    // When and at which whole per cent the progress texts were last worded.
+    bool m_textWorded = false;
+    qint64 m_textPercent = 0;
+    std::uint32_t m_textTick = 0;
     // An error thrown inside the callback, raised again once the library has returned.
     std::exception_ptr m_callbackError;
     // The thread the entries are extracted on, while extract() runs.
