@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <sys/resource.h>
 
+#include "engine/Backends.h"
 #include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
 #include "engine/SetPlan.h"
@@ -94,7 +95,7 @@ int main(int argc, char *argv[])
     } else {
         // As the folder run does it: the set's plan from its headers first, then the checks
         // before writing, then the extraction.
-        const SetPlan plan = ReadSetPlan(ctx, args.at(2));
+        const SetPlan plan = BackendForSet(ctx, args.at(2))->list();
         planSeconds = clock.nsecsElapsed() / 1e9;
         QStringList extracted;
         bool incomplete = false;

@@ -271,6 +271,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
     m_setTotal = setTotal;
     CurrentName.clear();
     m_textWorded = false;
+    m_entryShown = false;
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
 
@@ -370,9 +371,16 @@ void RarExtraction::showEntry(const Run &run)
     if (ProgressTotal < FirstVolumeSize)
         ProgressTotal = FirstVolumeSize;
     m_sink->progressRange(ProgressTotal / 1024);
-    m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
-                         fileNamePart(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
-                         QLatin1Char(')'));
+    // Named at once when it takes a while; in a run of small files, as often as it can be read.
+    const std::uint32_t now = m_ctx.platform.tickCount();
+    if (!m_entryShown || now - m_entryTick >= kTextInterval ||
+        entryBytes(*run.header) >= kLibraryThreadMinimum) {
+        m_entryShown = true;
+        m_entryTick = now;
+        m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
+                             fileNamePart(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
+                             QLatin1Char(')'));
+    }
     m_sink->checkpoint().pump();
 }
 

@@ -129,6 +129,9 @@ private:
     bool m_textWorded = false;
     qint64 m_textPercent = 0;
     std::uint32_t m_textTick = 0;
+    // When the current entry was last named on the display.
+    bool m_entryShown = false;
+    std::uint32_t m_entryTick = 0;
     // An error thrown inside the callback, raised again once the library has returned.
     std::exception_ptr m_callbackError;
     // The thread the entries are extracted on, while extract() runs.
