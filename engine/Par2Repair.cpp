@@ -2,10 +2,10 @@
 
 #include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 #include <signal.h>
 
 #include "engine/EngineContext.h"
+#include "engine/Par2Output.h"
 
 namespace {
 
@@ -15,16 +15,10 @@ constexpr int TextNotRepairable = 221;
 constexpr int TextNoPar2 = 222;
 constexpr int TextRepairStopped = 223;
 
-// par2 prints "Repairing: 45.2%" and the like, each ended by a carriage return.
-const QRegularExpression &Percentage()
-{
-    static const QRegularExpression pattern(QStringLiteral("([A-Za-z ]+): *([0-9]+(\\.[0-9])?)%"));
-    return pattern;
-}
-
 } // namespace
 
-Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
+Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File,
+                           const QStringList &extraFiles)
 {
     const QFileInfo info(par2File);
     ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepairing, {info.fileName()}));
@@ -32,36 +26,32 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
     par2.setProcessChannelMode(QProcess::MergedChannels);
     par2.setWorkingDirectory(info.path());
     par2.start(QStringLiteral("par2"),
-               {QStringLiteral("repair"), QStringLiteral("--"), info.fileName()});
+               QStringList{QStringLiteral("repair"), QStringLiteral("--"), info.fileName()} +
+                   extraFiles);
     if (!par2.waitForStarted(10000)) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoPar2));
         return Par2Outcome::NoTool;
     }
 
     ctx.view.setProgressRange(1000);
-    QString pending;
-    QStringList lines;
+    Par2Output output;
     bool stopped = false;
-    while (!par2.waitForFinished(20)) {
-        pending += QString::fromLocal8Bit(par2.readAll());
-        // Complete lines are kept for the summary; the last percentage goes to the display.
-        const QStringList parts = pending.split(QRegularExpression(QStringLiteral("[\r\n]")));
-        for (int i = 0; i + 1 < parts.size(); ++i) {
-            const QRegularExpressionMatch match = Percentage().match(parts.at(i));
-            if (match.hasMatch()) {
-                ctx.view.setProgressPosition(int(match.captured(2).toDouble() * 10));
-                ctx.view.setProgressText(QStringLiteral("PAR2 %1: %2%")
-                                             .arg(match.captured(1).trimmed(), match.captured(2)));
-            } else if (!parts.at(i).trimmed().isEmpty()) {
-                lines << parts.at(i).trimmed();
-            }
+    // A par2 that has ended is not waited for again: waitForFinished() would return at once, for
+    // ever, once the event loop has taken its end.
+    while (par2.state() != QProcess::NotRunning && !par2.waitForFinished(20)) {
+        output.feed(par2.readAll());
+        if (const std::optional<Par2Progress> progress = output.takeProgress()) {
+            ctx.view.setProgressPosition(int(progress->percent.toDouble() * 10));
+            ctx.view.setProgressText(
+                QStringLiteral("PAR2 %1: %2%").arg(progress->step, progress->percent));
         }
-        pending = parts.last();
         ctx.platform.processEvents();
-        if (ctx.job.Paused) {
-            ::kill(pid_t(par2.processId()), SIGSTOP);
+        // processId() is 0 once par2 has ended, and kill(0, ...) would stop Tevo's whole group.
+        const pid_t pid = pid_t(par2.processId());
+        if (ctx.job.Paused && pid > 0) {
+            ::kill(pid, SIGSTOP);
             const bool aborted = ctx.WaitWhilePaused();
-            ::kill(pid_t(par2.processId()), SIGCONT);
+            ::kill(pid, SIGCONT);
             if (aborted)
                 stopped = true;
         }
@@ -76,20 +66,16 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepairStopped, {info.fileName()}));
         return Par2Outcome::Stopped;
     }
-    lines << QString::fromLocal8Bit(par2.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    output.feed(par2.readAll());
+    output.finish();
     if (par2.exitStatus() == QProcess::NormalExit && par2.exitCode() == 0) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepaired, {info.fileName()}));
         return Par2Outcome::Repaired;
     }
-    // The lines that say why: "Repair is not possible.", "You need 140 more recovery blocks ...".
-    QStringList why;
-    for (const QString &line : std::as_const(lines)) {
-        const QString text = line.trimmed();
-        if (text.startsWith(QLatin1String("Repair is not")) ||
-            text.startsWith(QLatin1String("You need")) || text.contains(QLatin1String("missing")) ||
-            text.contains(QLatin1String("damaged")))
-            why << text;
-    }
+    // The lines that say why; par2's last lines when none does.
+    QStringList why = output.reasons();
+    if (why.isEmpty())
+        why = output.lastLines().mid(qMax(0, output.lastLines().size() - 3));
     ctx.AddLogLine(LogTag::Unpack +
                    ctx.LangText(TextNotRepairable, {info.fileName(), why.join(QLatin1Char(' '))}));
     return Par2Outcome::NotPossible;
