@@ -10,11 +10,10 @@
 #include "engine/Errors.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
-#include "engine/Par2Files.h"
-#include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
+#include "engine/SetRepair.h"
 #include "engine/SetWriteCheck.h"
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
@@ -295,12 +294,8 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             const bool broken = !sfvVerdict || (plan.opened && !plan.complete);
             if (broken && plan.opened && settings.RepairWithPar2() && !settings.CheckOnly() &&
                 (!job.WatchTimerEnabled || plan.complete)) {
-                QStringList names;
-                for (const QString &volume : std::as_const(plan.volumes))
-                    names << FileNameOf(volume);
-                const QString par2 = Par2ForSet(FolderOf(candidate), names);
-                if (!par2.isEmpty()) {
-                    const Par2Outcome outcome = RepairWithPar2(ctx, par2);
+                if (Par2DescribesSet(plan)) {
+                    const Par2Outcome outcome = RepairSet(ctx, plan);
                     if (closing())
                         return extractedFiles;
                     if (outcome == Par2Outcome::Repaired) {
