@@ -12,11 +12,10 @@
 #include "engine/Errors.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
-#include "engine/Par2Files.h"
-#include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
+#include "engine/SetRepair.h"
 #include "engine/SetWriteCheck.h"
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
@@ -326,13 +325,9 @@ bool FolderRun::repairWithPar2(const QString &candidate, SetPlan &plan, bool &sf
     if (!broken || !plan.opened || !m_settings.RepairWithPar2() || m_settings.CheckOnly() ||
         (m_job.WatchTimerEnabled && !plan.complete))
         return true;
-    QStringList names;
-    for (const QString &volume : std::as_const(plan.volumes))
-        names << FileNameOf(volume);
-    const QString par2 = Par2ForSet(FolderOf(candidate), names);
-    if (par2.isEmpty())
+    if (!Par2DescribesSet(plan))
         return true;
-    const Par2Outcome outcome = RepairWithPar2(m_ctx, par2);
+    const Par2Outcome outcome = RepairSet(m_ctx, plan);
     if (closing())
         return false;
     if (outcome != Par2Outcome::Repaired)

@@ -8,6 +8,7 @@
 #include "engine/ArchiveSets.h"
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
+#include "engine/LegacyNames.h"
 #include "engine/RarExtractor.h"
 #include "engine/Utf8Locale.h"
 
@@ -29,14 +30,6 @@ QString FileNameOf(const QString &path)
 QString FolderOf(const QString &path)
 {
     return path.left(path.lastIndexOf(QLatin1Char('/')));
-}
-
-QString FromWide(const wchar_t *text, size_t capacity)
-{
-    size_t length = 0;
-    while (length < capacity && text[length] != 0)
-        ++length;
-    return QString::fromWCharArray(text, int(length));
 }
 
 // One listing: the library's callback records the volumes it opens and refuses every volume it
@@ -101,6 +94,20 @@ QStringList UnreadSiblings(const SetPlan &plan)
     return unread;
 }
 
+// Whether the set has volumes before its last and each of them ends with a record that says
+// another volume follows: then the last one, too, was written with an end record, and one
+// without it was cut short (also where an entry ended, whatever the naming and RAR version).
+bool EarlierVolumesGoOn(const SetPlan &plan)
+{
+    if (plan.volumes.size() < 2)
+        return false;
+    for (int i = 0; i + 1 < plan.volumes.size(); ++i) {
+        if (ArchiveEndOf(plan.volumes.at(i)) != ArchiveEnd::NotLast)
+            return false;
+    }
+    return true;
+}
+
 enum class Depth { FirstHeader, WholeSet };
 
 SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
@@ -139,7 +146,8 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
             if (header.UnpVer >= kRar3Version)
                 plan.modernFormat = true;
             PlannedEntry entry;
-            entry.name = FromWide(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t));
+            entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
+                                      header.HostOS);
             entry.size = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
             entry.folder = header.Flags & RHDF_DIRECTORY;
             plan.entries << entry;
@@ -176,7 +184,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
         plan.problem = ctx.LangText(SetPlanText::SetContinues, {FileNameOf(plan.lastVolume())});
         break;
     case ArchiveEnd::Absent:
-        if (plan.modernFormat) {
+        if (plan.modernFormat || EarlierVolumesGoOn(plan)) {
             plan.problem = ctx.LangText(SetPlanText::CutShort, {FileNameOf(plan.lastVolume())});
             break;
         }

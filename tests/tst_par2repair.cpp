@@ -17,6 +17,18 @@ using namespace ReleaseMaker;
 
 namespace {
 
+// A PAR2 packet of the given type and body (padded to a multiple of four bytes).
+QByteArray Packet(const QByteArray &type, QByteArray body)
+{
+    body += QByteArray((4 - body.size() % 4) % 4, '\0');
+    const quint64 length = 64 + body.size();
+    QByteArray bytes("PAR2\0PKT", 8);
+    for (int i = 0; i < 8; ++i)
+        bytes.append(char((length >> (8 * i)) & 0xff));
+    bytes.append(QByteArray(32, '\0')); // MD5 and set id
+    return bytes + type + body;
+}
+
 // Overwrites a stretch in the middle of the file with other bytes.
 void Damage(const QString &path)
 {
@@ -63,6 +75,49 @@ private slots:
             length = quint64(0) - quint64(first.size());
         writeText(path, first + packet(length, QByteArray("PAR 2.0\0Main\0\0\0\0", 16), {}));
         QCOMPARE(Par2DescribedFiles(path), QStringList{"movie.part1.rar"});
+    }
+
+    // Reading stays linear however many packets a file holds, and stops at its bounds; a file
+    // unchanged since it was read is not read again.
+    void readingIsLinearAndBounded_data()
+    {
+        QTest::addColumn<int>("packets");
+        QTest::addColumn<int>("described");
+        QTest::newRow("20,000 descriptions") << 20000 << 20000;
+        QTest::newRow("more packets than one file may cost") << 150000 << Par2MostPackets;
+    }
+    void readingIsLinearAndBounded()
+    {
+        QFETCH(int, packets);
+        QFETCH(int, described);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("many.par2");
+        QByteArray bytes;
+        for (int i = 0; i < packets; ++i)
+            bytes += Packet(QByteArray("PAR 2.0\0FileDesc", 16),
+                            QByteArray(56, '\0') + QByteArray::number(i).rightJustified(8, '0'));
+        writeText(path, bytes);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(Par2DescribedFiles(path).size(), described);
+        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        timer.restart();
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(Par2Descriptions(path).size(), described);
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // Names written in Windows-1252, as the SFV lists of the same tools are.
+    void namesInACodePage()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.par2");
+        writeText(path, Packet(QByteArray("PAR 2.0\0FileDesc", 16),
+                               QByteArray(56, '\0') + "caf\xe9.part1.rar\0\0\0") +
+                            Packet(QByteArray("PAR 2.0\0FileDesc", 16),
+                                   QByteArray(56, '\0') + "na\xc3\xafve.rar"));
+        QCOMPARE(Par2DescribedFiles(path),
+                 QStringList({QStringLiteral("café.part1.rar"), QStringLiteral("naïve.rar")}));
     }
 
     void repairThenExtract_data()
