@@ -20,6 +20,7 @@
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
 #include "engine/StagedExtraction.h"
+#include "engine/StagingFolder.h"
 #include "engine/ZipMaster.h"
 
 namespace {
@@ -412,6 +413,8 @@ void FolderRun::setFailed()
 bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
                                   const QString &destination)
 {
+    // A killed run's staging folder goes first, so that its space counts as free.
+    RemoveDeadStagingFolders(destination);
     if (plan.opened && !SetCanBeWritten(m_ctx, plan, destination, HasOwnFolder(m_settings))) {
         setFailed();
         return false;

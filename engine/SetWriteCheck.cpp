@@ -55,6 +55,8 @@ bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &des
         return false;
     };
 
+    // The whole set is needed, also where it replaces files: it is written in full into the
+    // staging folder on the destination's file system before any old file goes.
     qint64 needed = 0;
     // Whether each top-level name of the set is there already: below one that is not, no entry
     // can meet anything, and a set of thousands of files needs no look at each.
