@@ -517,7 +517,7 @@ bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
 {
     m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") + fileNamePart(nextVolume) +
                          QLatin1Char(')'));
-    if (m_ctx.checkpoint.cancelled())
+    if (m_sink->checkpoint().cancelled())
         return false;
     if (!libraryAsks)
         return true;
@@ -578,7 +578,7 @@ int RarExtraction::onCallback(unsigned int message, long p1, long p2)
     if (message == UCM_PROCESSDATA) {
         m_library->catchUp();
         if (m_library->pauseRequested())
-            m_library->ask([this] { return m_ctx.checkpoint.waitWhilePaused() ? -1 : 0; });
+            m_library->ask([this] { return m_sink->checkpoint().waitWhilePaused() ? -1 : 0; });
         m_library->notify([this, p2] { onProcessedData(p2); });
         return m_library->stopRequested() ? -1 : 1;
     }
@@ -590,7 +590,7 @@ int RarExtraction::onCallback(unsigned int message, long p1, long p2)
 
 int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
 {
-    m_ctx.checkpoint.waitWhilePaused();
+    m_sink->checkpoint().waitWhilePaused();
     switch (message) {
     case UCM_CHANGEVOLUMEW:
         m_wideVolumeMessages = true;
@@ -609,7 +609,7 @@ int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
                    : -1;
     case UCM_PROCESSDATA:
         onProcessedData(p2);
-        return m_ctx.checkpoint.cancelled() ? -1 : 1;
+        return m_sink->checkpoint().cancelled() ? -1 : 1;
     default:
         // Password requests included: Tevo never gives the library a password.
         return 0;
