@@ -53,7 +53,7 @@ constexpr size_t kHeaderNameChars = 1024;
 constexpr qint64 kLibraryThreadMinimum = 256 * 1024;
 
 // How often at most the progress texts are worded anew within one per cent (milliseconds).
-constexpr std::uint32_t kTextInterval = 20;
+constexpr std::uint32_t kTextInterval = 100;
 
 // The redirection kinds of libunrar's header record.
 constexpr unsigned kRedirUnixSymlink = 1;
