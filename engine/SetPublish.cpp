@@ -174,9 +174,16 @@ void SetPublisher::prepare(QStringList &leftOut)
             }
         } else if (entry.kind != StagedEntry::Kind::Other) {
             const unsigned mode = PublishedMode(entry.mode, mask);
-            // Folders keep their search permission for the owner until they are published.
-            if (mode != entry.mode)
-                ::chmod(path.constData(), mode);
+            // Folders stay open to the owner until they are published: moving an entry out of a
+            // folder needs its write permission. Their own mode follows the publish.
+            const unsigned now =
+                entry.kind == StagedEntry::Kind::Folder ? mode | unsigned(S_IRWXU) : mode;
+            if (now != entry.mode)
+                ::chmod(path.constData(), now);
+            StagedEntry published = entry;
+            published.mode = mode;
+            kept << published;
+            continue;
         }
         kept << entry;
     }
@@ -245,6 +252,7 @@ bool SetPublisher::planMerge(const QString &relative, QList<Move> &moves)
             continue;
         }
         if (entry.kind == StagedEntry::Kind::Folder && S_ISDIR(info.st_mode)) {
+            m_mergedFolders.insert(entry.name);
             if (!planMerge(entry.name, moves))
                 return false;
             continue;
@@ -301,6 +309,13 @@ bool SetPublisher::publish()
     for (const StagedEntry &entry : std::as_const(m_tree)) {
         if (entry.kind != StagedEntry::Kind::Folder)
             m_published << m_destination + entry.name;
+    }
+    // The folders moved in get their own mode, the deepest first; folders that were there
+    // already keep theirs.
+    for (auto it = m_tree.crbegin(); it != m_tree.crend(); ++it) {
+        if (it->kind == StagedEntry::Kind::Folder && !m_mergedFolders.contains(it->name) &&
+            it->mode != (it->mode | unsigned(S_IRWXU)))
+            ::chmod(Encoded(m_destination + it->name).constData(), it->mode);
     }
     return true;
 }

@@ -76,6 +76,9 @@ private:
     const StagingFolder &m_staging;
     QString m_destination;
     bool m_ownFolder;
+    // After prepare(): the staged tree, each file and folder with the mode it is published with.
     QList<StagedEntry> m_tree;
+    // The staged folders that were merged into folders already in the destination.
+    QSet<QString> m_mergedFolders;
     QStringList m_published;
 };

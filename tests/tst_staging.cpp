@@ -275,22 +275,25 @@ private slots:
         QTest::addColumn<unsigned>("umask");
         QTest::addColumn<unsigned>("stored");
         QTest::addColumn<unsigned>("published");
-        QTest::newRow("0777 under 022") << 022u << 0777u << 0755u;
-        QTest::newRow("0777 under 077") << 077u << 0777u << 0700u;
-        QTest::newRow("setuid under 022") << 022u << 04755u << 0755u;
-        QTest::newRow("setgid under 002") << 002u << 02775u << 0775u;
+        QTest::addColumn<QString>("entry"); // "tool" or a folder "ro" holding it
+        QTest::newRow("0777 under 022") << 022u << 0777u << 0755u << "tool";
+        QTest::newRow("0777 under 077") << 077u << 0777u << 0700u << "tool";
+        QTest::newRow("setuid under 022") << 022u << 04755u << 0755u << "tool";
+        QTest::newRow("setgid under 002") << 002u << 02775u << 0775u << "tool";
+        QTest::newRow("read-only folder under 022") << 022u << 0555u << 0555u << "ro";
     }
     void modesFollowTheUmask()
     {
         QFETCH(unsigned, umask);
         QFETCH(unsigned, stored);
         QFETCH(unsigned, published);
+        QFETCH(QString, entry);
         QTemporaryDir dir;
         const QString src = dir.filePath("src");
-        writeFile(src + "/tool", 1000, 2);
-        QVERIFY(::chmod(QFile::encodeName(src + "/tool").constData(), stored) == 0);
-        QCOMPARE(modeOf(src + "/tool"), stored);
-        QVERIFY(run("rar", {"a", "-idq", dir.filePath("set.rar"), "tool"}, src));
+        writeFile(src + (entry == "ro" ? "/ro/tool" : "/tool"), 1000, 2);
+        QVERIFY(::chmod(QFile::encodeName(src + "/" + entry).constData(), stored) == 0);
+        QCOMPARE(modeOf(src + "/" + entry), stored);
+        QVERIFY(run("rar", {"a", "-idq", dir.filePath("set.rar"), entry}, src));
 
         // The umask is the whole process's, so the row's extraction runs in a child.
         const pid_t child = ::fork();
@@ -307,8 +310,12 @@ private slots:
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        QCOMPARE(modeOf(dir.filePath("out/tool")), published);
+        QCOMPARE(modeOf(dir.filePath("out/" + entry)), published);
         QCOMPARE(PublishedMode(stored, umask), published);
+        if (entry == "ro")
+            QVERIFY(QFileInfo(dir.filePath("out/ro/tool")).isFile());
+        ::chmod(QFile::encodeName(dir.filePath("out/ro")).constData(), 0755);
+        ::chmod(QFile::encodeName(src + "/ro").constData(), 0755);
     }
 
     // Only a real folder of this user named like a staging folder, holding the marked lock file
