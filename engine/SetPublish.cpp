@@ -55,8 +55,13 @@ void ListInto(const QString &root, const QString &relative, QList<StagedEntry> &
             continue;
         StagedEntry entry{relative + QFile::decodeName(item->d_name), KindOf(info.st_mode),
                           qint64(info.st_size), unsigned(info.st_mode & 07777)};
-        if (entry.kind == StagedEntry::Kind::Folder)
+        if (entry.kind == StagedEntry::Kind::Folder) {
             folders << int(entries.size());
+            // A folder stored without the owner's read or search permission could not be
+            // listed; it is opened up here and gets its mode when it is published.
+            if ((info.st_mode & S_IRWXU) != S_IRWXU)
+                ::fchmodat(fd, item->d_name, (info.st_mode & 07777) | S_IRWXU, 0);
+        }
         entries << entry;
     }
     ::closedir(dir);

@@ -24,7 +24,7 @@ struct StagedEntry
 };
 
 // Every entry under root (ending with "/"), parents before their contents, without following a
-// link.
+// link; folders closed to their owner are opened up to be listed (their mode as found is kept).
 QList<StagedEntry> ListStagedTree(const QString &root);
 
 // Whether the link stored at name (relative to root) with the given target resolves, through
