@@ -22,6 +22,7 @@
 
 #include "engine/EngineContext.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/LegacyNames.h"
 #include "engine/LibraryThread.h"
 #include "engine/PartFile.h"
 #include "engine/ProgressText.h"
@@ -349,7 +350,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         } else {
             ProgressTotal = m_setTotal;
         }
-        CurrentName = fromWide(header->FileNameW, kHeaderNameChars);
+        CurrentName =
+            RarEntryName(header->FileNameW, kHeaderNameChars, header->HostOS, header->UnpVer);
         const QString target = folder + CurrentName;
 
         // Older versions of a file (kept with RAR's version option as "name;n") stay in the
@@ -450,6 +452,14 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             empty.close();
             if (!publishFile(part, target, 0))
                 return false;
+            if (!processOrFail(RAR_SKIP))
+                return false;
+            continue;
+        }
+        // A folder whose name was decoded from a code page is made here under that name; the
+        // library would make it under the stored bytes.
+        if (isFolder && CurrentName != fromWide(header->FileNameW, kHeaderNameChars)) {
+            QDir().mkpath(target);
             if (!processOrFail(RAR_SKIP))
                 return false;
             continue;

@@ -147,7 +147,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
                 plan.modernFormat = true;
             PlannedEntry entry;
             entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
-                                      header.HostOS);
+                                      header.HostOS, header.UnpVer);
             entry.size = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
             entry.folder = header.Flags & RHDF_DIRECTORY;
             plan.entries << entry;

@@ -15,6 +15,7 @@
 #include "engine/Crc32.h"
 #include "engine/EngineContext.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/LegacyNames.h"
 #include "engine/PartFile.h"
 #include "engine/ProgressText.h"
 
@@ -299,9 +300,10 @@ ZipExtractResult TZipMaster::Extract()
         zip_stat_t stat;
         zip_stat_init(&stat);
         const char *rawName = zip_get_name(zip.archive, index, ZIP_FL_ENC_GUESS);
+        const char *storedName = zip_get_name(zip.archive, index, ZIP_FL_ENC_RAW);
         const bool statOk = zip_stat_index(zip.archive, index, 0, &stat) == 0;
         Entry entry{index,
-                    rawName ? QString::fromUtf8(rawName) : QString(),
+                    rawName && storedName ? ZipEntryName(storedName, rawName) : QString(),
                     QString(),
                     statOk && (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0,
                     statOk && (stat.valid & ZIP_STAT_MTIME) ? stat.mtime : 0,
