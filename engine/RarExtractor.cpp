@@ -229,6 +229,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     CurrentName.clear();
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
+    m_ctx.job.SetDataDamaged = false;
 
     const QString archiveName = fileNamePart(archivePath);
     // The box gives the reasons it always gave; the log line gives every code its reason.
@@ -310,6 +311,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     // the set.
     auto processOrFail = [&](int operation, const QString &destName = QString()) {
         const int code = processFile(operation, *header, destName);
+        if (code == ERAR_BAD_DATA)
+            m_ctx.job.SetDataDamaged = true;
         if (code != ERAR_SUCCESS)
             reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
         return code == ERAR_SUCCESS;
@@ -334,7 +337,9 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             // give the same error again.
             const QString entry = CurrentName.isEmpty() ? archiveName : CurrentName;
             if (code == ERAR_BAD_DATA) {
-                const QString text = m_ctx.LangText(RarText::CrcError, {entry});
+                const QString text =
+                    m_ctx.LangText(RarText::CrcError, {EntryWithVolumes(m_plan, entry)});
+                m_ctx.job.SetDataDamaged = true;
                 showError(text, true);
                 m_ctx.AddLogLine(LogTag::Unpack + text);
             } else {
@@ -498,7 +503,9 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
             showError(text, false);
             m_ctx.AddLogLine(LogTag::Unpack + text);
         } else if (code == ERAR_BAD_DATA) {
-            const QString text = m_ctx.LangText(RarText::CrcError, {CurrentName});
+            const QString text =
+                m_ctx.LangText(RarText::CrcError, {EntryWithVolumes(m_plan, CurrentName)});
+            m_ctx.job.SetDataDamaged = true;
             showError(text, true);
             m_ctx.AddLogLine(LogTag::Unpack + text);
         } else {
@@ -671,6 +678,7 @@ bool ExtractRARArchive(EngineContext &ctx, const SetPlan &plan, const QString &d
     RarExtraction extraction(ctx, ExtractedFiles, ExtractionIncomplete);
     for (const PlannedEntry &entry : plan.entries)
         extraction.m_entryNames.insert(entry.name);
+    extraction.m_plan = &plan;
     const bool extracted = extraction.extract(plan.firstVolume, destination, plan.unpackedTotal);
     if (skippedEntries)
         *skippedEntries = extraction.SkippedEntries;

@@ -70,6 +70,8 @@ public:
     // Every entry name of the set, when its plan is known: an entry "name;n" is then an older
     // version of "name".
     QSet<QString> m_entryNames;
+    // The set's plan, when known: a damaged entry is reported with the volumes it lies in.
+    const SetPlan *m_plan = nullptr;
 
     // The last estimate of the remaining time; it is kept from one archive to the next.
     static QString EstimateText;
