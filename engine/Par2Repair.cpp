@@ -15,6 +15,47 @@ constexpr int TextNotRepairable = 221;
 constexpr int TextNoPar2 = 222;
 constexpr int TextRepairStopped = 223;
 
+// Shows par2's latest percentage on the progress display.
+void ShowProgress(EngineContext &ctx, Par2Output &output)
+{
+    if (const std::optional<Par2Progress> progress = output.takeProgress()) {
+        ctx.view.setProgressPosition(int(progress->percent.toDouble() * 10));
+        ctx.view.setProgressText(
+            QStringLiteral("PAR2 %1: %2%").arg(progress->step, progress->percent));
+    }
+}
+
+// Waits for par2 to end, showing its progress and obeying the checkpoint; true when Stop or
+// Close ended it (par2 is then killed). The wait polls par2's state: the checkpoint's event pump
+// may itself handle par2's exit, after which a waitForFinished would wait for ever.
+bool WaitForPar2(EngineContext &ctx, QProcess &par2, Par2Output &output)
+{
+    JobCheckpoint &checkpoint = ctx.checkpoint;
+    bool cancelled = false;
+    while (par2.state() != QProcess::NotRunning) {
+        // Returns at once once par2 has ended, whoever noticed it.
+        par2.waitForReadyRead(20);
+        output.feed(par2.readAll());
+        ShowProgress(ctx, output);
+        checkpoint.pump();
+        // processId() is 0 once par2 has ended, and kill(0, ...) would stop Tevo's whole group.
+        const pid_t pid = pid_t(par2.processId());
+        if (checkpoint.paused() && pid > 0) {
+            ::kill(pid, SIGSTOP);
+            cancelled = checkpoint.waitWhilePaused();
+            ::kill(pid, SIGCONT);
+        }
+        if (cancelled || checkpoint.cancelled() || checkpoint.stopPending()) {
+            par2.kill();
+            par2.waitForFinished(5000);
+            return true;
+        }
+    }
+    output.feed(par2.readAll());
+    output.finish();
+    return false;
+}
+
 } // namespace
 
 Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File,
@@ -35,39 +76,10 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File,
 
     ctx.view.setProgressRange(1000);
     Par2Output output;
-    bool stopped = false;
-    // A par2 that has ended is not waited for again: waitForFinished() would return at once, for
-    // ever, once the event loop has taken its end.
-    while (par2.state() != QProcess::NotRunning && !par2.waitForFinished(20)) {
-        output.feed(par2.readAll());
-        if (const std::optional<Par2Progress> progress = output.takeProgress()) {
-            ctx.view.setProgressPosition(int(progress->percent.toDouble() * 10));
-            ctx.view.setProgressText(
-                QStringLiteral("PAR2 %1: %2%").arg(progress->step, progress->percent));
-        }
-        ctx.platform.processEvents();
-        // processId() is 0 once par2 has ended, and kill(0, ...) would stop Tevo's whole group.
-        const pid_t pid = pid_t(par2.processId());
-        if (ctx.job.Paused && pid > 0) {
-            ::kill(pid, SIGSTOP);
-            const bool aborted = ctx.WaitWhilePaused();
-            ::kill(pid, SIGCONT);
-            if (aborted)
-                stopped = true;
-        }
-        if (stopped || ctx.job.AbortRequested || ctx.job.StopRequested) {
-            stopped = true;
-            par2.kill();
-            par2.waitForFinished(5000);
-            break;
-        }
-    }
-    if (stopped) {
+    if (WaitForPar2(ctx, par2, output)) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepairStopped, {info.fileName()}));
         return Par2Outcome::Stopped;
     }
-    output.feed(par2.readAll());
-    output.finish();
     if (par2.exitStatus() == QProcess::NormalExit && par2.exitCode() == 0) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepaired, {info.fileName()}));
         return Par2Outcome::Repaired;

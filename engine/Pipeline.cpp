@@ -190,7 +190,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     // Close ends the whole job at the next check point: nothing after it is extracted, deleted
     // or asked.
     auto closing = [&] {
-        if (!job.AbortRequested)
+        if (!ctx.checkpoint.cancelled())
             return false;
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextClosing));
         return true;
@@ -207,11 +207,11 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             zipMaster.ExtractZip(zip, FolderOf(zip));
             if (closing())
                 return extractedFiles;
-            if (job.StopRequested)
+            if (ctx.checkpoint.stopPending())
                 break;
             ++counter;
         }
-        if (settings.DeleteZipAfter() && !job.StopRequested)
+        if (settings.DeleteZipAfter() && !ctx.checkpoint.stopPending())
             DeleteZipFiles(ctx, listA, zipMaster.CompleteZips());
         listA.clear();
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextZipsHandled, {QString::number(counter)}));
@@ -219,7 +219,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     }
 
     // The gate: a pending Stop, Pause or abort skips the archive phase.
-    if (!job.StopRequested && !job.Paused && !job.AbortRequested) {
+    if (!ctx.checkpoint.stopPending() && !ctx.checkpoint.paused() && !ctx.checkpoint.cancelled()) {
         const QList<ArchiveSet> sets = BuildArchiveSets(ctx, ScanFolder(releaseFolder));
 
         FindFiles(ctx, ScanFolder(releaseFolder), listB, settings.ScanSubdirs(),
@@ -267,7 +267,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                                                ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
                                 verdict = false;
                             }
-                            if (job.AbortRequested)
+                            if (ctx.checkpoint.cancelled())
                                 break;
                         }
                     }
@@ -284,10 +284,8 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             // A lone SFV list (checking without an archive) has nothing to extract.
             if (set.sfvOnly)
                 continue;
-            if (job.StopRequested) {
-                job.StopRequested = false;
+            if (ctx.checkpoint.takeStop())
                 break;
-            }
             // Read again now: volumes may have arrived or gone since the release was scanned.
             SetPlan plan = set.plan.opened ? ReadSetPlan(ctx, candidate) : set.plan;
 
@@ -412,7 +410,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                                      {FileNameOf(candidate), QString::number(leftOut.size())}));
                 } else {
                     usedVolumes.unite(PlanVolumes(plan));
-                    if (perSetDeletion && !job.AbortRequested && !extractionIncomplete)
+                    if (perSetDeletion && !ctx.checkpoint.cancelled() && !extractionIncomplete)
                         DeleteSetSources(ctx, plan, usedVolumes, listB);
                 }
             } else {
@@ -423,11 +421,9 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             if (closing())
                 return extractedFiles;
 
-            if (job.StopRequested) {
-                job.StopRequested = false;
+            if (ctx.checkpoint.takeStop())
                 break;
-            }
-            ctx.platform.processEvents();
+            ctx.checkpoint.pump();
         }
         if (closing())
             return extractedFiles;

@@ -54,7 +54,7 @@ private:
         if (message != UCM_CHANGEVOLUMEW)
             return message == UCM_CHANGEVOLUME ? (m_refused ? -1 : 0) : 0;
         const QString volume = QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1));
-        if (m_ctx.WaitWhilePaused()) {
+        if (m_ctx.checkpoint.waitWhilePaused()) {
             aborted = true;
             return -1;
         }
@@ -64,8 +64,8 @@ private:
             return -1;
         }
         m_plan.volumes << volume;
-        m_ctx.platform.processEvents();
-        return m_ctx.job.AbortRequested ? -1 : 0;
+        m_ctx.checkpoint.pump();
+        return m_ctx.checkpoint.cancelled() ? -1 : 0;
     }
 
     EngineContext &m_ctx;
@@ -163,7 +163,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
                 continue;
         }
         // The listing ended early: a volume missing or unreadable, damaged headers, an abort.
-        if (lister.aborted || ctx.job.AbortRequested)
+        if (lister.aborted || ctx.checkpoint.cancelled())
             plan.problem = ctx.LangText(RarText::Aborted);
         else if (!lister.refusedVolume.isEmpty())
             plan.problem =
