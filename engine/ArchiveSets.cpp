@@ -66,7 +66,7 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
         partStyle = partStyle || IsPartStyleVolume(name);
         ArchiveSet set;
         set.path = path;
-        if (name.endsWith(QLatin1String(".sfv"))) {
+        if (name.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive)) {
             set.sfvOnly = true;
             sets << set;
             continue;
@@ -139,8 +139,9 @@ QString VolumeSetStem(const QString &fileName)
         return fileName;
     const QString withoutExtension = fileName.left(dot);
     // Only a ".part<digits>" marker is dropped, so that sets named "x.party.2019" and
-    // "x.party.2020" keep stems of their own. ".Part" stays: the marker is written in lower case.
-    static const QRegularExpression partMarker(QStringLiteral("\\.part[0-9]+$"));
+    // "x.party.2020" keep stems of their own. Its letter case does not matter (X.PART01.RAR).
+    static const QRegularExpression partMarker(QStringLiteral("\\.part[0-9]+$"),
+                                               QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = partMarker.match(withoutExtension);
     if (match.hasMatch())
         return withoutExtension.left(match.capturedStart());
@@ -153,5 +154,6 @@ bool IsSetMember(const QString &firstVolume, const QString &path)
                                                     QRegularExpression::CaseInsensitiveOption);
     const QString name = FileNameOf(path);
     return volumeExtension.match(name).hasMatch() &&
-           VolumeSetStem(name) == VolumeSetStem(FileNameOf(firstVolume));
+           VolumeSetStem(name).compare(VolumeSetStem(FileNameOf(firstVolume)),
+                                       Qt::CaseInsensitive) == 0;
 }

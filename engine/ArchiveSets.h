@@ -50,10 +50,11 @@ bool IsFirstPartStyleVolume(const QString &fileName);
 QString VolumePattern(const QString &firstVolume);
 
 // The stem shared by the files of one set: the name less its extension, and less a
-// ".part<digits>" marker before it (x.part02.rar, x.r00, x.001, x.sfv -> x).
+// ".part<digits>" marker before it, in any letter case (x.part02.rar, x.r00, x.001, x.sfv -> x;
+// X.PART02.RAR -> X).
 QString VolumeSetStem(const QString &fileName);
 
 // Whether the file at path is a volume or the SFV list of the set whose first volume is
-// firstVolume: equal stems, letter case significant, and a volume or SFV extension (.rar, .r00,
+// firstVolume: equal stems, letter case ignored, and a volume or SFV extension (.rar, .r00,
 // .001, .sfv ...), so that a document such as x.rtf beside set x is never taken for a volume.
 bool IsSetMember(const QString &firstVolume, const QString &path);
