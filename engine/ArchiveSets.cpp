@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "engine/ContentScan.h"
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
@@ -10,6 +11,7 @@ namespace {
 
 constexpr int PartStyleFoundText = 115;
 constexpr int ArchivesFoundText = 116;
+constexpr int ArchivesInNoSetText = 232;
 
 QString FileNameOf(const QString &path)
 {
@@ -58,6 +60,7 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
     QStringList candidates;
     FindFiles(ctx, releaseFolder, candidates, ctx.settings.ScanSubdirs(),
               ExtensionList::candidates(ctx.settings.CheckWithoutArchive()));
+    candidates << ContentCandidates(ctx, releaseFolder);
 
     bool partStyle = false;
     QList<ArchiveSet> sets;
@@ -97,6 +100,38 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
     ctx.AddLogLine(LogTag::Archive +
                    ctx.LangText(ArchivesFoundText, {QString::number(sets.size())}));
     return sets;
+}
+
+QStringList ArchivesInNoSet(EngineContext &ctx, const QString &releaseFolder,
+                            const QList<ArchiveSet> &sets)
+{
+    QSet<QString> used;
+    for (const ArchiveSet &set : sets) {
+        used.insert(NormalizeSlashes(set.path));
+        used.unite(PlanVolumes(set.plan));
+    }
+    const bool zipPhase = ctx.settings.UnpackZipFirst();
+    QStringList unused;
+    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
+        for (const ContentFile &file : UnplacedArchives(folder)) {
+            if (!used.contains(NormalizeSlashes(file.path)) &&
+                !(zipPhase && file.kind == ArchiveKind::Zip))
+                unused << file.path;
+        }
+    }
+    return unused;
+}
+
+void NoteArchivesInNoSet(EngineContext &ctx, const QStringList &files)
+{
+    if (files.isEmpty())
+        return;
+    QStringList names;
+    for (const QString &file : files)
+        names << FileNameOf(file);
+    ctx.AddLogLine(LogTag::Note +
+                   ctx.LangText(ArchivesInNoSetText, {names.join(QStringLiteral(", "))}));
+    ++ctx.job.Tally.failures;
 }
 
 QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder)

@@ -105,3 +105,41 @@ QStringList RepairLeftovers(const QString &folder, const QSet<QString> &usedVolu
     leftovers.sort();
     return leftovers;
 }
+
+QList<Par2FileDescription> Par2FileDescriptions(const QString &par2Path)
+{
+    QList<Par2FileDescription> descriptions;
+    QFile file(par2Path);
+    if (!file.open(QIODevice::ReadOnly))
+        return descriptions;
+    const qint64 size = file.size();
+    QSet<QString> seen;
+    for (qint64 at = 0; at + kPacketHeader <= size && file.seek(at);) {
+        const QByteArray header = file.read(kPacketHeader);
+        if (header.size() != kPacketHeader || !header.startsWith(QByteArray("PAR2\0PKT", 8)))
+            break;
+        const quint64 length = Le64(reinterpret_cast<const uchar *>(header.constData()) + 8);
+        if (length < quint64(kPacketHeader) || length % 4 != 0 || length > quint64(size - at))
+            break;
+        // File id, MD5, MD5 of the first 16 KiB, length: 56 bytes, then the name.
+        if (header.mid(48, 16) == QByteArray("PAR 2.0\0FileDesc", 16) &&
+            length <= quint64(kFileDescriptionLimit) && length >= quint64(kPacketHeader + 56)) {
+            const QByteArray body = file.read(qint64(length) - kPacketHeader);
+            QByteArray name = body.mid(56);
+            while (name.endsWith('\0'))
+                name.chop(1);
+            Par2FileDescription description;
+            description.name = QString::fromUtf8(name);
+            description.hash16k = body.mid(32, 16);
+            description.size = qint64(Le64(reinterpret_cast<const uchar *>(body.constData()) + 48) &
+                                      0x7FFFFFFFFFFFFFFF);
+            if (body.size() == qint64(length) - kPacketHeader && !description.name.isEmpty() &&
+                !seen.contains(description.name)) {
+                seen.insert(description.name);
+                descriptions << description;
+            }
+        }
+        at += qint64(length);
+    }
+    return descriptions;
+}

@@ -21,3 +21,15 @@ QString Par2ForSet(const QString &folder, const QStringList &volumeNames);
 // the damaged volumes ("<volume>.1") and the PAR2 files that describe nothing but usedVolumes
 // (paths as NormalizeSlashes gives them). Existing files only.
 QStringList RepairLeftovers(const QString &folder, const QSet<QString> &usedVolumes);
+
+// One file a PAR2 file describes: its name, its size and the MD5 of its first 16 KiB, enough to
+// know a renamed copy of it.
+struct Par2FileDescription
+{
+    QString name;
+    qint64 size = 0;
+    QByteArray hash16k;
+};
+
+// The file descriptions of a PAR2 file, each name once; empty when it is no PAR2 file.
+QList<Par2FileDescription> Par2FileDescriptions(const QString &par2Path);

@@ -5,11 +5,13 @@
 #include <QFileInfo>
 
 #include "engine/ArchiveSets.h"
+#include "engine/ContentScan.h"
 #include "engine/DeleteList.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/NameRestore.h"
 #include "engine/Par2Files.h"
 #include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
@@ -197,11 +199,16 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
         return true;
     };
 
+    // Obfuscated downloads get their names back before anything looks for sets.
+    if (!settings.CheckOnly())
+        RestoreNames(ctx, ScanFolder(releaseFolder));
+
     // ZIP phase.
     if (settings.UnpackZipFirst()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextZipPhase));
         FindFiles(ctx, ScanFolder(releaseFolder), listA, settings.ScanSubdirs(),
                   Tokens({QStringLiteral(".zip")}));
+        listA << ZipsByContent(ctx, ScanFolder(releaseFolder));
         job.StepStartTick = ctx.platform.tickCount();
         for (const QString &zip : std::as_const(listA)) {
             // Into the ZIP's own folder; the component creates it when missing.
@@ -222,6 +229,8 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     // The gate: a pending Stop, Pause or abort skips the archive phase.
     if (!job.StopRequested && !job.Paused && !job.AbortRequested) {
         const QList<ArchiveSet> sets = BuildArchiveSets(ctx, ScanFolder(releaseFolder));
+        // Known before the sets write files of their own into the folder.
+        const QStringList archivesInNoSet = ArchivesInNoSet(ctx, ScanFolder(releaseFolder), sets);
 
         FindFiles(ctx, ScanFolder(releaseFolder), listB, settings.ScanSubdirs(),
                   Tokens({QStringLiteral(".nfo")}));
@@ -455,6 +464,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             DeleteAllSources(ctx, listA, usedVolumes);
         if (extractionIncomplete)
             ctx.AddLogLine(LogTag::Note + ctx.LangText(TextExtractionFailedNote));
+        NoteArchivesInNoSet(ctx, archivesInNoSet);
     }
 
     ctx.AddLogLine(LogTag::End + ctx.LangText(TextFolderDone));
