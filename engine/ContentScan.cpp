@@ -123,13 +123,12 @@ QList<ContentFile> UnplacedArchives(const QString &folder)
     QList<ContentFile> found;
     const QStringList names = FileNames(folder);
     for (const QString &name : names) {
-        const bool lone = IsRarName(name) && VolumeName().match(name).hasMatch();
         if (PlacedByName(name, names))
             continue;
         ContentFile file;
         file.path = folder + QLatin1Char('/') + name;
         file.kind = ArchiveKindOfFile(file.path);
-        file.lone = lone;
+        file.lone = IsRarName(name);
         if (file.kind != ArchiveKind::None)
             found << file;
     }

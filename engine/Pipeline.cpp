@@ -199,10 +199,6 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
         return true;
     };
 
-    // Obfuscated downloads get their names back before anything looks for sets.
-    if (!settings.CheckOnly())
-        RestoreNames(ctx, ScanFolder(releaseFolder));
-
     // ZIP phase.
     if (settings.UnpackZipFirst()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextZipPhase));
@@ -228,6 +224,9 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
 
     // The gate: a pending Stop, Pause or abort skips the archive phase.
     if (!job.StopRequested && !job.Paused && !job.AbortRequested) {
+        // Obfuscated downloads (the ZIP phase's output included) get their names back first.
+        if (!settings.CheckOnly())
+            RestoreNames(ctx, ScanFolder(releaseFolder));
         const QList<ArchiveSet> sets = BuildArchiveSets(ctx, ScanFolder(releaseFolder));
         // Known before the sets write files of their own into the folder.
         const QStringList archivesInNoSet = ArchivesInNoSet(ctx, ScanFolder(releaseFolder), sets);

@@ -130,6 +130,29 @@ private slots:
         QVERIFY(!t.log.contains("[NOTE   ]"));
     }
 
+    // A single archive under a random name is taken by its content, without a rename.
+    void singleArchiveUnderRandomName()
+    {
+        const QString rel = m_temp.filePath(QStringLiteral("single%1").arg(++m_serial));
+        ReleaseMaker::writeFile(rel + "/movie.iso", 50 * 1024, 5);
+        const QByteArray payload = readAll(rel + "/movie.iso");
+        QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "-m0", "single", "movie.iso"}, rel));
+        QFile::remove(rel + "/movie.iso");
+        const QString random = RandomName();
+        QVERIFY(QFile::rename(rel + "/single.rar", rel + "/" + random));
+
+        TestContext t;
+        t.settings.setDeleteSources(true);
+        const QStringList extracted = UnPack(t.context, rel);
+        QCOMPARE(extracted, QStringList{rel + "/movie.iso"});
+        QCOMPARE(readAll(rel + "/movie.iso"), payload);
+        QCOMPARE(listTree(rel), QStringList{"movie.iso"});
+        QVERIFY(
+            t.log.contains("[ARCHiVE] " + random + " is taken as a RAR archive by its content"));
+        QVERIFY(!t.log.contains(" is renamed to "));
+        QCOMPARE(t.job.Tally.failures, 0);
+    }
+
     // Random files under random names are not archives: nothing is touched, nothing failed.
     void randomFilesAreLeftAlone()
     {
