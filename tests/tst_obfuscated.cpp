@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "engine/Pipeline.h"
+#include "jobs/JobNotification.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
 
@@ -212,6 +213,9 @@ private slots:
         QVERIFY(t.log.lines.filter("[NOTE   ]").size() >= 1);
         QVERIFY(t.job.Tally.failures >= 1);
         QCOMPARE(t.job.Tally.archivesUnpacked, 0);
+        // The notification at the job's end says that something failed.
+        QVERIFY(JobEndText(t.language, t.job.Tally).endsWith(" failed"));
+        QVERIFY(!JobEndText(t.language, t.job.Tally).contains("nothing failed"));
     }
 
     // Names from a PAR2 file never leave the folder and never replace a file.
