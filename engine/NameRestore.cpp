@@ -90,12 +90,12 @@ void RestoreFromPar2(EngineContext &ctx, const QString &folder, QStringList name
     QList<Par2FileDescription> descriptions;
     QStringList describedBy;
     QSet<QString> described;
-    for (const QString &par2 : Par2FilesIn(folder)) {
-        for (const Par2FileDescription &d : Par2FileDescriptions(par2)) {
+    for (const Par2FolderFile &par2 : Par2FolderDescriptions(folder)) {
+        for (const Par2FileDescription &d : par2.files) {
             if (!described.contains(d.name)) {
                 described.insert(d.name);
                 descriptions << d;
-                describedBy << FileNameOf(par2);
+                describedBy << FileNameOf(par2.path);
             }
         }
     }
@@ -115,7 +115,7 @@ void RestoreFromPar2(EngineContext &ctx, const QString &folder, QStringList name
                 continue;
             if (!hashes.contains(name))
                 hashes.insert(name, Hash16k(path));
-            if (hashes.value(name) != d.hash16k)
+            if (hashes.value(name) != d.hash16KiB)
                 continue;
             if (RenameInFolder(ctx, folder, name, d.name,
                                ctx.LangText(TextRenamedByPar2, {name, d.name, describedBy.at(i)})))

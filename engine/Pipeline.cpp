@@ -12,11 +12,10 @@
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
 #include "engine/NameRestore.h"
-#include "engine/Par2Files.h"
-#include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
+#include "engine/SetRepair.h"
 #include "engine/SetWriteCheck.h"
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
@@ -193,7 +192,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     // Close ends the whole job at the next check point: nothing after it is extracted, deleted
     // or asked.
     auto closing = [&] {
-        if (!job.AbortRequested)
+        if (!ctx.checkpoint.cancelled())
             return false;
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextClosing));
         return true;
@@ -211,11 +210,11 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             zipMaster.ExtractZip(zip, FolderOf(zip));
             if (closing())
                 return extractedFiles;
-            if (job.StopRequested)
+            if (ctx.checkpoint.stopPending())
                 break;
             ++counter;
         }
-        if (settings.DeleteZipAfter() && !job.StopRequested)
+        if (settings.DeleteZipAfter() && !ctx.checkpoint.stopPending())
             DeleteZipFiles(ctx, listA, zipMaster.CompleteZips());
         listA.clear();
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextZipsHandled, {QString::number(counter)}));
@@ -223,7 +222,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     }
 
     // The gate: a pending Stop, Pause or abort skips the archive phase.
-    if (!job.StopRequested && !job.Paused && !job.AbortRequested) {
+    if (!ctx.checkpoint.stopPending() && !ctx.checkpoint.paused() && !ctx.checkpoint.cancelled()) {
         // Obfuscated downloads (the ZIP phase's output included) get their names back first.
         if (!settings.CheckOnly())
             RestoreNames(ctx, ScanFolder(releaseFolder));
@@ -276,7 +275,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                                                ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
                                 verdict = false;
                             }
-                            if (job.AbortRequested)
+                            if (ctx.checkpoint.cancelled())
                                 break;
                         }
                     }
@@ -293,10 +292,8 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             // A lone SFV list (checking without an archive) has nothing to extract.
             if (set.sfvOnly)
                 continue;
-            if (job.StopRequested) {
-                job.StopRequested = false;
+            if (ctx.checkpoint.takeStop())
                 break;
-            }
             // Read again now: volumes may have arrived or gone since the release was scanned.
             SetPlan plan = set.plan.opened ? ReadSetPlan(ctx, candidate) : set.plan;
 
@@ -305,12 +302,8 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             const bool broken = !sfvVerdict || (plan.opened && !plan.complete);
             if (broken && plan.opened && settings.RepairWithPar2() && !settings.CheckOnly() &&
                 (!job.WatchTimerEnabled || plan.complete)) {
-                QStringList names;
-                for (const QString &volume : std::as_const(plan.volumes))
-                    names << FileNameOf(volume);
-                const QString par2 = Par2ForSet(FolderOf(candidate), names);
-                if (!par2.isEmpty()) {
-                    const Par2Outcome outcome = RepairWithPar2(ctx, par2);
+                if (Par2DescribesSet(plan)) {
+                    const Par2Outcome outcome = RepairSet(ctx, plan);
                     if (closing())
                         return extractedFiles;
                     if (outcome == Par2Outcome::Repaired) {
@@ -425,7 +418,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
                                      {FileNameOf(candidate), QString::number(leftOut.size())}));
                 } else {
                     usedVolumes.unite(PlanVolumes(plan));
-                    if (perSetDeletion && !job.AbortRequested && !extractionIncomplete)
+                    if (perSetDeletion && !ctx.checkpoint.cancelled() && !extractionIncomplete)
                         DeleteSetSources(ctx, plan, usedVolumes, listB);
                 }
             } else {
@@ -436,11 +429,9 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             if (closing())
                 return extractedFiles;
 
-            if (job.StopRequested) {
-                job.StopRequested = false;
+            if (ctx.checkpoint.takeStop())
                 break;
-            }
-            ctx.platform.processEvents();
+            ctx.checkpoint.pump();
         }
         if (closing())
             return extractedFiles;

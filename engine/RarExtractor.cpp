@@ -323,7 +323,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         if (m_callbackError)
             std::rethrow_exception(m_callbackError);
         if (code == ERAR_END_ARCHIVE) {
-            m_ctx.platform.processEvents();
+            m_ctx.checkpoint.pump();
             if (archive.close() != 0)
                 showError(m_ctx.LangText(RarText::CloseFailed), false);
             return result;
@@ -401,7 +401,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
                                       QLatin1Char(')'));
         previousName = CurrentName;
         havePrevious = true;
-        m_ctx.platform.processEvents();
+        m_ctx.checkpoint.pump();
 
         if (!refusal.isEmpty()) {
             // A path the library cannot take is an error the user has to act on.
@@ -435,7 +435,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
                     ::unlink(QFile::encodeName(target).constData());
                 skipLink(CurrentName, made.isEmpty() ? linkTarget : made);
             }
-            m_ctx.platform.processEvents();
+            m_ctx.checkpoint.pump();
             continue;
         }
         // An empty file needs no password, even when the archive marks it encrypted.
@@ -470,18 +470,18 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
         if (code == ERAR_SUCCESS) {
             if (!part.isEmpty() && !publishFile(part, target, entrySize))
                 return false;
-            m_ctx.platform.processEvents();
+            m_ctx.checkpoint.pump();
             continue;
         }
         if (code == ERAR_END_ARCHIVE) {
-            m_ctx.platform.processEvents();
+            m_ctx.checkpoint.pump();
             if (archive.close() != 0)
                 showError(m_ctx.LangText(RarText::CloseFailed), false);
             return result;
         }
 
         // Every other result means the entry was not written as stored.
-        if (m_ctx.job.AbortRequested) {
+        if (m_ctx.checkpoint.cancelled()) {
             reportEntryFailure(CurrentName, m_ctx.LangText(RarText::Aborted), false);
         } else if (code == ERAR_ECREATE && isReadOnlyFile(target)) {
             const QString text = m_ctx.LangText(RarText::ReadOnlyTarget, {target});
@@ -516,7 +516,7 @@ bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
 {
     m_ctx.view.setCurrentFileText(CurrentName + QLatin1String(" (Source: ") +
                                   fileNamePart(nextVolume) + QLatin1Char(')'));
-    if (m_ctx.job.AbortRequested)
+    if (m_ctx.checkpoint.cancelled())
         return false;
     if (!libraryAsks)
         return true;
@@ -585,7 +585,7 @@ void RarExtraction::onProcessedData(qint64 bytes)
         QLatin1String("/estimated: ") + EstimateText + QLatin1Char(')'));
     m_ctx.view.setApplicationTitle(QLatin1String("[Tevo] ") + QString::number(qint64(percent)) +
                                    QLatin1Char('%'));
-    m_ctx.platform.processEvents();
+    m_ctx.checkpoint.pump();
 }
 
 int RarExtraction::onCallback(unsigned int message, long p1, long p2)
@@ -596,7 +596,7 @@ int RarExtraction::onCallback(unsigned int message, long p1, long p2)
     if (message == UCM_PROCESSDATA) {
         m_library->catchUp();
         if (m_library->pauseRequested())
-            m_library->ask([this] { return m_ctx.WaitWhilePaused() ? -1 : 0; });
+            m_library->ask([this] { return m_ctx.checkpoint.waitWhilePaused() ? -1 : 0; });
         m_library->notify([this, p2] { onProcessedData(p2); });
         return m_library->stopRequested() ? -1 : 1;
     }
@@ -608,7 +608,7 @@ int RarExtraction::onCallback(unsigned int message, long p1, long p2)
 
 int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
 {
-    m_ctx.WaitWhilePaused();
+    m_ctx.checkpoint.waitWhilePaused();
     switch (message) {
     case UCM_CHANGEVOLUMEW:
         m_wideVolumeMessages = true;
@@ -627,7 +627,7 @@ int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
                    : -1;
     case UCM_PROCESSDATA:
         onProcessedData(p2);
-        return m_ctx.job.AbortRequested ? -1 : 1;
+        return m_ctx.checkpoint.cancelled() ? -1 : 1;
     default:
         // Password requests included: Tevo never gives the library a password.
         return 0;

@@ -8,6 +8,7 @@
 #include "engine/ArchiveSets.h"
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
+#include "engine/LegacyNames.h"
 #include "engine/RarExtractor.h"
 #include "engine/Utf8Locale.h"
 
@@ -29,14 +30,6 @@ QString FileNameOf(const QString &path)
 QString FolderOf(const QString &path)
 {
     return path.left(path.lastIndexOf(QLatin1Char('/')));
-}
-
-QString FromWide(const wchar_t *text, size_t capacity)
-{
-    size_t length = 0;
-    while (length < capacity && text[length] != 0)
-        ++length;
-    return QString::fromWCharArray(text, int(length));
 }
 
 // One listing: the library's callback records the volumes it opens and refuses every volume it
@@ -61,7 +54,7 @@ private:
         if (message != UCM_CHANGEVOLUMEW)
             return message == UCM_CHANGEVOLUME ? (m_refused ? -1 : 0) : 0;
         const QString volume = QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1));
-        if (m_ctx.WaitWhilePaused()) {
+        if (m_ctx.checkpoint.waitWhilePaused()) {
             aborted = true;
             return -1;
         }
@@ -71,8 +64,8 @@ private:
             return -1;
         }
         m_plan.volumes << volume;
-        m_ctx.platform.processEvents();
-        return m_ctx.job.AbortRequested ? -1 : 0;
+        m_ctx.checkpoint.pump();
+        return m_ctx.checkpoint.cancelled() ? -1 : 0;
     }
 
     EngineContext &m_ctx;
@@ -100,6 +93,20 @@ QStringList UnreadSiblings(const SetPlan &plan)
             unread << entry.name;
     }
     return unread;
+}
+
+// Whether the set has volumes before its last and each of them ends with a record that says
+// another volume follows: then the last one, too, was written with an end record, and one
+// without it was cut short (also where an entry ended, whatever the naming and RAR version).
+bool EarlierVolumesGoOn(const SetPlan &plan)
+{
+    if (plan.volumes.size() < 2)
+        return false;
+    for (int i = 0; i + 1 < plan.volumes.size(); ++i) {
+        if (ArchiveEndOf(plan.volumes.at(i)) != ArchiveEnd::NotLast)
+            return false;
+    }
+    return true;
 }
 
 enum class Depth { FirstHeader, WholeSet };
@@ -140,7 +147,8 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
             if (header.UnpVer >= kRar3Version)
                 plan.modernFormat = true;
             PlannedEntry entry;
-            entry.name = FromWide(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t));
+            entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
+                                      header.HostOS);
             entry.size = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
             entry.folder = header.Flags & RHDF_DIRECTORY;
             plan.entries << entry;
@@ -153,7 +161,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
                 continue;
         }
         // The listing ended early: a volume missing or unreadable, damaged headers, an abort.
-        if (lister.aborted || ctx.job.AbortRequested)
+        if (lister.aborted || ctx.checkpoint.cancelled())
             plan.problem = ctx.LangText(RarText::Aborted);
         else if (!lister.refusedVolume.isEmpty())
             plan.problem =
@@ -177,7 +185,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
         plan.problem = ctx.LangText(SetPlanText::SetContinues, {FileNameOf(plan.lastVolume())});
         break;
     case ArchiveEnd::Absent:
-        if (plan.modernFormat) {
+        if (plan.modernFormat || EarlierVolumesGoOn(plan)) {
             plan.problem = ctx.LangText(SetPlanText::CutShort, {FileNameOf(plan.lastVolume())});
             break;
         }

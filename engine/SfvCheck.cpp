@@ -142,7 +142,7 @@ private:
         int position = 0;
 
         for (int i = 0; i < entries.size(); ++i) {
-            if (m_ctx.WaitWhilePaused()) {
+            if (m_ctx.checkpoint.waitWhilePaused()) {
                 abandon(i, entries.size());
                 return;
             }
@@ -168,8 +168,8 @@ private:
                 log(m_ctx.LangText(EntryOkText, {entry.name, entry.expectedCrc}));
             m_ctx.view.setProgressText(progressText());
             m_ctx.view.setProgressPosition(++position);
-            m_ctx.platform.processEvents();
-            if (m_ctx.job.AbortRequested) {
+            m_ctx.checkpoint.pump();
+            if (m_ctx.checkpoint.cancelled()) {
                 abandon(i + 1, entries.size());
                 return;
             }

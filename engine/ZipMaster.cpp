@@ -227,7 +227,7 @@ void ZipProgressDisplay::ZIPProgress(TZipMaster &sender, ZipProgressType type,
             ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
             QLatin1Char(')'));
         // The abort flag stays set: the folder run ends once the extraction has returned.
-        if (m_ctx.WaitWhilePaused())
+        if (m_ctx.checkpoint.waitWhilePaused())
             sender.Cancel();
         break;
     }
@@ -420,7 +420,7 @@ ZipExtractResult TZipMaster::Extract()
                 break;
             }
             progress(ZipProgressType::ProgressUpdate, entry.storedName, got);
-            m_ctx.platform.processEvents();
+            m_ctx.checkpoint.pump();
             if (cancelled())
                 return result;
         }
