@@ -131,7 +131,10 @@ void NoteArchivesInNoSet(EngineContext &ctx, const QStringList &files)
         names << FileNameOf(file);
     ctx.AddLogLine(LogTag::Note +
                    ctx.LangText(ArchivesInNoSetText, {names.join(QStringLiteral(", "))}));
-    ++ctx.job.Tally.failures;
+    // While watching, the rest of such a set may still be arriving: a later round takes it, as it
+    // takes a named set that is not complete yet.
+    if (!ctx.job.WatchTimerEnabled)
+        ++ctx.job.Tally.failures;
 }
 
 QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder)

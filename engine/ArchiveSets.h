@@ -38,7 +38,8 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
 QStringList ArchivesInNoSet(EngineContext &ctx, const QString &releaseFolder,
                             const QList<ArchiveSet> &sets);
 // Archives that could not be made into sets: a [NOTE] line names them, and the job counts a
-// failure, so that a folder of them never ends as a success. Nothing for an empty list.
+// failure (not while watching), so that a folder of them never ends as a success. Nothing for an
+// empty list.
 void NoteArchivesInNoSet(EngineContext &ctx, const QStringList &files);
 // The first volumes of BuildArchiveSets.
 QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder);
