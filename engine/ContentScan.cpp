@@ -1,6 +1,7 @@
 #include "engine/ContentScan.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -47,16 +48,15 @@ bool KeptByExtension(const QString &name)
     return dot >= 0 && kept.contains(name.mid(dot + 1).toLower());
 }
 
-// Whether another volume name of the folder shares the stem of name.
-bool HasStemSibling(const QString &name, const QStringList &folderNames)
+// How many volume names of the folder share each stem (lower-cased).
+QHash<QString, int> VolumeStemCounts(const QStringList &folderNames)
 {
-    const QString stem = VolumeSetStem(name);
-    for (const QString &other : folderNames) {
-        if (other != name && VolumeName().match(other).hasMatch() &&
-            VolumeSetStem(other).compare(stem, Qt::CaseInsensitive) == 0)
-            return true;
+    QHash<QString, int> counts;
+    for (const QString &name : folderNames) {
+        if (VolumeName().match(name).hasMatch())
+            ++counts[VolumeSetStem(name).toLower()];
     }
-    return false;
+    return counts;
 }
 
 QStringList FileNames(const QString &folder)
@@ -108,22 +108,23 @@ QStringList ReleaseFolders(EngineContext &ctx, const QString &releaseFolder)
     return folders;
 }
 
-bool PlacedByName(const QString &name, const QStringList &folderNames)
+bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems)
 {
     if (KeptByExtension(name))
         return true;
     if (!VolumeName().match(name).hasMatch())
         return false;
     // A lone x.rar may be a single archive or one volume of a set under random names.
-    return !IsRarName(name) || HasStemSibling(name, folderNames);
+    return !IsRarName(name) || volumeStems.value(VolumeSetStem(name).toLower()) > 1;
 }
 
 QList<ContentFile> UnplacedArchives(const QString &folder)
 {
     QList<ContentFile> found;
     const QStringList names = FileNames(folder);
+    const QHash<QString, int> volumeStems = VolumeStemCounts(names);
     for (const QString &name : names) {
-        if (PlacedByName(name, names))
+        if (PlacedByName(name, volumeStems))
             continue;
         ContentFile file;
         file.path = folder + QLatin1Char('/') + name;

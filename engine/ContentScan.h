@@ -2,6 +2,7 @@
 // The files of a release that no naming scheme places in a set, looked at by their first bytes:
 // how an obfuscated download (volumes under random names) is still known as archives.
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,8 +28,9 @@ QStringList ReleaseFolders(EngineContext &ctx, const QString &releaseFolder);
 // Whether the name rules have a use for a file of this name: a volume of a named set (x.r00,
 // x.001, x.part2.rar, or x.rar beside them), a ZIP file, a checksum, recovery or info file, or a
 // kind of file that is an archive inside but is kept as it is (e-books, comics, office documents,
-// Java and Android packages). folderNames: every file name of its folder.
-bool PlacedByName(const QString &name, const QStringList &folderNames);
+// Java and Android packages). volumeStems: how many volume names of its folder share each stem,
+// lower-cased.
+bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems);
 
 // The files of folder that the name rules do not place and that carry an archive signature; only
 // their first bytes are read.

@@ -154,13 +154,19 @@ private slots:
         QCOMPARE(t.job.Tally.failures, 0);
     }
 
-    // Random files under random names are not archives: nothing is touched, nothing failed.
+    // Random files under random names are not archives, e-books and comics are kept as they are:
+    // nothing is touched, nothing failed.
     void randomFilesAreLeftAlone()
     {
         const QString rel = m_temp.filePath(QStringLiteral("junk%1").arg(++m_serial));
         for (quint32 seed = 1; seed <= 4; ++seed)
             ReleaseMaker::writeFile(rel + "/" + RandomName(), 20 * 1024 + seed, seed);
         ReleaseMaker::writeText(rel + "/" + RandomName() + ".txt", "Rar! is no signature here");
+        // Archives inside that are kept as they are: an e-book and a comic.
+        ReleaseMaker::writeText(rel + "/page.txt", "page\n");
+        QVERIFY(ReleaseMaker::makeZip(rel, "book.epub", {"page.txt"}));
+        QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "comic.cbr", "page.txt"}, rel));
+        QFile::remove(rel + "/page.txt");
         QStringList before;
         for (const QString &name : listTree(rel))
             before << name + ":" + QString::number(qHash(readAll(rel + "/" + name)));
