@@ -67,7 +67,9 @@ bool CanFollow(const RarVolumeFile &previous, const RarVolumeFile &next)
 {
     const RarVolumeHeaders &a = previous.headers;
     const RarVolumeHeaders &b = next.headers;
-    if (a.kind != b.kind || !b.isVolume || b.firstVolume || LastOfSet(previous))
+    // Encrypted headers hide the entries and the number, so nothing tells the order.
+    if (a.kind != b.kind || !b.isVolume || b.firstVolume || b.encryptedHeaders ||
+        LastOfSet(previous))
         return false;
     if (a.number >= 0 && b.number >= 0 && b.number != a.number + 1)
         return false;
@@ -84,13 +86,15 @@ QList<RarVolumeChain> OrderRarVolumes(QList<RarVolumeFile> volumes)
     QList<RarVolumeChain> chains;
     for (int i = 0; i < volumes.size(); ++i) {
         const RarVolumeHeaders &h = volumes.at(i).headers;
-        if (h.readable && h.isVolume && (h.firstVolume || h.number == 0))
+        if (!used.at(i) && h.readable && h.isVolume && !h.encryptedHeaders &&
+            (h.firstVolume || h.number == 0))
             chains << ChainFrom(i, volumes, used);
     }
     // Volumes of archives that mark neither their first volume nor their numbers.
     for (int i = 0; i < volumes.size(); ++i) {
         const RarVolumeHeaders &h = volumes.at(i).headers;
-        if (used.at(i) || !h.readable || !h.isVolume || h.number >= 0 || h.first.splitBefore)
+        if (used.at(i) || !h.readable || !h.isVolume || h.encryptedHeaders || h.number >= 0 ||
+            h.first.splitBefore)
             continue;
         bool follows = false;
         for (int j = 0; j < volumes.size() && !follows; ++j)

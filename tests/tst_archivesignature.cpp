@@ -192,6 +192,11 @@ private slots:
             << QList<RarVolumeFile>{Volume("a", k, 0, "a", false, "a", true, true),
                                     Volume("c", k, 2, "a", true, "a", false, false)}
             << QStringList{"a -"};
+        RarVolumeFile hidden = Volume("b", k, 1, "a", true, "a", false, false);
+        hidden.headers.encryptedHeaders = true;
+        QTest::newRow("encrypted headers tell no order")
+            << QList<RarVolumeFile>{Volume("a", k, 0, "a", false, "a", true, true), hidden}
+            << QStringList{"a -"};
         QTest::newRow("the same-sized one goes on")
             << QList<RarVolumeFile>{Volume("a", k, 0, "a", false, "b", false, true),
                                     Volume("b", 10, 1, "c", false, "c", false, false),
