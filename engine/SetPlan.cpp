@@ -77,7 +77,8 @@ private:
 // old to carry an end record, the only sign that a later volume was cut short.
 QStringList UnreadSiblings(const SetPlan &plan)
 {
-    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"));
+    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
     QStringList unread;
     const QString folder = FolderOf(plan.firstVolume);
     for (const FolderEntry &entry : ListFolderEntries(folder)) {

@@ -41,6 +41,23 @@ QString makeRelease(const QString &parent, const QString &name, qint64 size = 30
     return folder;
 }
 
+// Renames the volumes to random names (ending in ".rar" for orphans, whose first volume goes)
+// and removes the SFV list that holds their names.
+void Obfuscate(const QString &folder, bool orphans)
+{
+    QDir dir(folder);
+    QFile::remove(dir.filePath("movie.sfv"));
+    int serial = 0;
+    for (const QString &name : dir.entryList({"movie.part*.rar"}, QDir::Files, QDir::Name)) {
+        const QString random =
+            QString::number(0x5eed0000u + quint32(++serial) * 7919u, 16).repeated(3);
+        if (orphans && serial == 1)
+            QFile::remove(dir.filePath(name));
+        else
+            QFile::rename(dir.filePath(name), dir.filePath(random + (orphans ? ".rar" : "")));
+    }
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -132,6 +149,9 @@ private slots:
         QTest::newRow("volume damaged") << "damaged" << 1 << "movie.part2.rar";
         QTest::newRow("no such folder") << "absent" << 1 << "does not exist";
         QTest::newRow("two folders, one bad") << "good+absent" << 1 << "1 archive(s) unpacked";
+        QTest::newRow("volumes under random names") << "obfuscated" << 0 << "1 archive(s) unpacked";
+        QTest::newRow("random-named volumes, the first missing")
+            << "orphans" << 1 << "carry archive signatures";
     }
     void exitStatus()
     {
@@ -150,6 +170,8 @@ private slots:
                 const QString folder = makeRelease(dir.path(), kind);
                 if (kind == QLatin1String("missing"))
                     QVERIFY(QFile::remove(QDir(folder).filePath("movie.part3.rar")));
+                if (kind == QLatin1String("obfuscated") || kind == QLatin1String("orphans"))
+                    Obfuscate(folder, kind == QLatin1String("orphans"));
                 if (kind == QLatin1String("damaged")) {
                     QFile volume(QDir(folder).filePath("movie.part2.rar"));
                     QVERIFY(volume.open(QIODevice::ReadWrite));
@@ -165,8 +187,8 @@ private slots:
         // The log lines are the window's: a time stamp, then the message.
         QVERIFY(r.out.contains(QRegularExpression("^\\[\\d\\d:\\d\\d\\] \\[iNiT   \\] Tevo v",
                                                   QRegularExpression::MultilineOption)));
-        if (release == QLatin1String("good"))
-            QVERIFY(QFileInfo(dir.filePath("good/movie.iso")).isFile());
+        if (release == QLatin1String("good") || release == QLatin1String("obfuscated"))
+            QVERIFY(QFileInfo(dir.filePath(release + "/movie.iso")).isFile());
         if (exitCode != 0) // the sources of a failed set stay
             QVERIFY(QDir(folders.first()).entryList({"*.rar"}).size() >= 2 ||
                     release.contains("absent"));
