@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "engine/ArchiveSets.h"
+#include "engine/ContentScan.h"
 #include "engine/Backends.h"
 #include "engine/DeleteList.h"
 #include "engine/EngineContext.h"
@@ -12,6 +13,7 @@
 #include "engine/Errors.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/NameRestore.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
@@ -186,6 +188,8 @@ private:
     int m_counter = 0;
     bool m_extractionIncomplete = false;
     QList<ArchiveSet> m_sets;
+    // Files that carry an archive signature but belong to no set.
+    QStringList m_archivesInNoSet;
     // Opened once the sets are done, and only when none of them failed.
     QStringList m_nfoFiles;
     bool m_anySetFailed = false;
@@ -238,6 +242,7 @@ bool FolderRun::zipsFirst()
     m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextZipPhase));
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), zips, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".zip")}));
+    zips << ZipsByContent(m_ctx, ScanFolder(m_releaseFolder));
     m_job.StepStartTick = m_ctx.platform.tickCount();
     for (const QString &zip : std::as_const(zips)) {
         // Into the ZIP's own folder; the component creates it when missing.
@@ -279,7 +284,12 @@ bool FolderRun::archivePhase()
 
 void FolderRun::findSets()
 {
+    // Obfuscated downloads (the ZIP phase's output included) get their names back first.
+    if (!m_settings.CheckOnly())
+        RestoreNames(m_ctx, ScanFolder(m_releaseFolder));
     m_sets = BuildArchiveSets(m_ctx, ScanFolder(m_releaseFolder));
+    // Known before the sets write files of their own into the folder.
+    m_archivesInNoSet = ArchivesInNoSet(m_ctx, ScanFolder(m_releaseFolder), m_sets);
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), m_nfoFiles, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".nfo")}));
     m_ctx.AddLogLine(LogTag::Nfo +
@@ -521,6 +531,7 @@ void FolderRun::deleteListAndSummary()
         DeleteAllSources(m_ctx, volumes, m_usedVolumes);
     if (m_extractionIncomplete)
         m_ctx.AddLogLine(LogTag::Note + m_ctx.LangText(TextExtractionFailedNote));
+    NoteArchivesInNoSet(m_ctx, m_archivesInNoSet);
 }
 
 } // namespace

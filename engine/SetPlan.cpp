@@ -77,7 +77,8 @@ private:
 // old to carry an end record, the only sign that a later volume was cut short.
 QStringList UnreadSiblings(const SetPlan &plan)
 {
-    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"));
+    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
     QStringList unread;
     const QString folder = FolderOf(plan.firstVolume);
     for (const FolderEntry &entry : ListFolderEntries(folder)) {
@@ -147,15 +148,18 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
                 plan.modernFormat = true;
             PlannedEntry entry;
             entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
-                                      header.HostOS);
+                                      header.HostOS, header.UnpVer);
             entry.size = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
             entry.folder = header.Flags & RHDF_DIRECTORY;
+            entry.firstVolume = entry.lastVolume = int(plan.volumes.size()) - 1;
             plan.entries << entry;
             if (!entry.folder)
                 plan.unpackedTotal += entry.size;
             if (depth == Depth::FirstHeader)
                 return plan;
             code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
+            // Skipping an entry split over volumes opens the volumes it goes on in.
+            plan.entries.last().lastVolume = int(plan.volumes.size()) - 1;
             if (code == ERAR_SUCCESS)
                 continue;
         }
@@ -211,6 +215,22 @@ bool SetPlan::startsSet() const
     // A later volume: RAR 3 and later mark first volumes, and any volume that begins in the
     // middle of an entry follows another.
     return !modernFormat && !startsMidEntry;
+}
+
+QString EntryWithVolumes(const SetPlan *plan, const QString &entryName)
+{
+    if (!plan)
+        return entryName;
+    for (const PlannedEntry &entry : plan->entries) {
+        if (entry.name != entryName || entry.lastVolume >= plan->volumes.size())
+            continue;
+        const QString first = FileNameOf(plan->volumes.at(entry.firstVolume));
+        if (entry.firstVolume == entry.lastVolume)
+            return QStringLiteral("%1 (%2)").arg(entryName, first);
+        return QStringLiteral("%1 (%2 … %3)")
+            .arg(entryName, first, FileNameOf(plan->volumes.at(entry.lastVolume)));
+    }
+    return entryName;
 }
 
 SetPlan PeekSetPlan(EngineContext &ctx, const QString &path)

@@ -28,7 +28,7 @@ QString fileNameOf(const QString &path)
 
 bool isSfv(const QString &path)
 {
-    return path.endsWith(QLatin1String(".sfv"));
+    return path.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive);
 }
 
 // Files of the plan that the scan did not find (beyond the extensions it looks for), in order.

@@ -41,6 +41,23 @@ QString makeRelease(const QString &parent, const QString &name, qint64 size = 30
     return folder;
 }
 
+// Renames the volumes to random names (ending in ".rar" for orphans, whose first volume goes)
+// and removes the SFV list that holds their names.
+void Obfuscate(const QString &folder, bool orphans)
+{
+    QDir dir(folder);
+    QFile::remove(dir.filePath("movie.sfv"));
+    int serial = 0;
+    for (const QString &name : dir.entryList({"movie.part*.rar"}, QDir::Files, QDir::Name)) {
+        const QString random =
+            QString::number(0x5eed0000u + quint32(++serial) * 7919u, 16).repeated(3);
+        if (orphans && serial == 1)
+            QFile::remove(dir.filePath(name));
+        else
+            QFile::rename(dir.filePath(name), dir.filePath(random + (orphans ? ".rar" : "")));
+    }
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -132,6 +149,9 @@ private slots:
         QTest::newRow("volume damaged") << "damaged" << 1 << "movie.part2.rar";
         QTest::newRow("no such folder") << "absent" << 1 << "does not exist";
         QTest::newRow("two folders, one bad") << "good+absent" << 1 << "1 archive(s) unpacked";
+        QTest::newRow("volumes under random names") << "obfuscated" << 0 << "1 archive(s) unpacked";
+        QTest::newRow("random-named volumes, the first missing")
+            << "orphans" << 1 << "carry archive signatures";
     }
     void exitStatus()
     {
@@ -150,6 +170,8 @@ private slots:
                 const QString folder = makeRelease(dir.path(), kind);
                 if (kind == QLatin1String("missing"))
                     QVERIFY(QFile::remove(QDir(folder).filePath("movie.part3.rar")));
+                if (kind == QLatin1String("obfuscated") || kind == QLatin1String("orphans"))
+                    Obfuscate(folder, kind == QLatin1String("orphans"));
                 if (kind == QLatin1String("damaged")) {
                     QFile volume(QDir(folder).filePath("movie.part2.rar"));
                     QVERIFY(volume.open(QIODevice::ReadWrite));
@@ -165,8 +187,8 @@ private slots:
         // The log lines are the window's: a time stamp, then the message.
         QVERIFY(r.out.contains(QRegularExpression("^\\[\\d\\d:\\d\\d\\] \\[iNiT   \\] Tevo v",
                                                   QRegularExpression::MultilineOption)));
-        if (release == QLatin1String("good"))
-            QVERIFY(QFileInfo(dir.filePath("good/movie.iso")).isFile());
+        if (release == QLatin1String("good") || release == QLatin1String("obfuscated"))
+            QVERIFY(QFileInfo(dir.filePath(release + "/movie.iso")).isFile());
         if (exitCode != 0) // the sources of a failed set stay
             QVERIFY(QDir(folders.first()).entryList({"*.rar"}).size() >= 2 ||
                     release.contains("absent"));
@@ -271,9 +293,19 @@ private slots:
     }
 
     // SIGTERM acts as Close: the extraction stops at once, its staging folder goes, the volumes
-    // stay, and the program ends with 128 + 15.
+    // stay, and the program ends with 128 + the signal's number. So does SIGHUP (its terminal
+    // closed).
+    void sigtermStopsALargeExtraction_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << "SIGTERM";
+        QTest::newRow("SIGHUP") << int(SIGHUP) << "SIGHUP";
+    }
     void sigtermStopsALargeExtraction()
     {
+        QFETCH(int, signal);
+        QFETCH(QString, name);
         QTemporaryDir dir;
         const qint64 size = qint64(1536) * 1024 * 1024;
         const QString folder = QDir(dir.path()).filePath("big");
@@ -288,16 +320,16 @@ private slots:
         QVERIFY2(waitForStagedBytes(process, folder), "the extraction was not seen under way");
         QElapsedTimer stopping;
         stopping.start();
-        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
         QVERIFY(process.waitForFinished(10000));
         QVERIFY2(stopping.elapsed() < 5000, qPrintable(QString::number(stopping.elapsed())));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 143);
+        QCOMPARE(process.exitCode(), 128 + signal);
         for (const QString &volume : volumes)
             QVERIFY2(QFileInfo(volume).isFile(), qPrintable(volume));
         QVERIFY(QDir(folder).entryList({".tevo-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
         QVERIFY(!QFileInfo(QDir(folder).filePath("movie.iso")).exists());
-        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("SIGTERM"));
+        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(name));
     }
 
     // kill -9 in the middle of an extraction leaves a staging folder whose lock is free; the next
