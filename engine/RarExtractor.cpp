@@ -207,10 +207,9 @@ struct RarExtraction::Run
     LibraryThread library;
 };
 
-RarExtraction::RarExtraction(EngineContext &ctx, QStringList &extractedFiles,
-                             bool &extractionIncomplete)
+RarExtraction::RarExtraction(EngineContext &ctx, QStringList &extractedFiles)
     : m_ctx(ctx), m_ownSink(std::make_unique<EngineSink>(ctx)), m_sink(m_ownSink.get()),
-      m_extractedFiles(extractedFiles), m_extractionIncomplete(extractionIncomplete)
+      m_extractedFiles(extractedFiles)
 {
 }
 
@@ -426,8 +425,7 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
     }
     if (decoded)
         QDir().mkpath(QFileInfo(run.folder + CurrentName).path());
-    const int code =
-        process(run, RAR_EXTRACT, decoded ? run.folder + CurrentName : QString());
+    const int code = process(run, RAR_EXTRACT, decoded ? run.folder + CurrentName : QString());
     if (code != ERAR_SUCCESS)
         return failedEntry(code);
     if (!isFolder && !isCopyEntry(header))
@@ -672,8 +670,7 @@ SetPlan RarBackend::list()
 bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
     m_entries.clear();
-    bool incomplete = false;
-    RarExtraction extraction(m_ctx, m_entries, incomplete);
+    RarExtraction extraction(m_ctx, m_entries);
     extraction.setSink(sink);
     qint64 setTotal = 0;
     if (m_planKnown) {

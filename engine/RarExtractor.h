@@ -52,7 +52,8 @@ class RarExtraction
 {
 public:
     // Reports through an EngineSink over ctx until setSink() names another sink.
-    RarExtraction(EngineContext &ctx, QStringList &extractedFiles, bool &extractionIncomplete);
+    // The names of the entries written go to extractedFiles, relative to the folder.
+    RarExtraction(EngineContext &ctx, QStringList &extractedFiles);
     ~RarExtraction();
 
     void setSink(ArchiveSink &sink) { m_sink = &sink; }
@@ -123,7 +124,6 @@ private:
     std::unique_ptr<ArchiveSink> m_ownSink;
     ArchiveSink *m_sink = nullptr;
     QStringList &m_extractedFiles;
-    bool &m_extractionIncomplete;
     bool m_wideVolumeMessages = false;
     bool m_volumeMissingReported = false;
     // The whole set's unpacked size, when known: the progress bar's maximum.
