@@ -85,6 +85,22 @@ QStringList FolderParts(const QString &name)
     return parts;
 }
 
+// Renames from to to, never over something that appeared there meanwhile. File systems without
+// an atomic no-replace rename get a look first.
+bool RenameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    struct stat info;
+    if (::lstat(to.constData(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
+}
+
 } // namespace
 
 QList<StagedEntry> ListStagedTree(const QString &root)
@@ -262,11 +278,12 @@ bool SetPublisher::planMerge(const QString &relative, QList<Move> &moves)
                 return false;
             continue;
         }
-        if (entry.kind != StagedEntry::Kind::File || !mayReplace(entry.name, target, entry.size))
-            return entry.kind == StagedEntry::Kind::File
-                       ? false
-                       : refuse(
-                             m_ctx.LangText(SetPlanText::ReplacesDifferent, {entry.name, target}));
+        // Only a file replaces anything: a link or folder of the set never takes the place of
+        // what is there.
+        if (entry.kind != StagedEntry::Kind::File)
+            return refuse(m_ctx.LangText(SetPlanText::ReplacesDifferent, {entry.name, target}));
+        if (!mayReplace(entry.name, target, entry.size))
+            return false;
         moves << Move{m_staging.tree() + entry.name, target, true,
                       m_staging.replaced() + QString::number(moves.size())};
     }
@@ -291,15 +308,14 @@ bool SetPublisher::publish()
     for (const Move &move : std::as_const(moves)) {
         const QByteArray to = Encoded(move.to);
         bool ok = !move.replaces || ::rename(to.constData(), Encoded(move.backup).constData()) == 0;
+        int error = ok ? 0 : errno;
         if (ok) {
-            // Never over something that appeared meanwhile.
-            ok = ::renameat2(AT_FDCWD, Encoded(move.from).constData(), AT_FDCWD, to.constData(),
-                             RENAME_NOREPLACE) == 0;
+            ok = RenameNoReplace(Encoded(move.from), to);
+            error = ok ? 0 : errno;
             if (!ok && move.replaces)
                 ::rename(Encoded(move.backup).constData(), to.constData());
         }
         if (!ok) {
-            const int error = errno;
             undo(done);
             m_ctx.AddLogLine(
                 LogTag::Unpack +
