@@ -5,8 +5,8 @@
 #include <QFileInfo>
 
 #include "engine/ArchiveSets.h"
-#include "engine/ContentScan.h"
 #include "engine/Backends.h"
+#include "engine/ContentScan.h"
 #include "engine/DeleteList.h"
 #include "engine/EngineContext.h"
 #include "engine/EngineSink.h"
