@@ -15,6 +15,20 @@ QString EngineContext::LangText(int n, const QStringList &values) const
     return language.LangText(n, values);
 }
 
+JobEvents &EngineContext::Events()
+{
+    static JobEvents none;
+    return events ? *events : none;
+}
+
+void EngineContext::ReportError(const QString &text, bool boxWhileWatching)
+{
+    if (!settings.SuppressErrors() && (boxWhileWatching || !job.WatchTimerEnabled))
+        dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+    else
+        dialogs.errorWithoutBox(text);
+}
+
 bool EngineContext::WaitWhilePaused()
 {
     if (job.Paused && !job.AbortRequested) {

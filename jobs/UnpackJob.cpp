@@ -22,6 +22,9 @@ constexpr int TextPausing = 145;
 constexpr int TextPausedCaption = 146;
 constexpr int TextResuming = 147;
 constexpr int TextPauseCaption = 148;
+constexpr int TextFolderStarts = 227;
+constexpr int TextFolderNothingFailed = 228;
+constexpr int TextFolderSomeFailed = 229;
 } // namespace
 
 UnpackJob::UnpackJob(EngineContext &ctx, JobWindow &window, SoundOutput &sound, FolderRun folderRun)
@@ -29,7 +32,7 @@ UnpackJob::UnpackJob(EngineContext &ctx, JobWindow &window, SoundOutput &sound, 
 {
 }
 
-void UnpackJob::Button1Click()
+void UnpackJob::start()
 {
     m_ctx.view.showTab(WindowTab::ProgressLog);
     m_ctx.AddLogLine(EngineContext::equalsLine());
@@ -52,7 +55,9 @@ void UnpackJob::Button1Click()
     m_window.setWatchEnabled(false);
 
     m_folderRuns = 0;
+    m_outcomes.clear();
     m_ctx.job.Tally = {};
+    m_ctx.Events().jobStarted();
     std::optional<QString> error;
     try {
         runFolders();
@@ -79,7 +84,7 @@ void UnpackJob::runFolders()
 {
     const Settings &settings = m_ctx.settings;
     if (settings.InputMode() == InputModeChoice::SingleFolder) {
-        const QStringList extracted = runFolder(settings.InputFolder());
+        const QStringList extracted = runFolder(settings.InputFolder(), 1, 1);
         if (!m_ctx.job.AbortRequested)
             AfterUnpack(m_ctx, m_sound, extracted);
         return;
@@ -94,7 +99,7 @@ void UnpackJob::runFolders()
         const QStringList queue = settings.Queue();
         if (index >= queue.size())
             break;
-        const QStringList extracted = runFolder(queue.at(index));
+        const QStringList extracted = runFolder(queue.at(index), index + 1, queue.size());
         if (m_ctx.job.AbortRequested)
             return;
         AfterUnpack(m_ctx, m_sound, extracted);
@@ -103,14 +108,41 @@ void UnpackJob::runFolders()
         m_ctx.view.clearQueue();
 }
 
-QStringList UnpackJob::runFolder(const QString &folder)
+QStringList UnpackJob::runFolder(const QString &folder, int number, int count)
 {
+    if (!folder.isEmpty()) {
+        m_ctx.AddLogLine(LogTag::Unpack +
+                         m_ctx.LangText(TextFolderStarts,
+                                        {QString::number(number), QString::number(count), folder}));
+        m_ctx.Events().folderStarted(folder);
+    }
+    const JobTally before = m_ctx.job.Tally;
     m_ctx.job.FolderRefused = false;
     QStringList extracted = m_folderRun(folder);
     // A refused folder (none given, or none there) unpacks nothing: no reason to power off.
     if (!m_ctx.job.FolderRefused)
         ++m_folderRuns;
+    if (!folder.isEmpty()) {
+        const FolderOutcome outcome{folder,
+                                    m_ctx.job.Tally.archivesUnpacked - before.archivesUnpacked,
+                                    m_ctx.job.Tally.failures - before.failures};
+        m_outcomes << outcome;
+        m_ctx.Events().folderEnded(folder, outcome.unpacked, outcome.failed);
+    }
     return extracted;
+}
+
+void UnpackJob::logSummary()
+{
+    for (const FolderOutcome &outcome : std::as_const(m_outcomes)) {
+        const QString unpacked = QString::number(outcome.unpacked);
+        m_ctx.AddLogLine(
+            LogTag::Unpack +
+            (outcome.failed == 0
+                 ? m_ctx.LangText(TextFolderNothingFailed, {outcome.folder, unpacked})
+                 : m_ctx.LangText(TextFolderSomeFailed,
+                                  {outcome.folder, unpacked, QString::number(outcome.failed)})));
+    }
 }
 
 void UnpackJob::endJob()
@@ -119,18 +151,21 @@ void UnpackJob::endJob()
     m_window.setPauseEnabled(false);
     m_window.setWatchEnabled(true);
 
+    logSummary();
     const std::uint32_t elapsed = (m_ctx.platform.tickCount() - m_ctx.job.JobStartTick) / 1000u;
     m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextJobTime, {ProgressDuration(elapsed)}));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     m_ctx.AddLogLine(m_ctx.LangText(TextJobFinished));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     m_ctx.view.setApplicationTitle(QStringLiteral("[Tevo]"));
+    m_ctx.Events().jobEnded(m_ctx.job.Tally.archivesUnpacked, m_ctx.job.Tally.failures,
+                            int(elapsed));
 
     m_ctx.job.JobStartTick = 0;
     m_window.setUnpackEnabled(true);
 }
 
-void UnpackJob::Button14Click()
+void UnpackJob::stop()
 {
     // Stop and Pause act on a running job only (the tray menu reaches them at any time).
     if (!m_running)
@@ -147,7 +182,7 @@ void UnpackJob::Button14Click()
     }
 }
 
-void UnpackJob::Button15Click()
+void UnpackJob::togglePause()
 {
     if (!m_running)
         return;

@@ -159,7 +159,7 @@ private slots:
         t.settings.setInputMode(InputModeChoice::Queue);
         t.view.onClearQueue = [&t] { t.settings.setQueue({}); };
         PipelineJob job(t);
-        job.job.Button1Click();
+        job.job.start();
         QCOMPARE(t.job.Tally.archivesUnpacked, 2);
         QCOMPARE(t.job.Tally.failures, 0);
         QVERIFY(QFileInfo(dir.filePath("one/one.iso")).isFile());

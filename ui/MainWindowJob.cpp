@@ -59,7 +59,7 @@ void TForm1::connectJobCommands()
 
 void TForm1::Button1Click()
 {
-    m_unpackJob->Button1Click();
+    m_unpackJob->start();
     const JobTally &tally = m_job.Tally;
     // While watching, a round that unpacked nothing is tried again at the next one: only the
     // log tells about it, not a notification every few seconds.
@@ -78,12 +78,12 @@ void TForm1::ApplyCommandLine(const CommandLine &commandLine)
 
 void TForm1::Button14Click()
 {
-    m_unpackJob->Button14Click();
+    m_unpackJob->stop();
 }
 
 void TForm1::Button15Click()
 {
-    m_unpackJob->Button15Click();
+    m_unpackJob->togglePause();
 }
 
 void TForm1::Button12Click()
