@@ -171,8 +171,8 @@ int main(int argc, char *argv[])
     auto notifier = std::make_unique<RecordingNotifier>();
     RecordingNotifier *sent = notifier.get();
     form.setNotifier(std::move(notifier));
-    form.CheckBox5->setChecked(false); // no NFO viewer
-    form.Edit1->setText(release);
+    form.settings().setOpenNfo(false); // no NFO viewer
+    form.settings().setInputFolder(release);
     bool grabbed = false;
     QObject::connect(form.pbCurrentFile, &QProgressBar::valueChanged, &form, [&](int value) {
         if (grabbed || value < form.pbCurrentFile->maximum() * 45 / 100)
@@ -192,7 +192,7 @@ int main(int argc, char *argv[])
     // The window in a language with longer captions, showing a real progress text.
     if (arguments.size() == 3) {
         form.LoadLanguage(arguments.at(2));
-        form.Edit1->clear(); // the release of the job above is gone
+        form.settings().setInputFolder({}); // the release of the job above is gone
         form.setProgressEnabled(true);
         form.setCurrentFileText(QStringLiteral(
             "Some.Movie.2024.1080p.BluRay.x264.iso (Source: some.movie.2024.part03.rar)"));

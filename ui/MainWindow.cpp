@@ -175,12 +175,12 @@ void TForm1::showTab(WindowTab tab)
 
 void TForm1::clearQueue()
 {
-    ListBox1->clear();
+    m_settings.setQueue({});
 }
 
 void TForm1::clearInputFolder()
 {
-    Edit1->clear();
+    m_settings.setInputFolder({});
 }
 
 void TForm1::requestClose()

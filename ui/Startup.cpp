@@ -41,16 +41,14 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
     if (form.settings().AlwaysInTray())
         form.trayIcon().SendToTray(false);
 
-    // The context-menu entry: its state on disk decides the check box, then its rule rewrites
-    // the entry for the program's current path (or removes it).
-    {
-        const QSignalBlocker quiet(form.CheckBox12);
-        form.CheckBox12->setChecked(ShellIntegration::ReadState());
-    }
-    // Set with the rule held back; the model learns the state now, and the control, holding it
-    // already, runs no rule for it.
-    form.settings().setShellIntegration(form.CheckBox12->isChecked());
-    form.ApplyShellIntegrationRule();
+    // The context-menu entry: its state on disk decides the setting, then the setting's rule
+    // rewrites the entry for the program's current path (or removes it), run once: by the change,
+    // or here when there is none.
+    const bool registered = ShellIntegration::ReadState();
+    if (form.settings().ShellIntegration() != registered)
+        form.settings().setShellIntegration(registered);
+    else
+        form.ApplyShellIntegrationRule();
 
     LogStartupLine(form.context());
     // Said once, here; a box only when a sound is chosen (TevoProgram::exec).
