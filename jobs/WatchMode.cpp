@@ -19,8 +19,8 @@ constexpr int TextWatchNeedsDeleteFiles = 181;
 WatchMode::WatchMode(EngineContext &ctx, SettingsModel &settings, JobWindow &window, QTimer *timer,
                      std::function<void()> runJob, QObject *parent)
     : QObject(parent), m_ctx(ctx), m_settings(settings), m_window(window),
-      m_timer(std::make_unique<QtWatchTimer>(timer ? timer : new QTimer(this),
-                                             [this] { Timer1Timer(); })),
+      m_timer(
+          std::make_unique<QtWatchTimer>(timer ? timer : new QTimer(this), [this] { runRound(); })),
       m_unpack([this, runJob = std::move(runJob)] {
           // A round with nothing to do writes no job lines: an idle watch keeps the log quiet.
           if (WatchRoundHasWork(m_ctx, m_memory) && runJob)
@@ -38,7 +38,7 @@ void WatchMode::setTimer(std::unique_ptr<WatchTimer> timer)
     m_ctx.job.WatchTimerEnabled = m_timer->isActive();
 }
 
-void WatchMode::Button17Click()
+void WatchMode::toggle()
 {
     // The running timer decides, not only the caption: a language change re-captions the
     // button with its start-up text while watching, which must not make watching unstoppable.
@@ -94,7 +94,7 @@ void WatchMode::StopWatching()
     m_window.setUnpackEnabled(true);
 }
 
-void WatchMode::Timer1Timer()
+void WatchMode::runRound()
 {
     if (m_ctx.job.JobStartTick == 0 && m_unpack)
         m_unpack();

@@ -130,14 +130,14 @@ private slots:
         watch.setTimer(std::make_unique<ManualWatchTimer>());
         QVERIFY(watch.StartWatching());
 
-        watch.Timer1Timer();
+        watch.runRound();
         QCOMPARE(jobs, 0);
         t.settings.setInputFolder(folder);
         t.job.JobStartTick = 5; // a job runs
-        watch.Timer1Timer();
+        watch.runRound();
         QCOMPARE(jobs, 0);
         t.job.JobStartTick = 0;
-        watch.Timer1Timer();
+        watch.runRound();
         QCOMPARE(jobs, 1);
     }
 

@@ -73,7 +73,7 @@ void TForm1::Button1Click()
 void TForm1::ApplyCommandLine(const CommandLine &commandLine)
 {
     ::ApplyCommandLine(m_settings, commandLine,
-                       {[this] { Button1Click(); }, [this] { m_watchMode->Button17Click(); }});
+                       {[this] { Button1Click(); }, [this] { m_watchMode->toggle(); }});
 }
 
 void TForm1::Button14Click()
