@@ -19,6 +19,7 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
+#include "engine/TextNumbers.h"
 #include "jobs/JobNotification.h"
 #include "ui/Pictures.h"
 
@@ -127,7 +128,8 @@ int main(int argc, char *argv[])
     dialogs.setParent(&form);
     if (!form.StartupLanguageLoad())
         return 1;
-    form.AddLogLine(LogTag::Init + form.context().LangText(137, {QStringLiteral("v1.06")}));
+    form.AddLogLine(LogTag::Init +
+                    form.context().LangText(Text::Started, {QStringLiteral("v1.06")}));
     form.show();
 
     const QStringList names{

@@ -8,24 +8,8 @@
 #include "engine/Errors.h"
 #include "engine/GeneralFuncs.h"
 #include "engine/ProgressText.h"
+#include "engine/TextNumbers.h"
 #include "jobs/JobWindow.h"
-
-namespace {
-constexpr int TextJobStarted = 132;
-constexpr int TextJobTime = 133;
-constexpr int TextJobFinished = 134;
-constexpr int TextStopPendingCaption = 141;
-constexpr int TextStopPendingNotice = 142;
-constexpr int TextStopCaption = 143;
-constexpr int TextStopCancelledNotice = 144;
-constexpr int TextPausing = 145;
-constexpr int TextPausedCaption = 146;
-constexpr int TextResuming = 147;
-constexpr int TextPauseCaption = 148;
-constexpr int TextFolderStarts = 227;
-constexpr int TextFolderNothingFailed = 228;
-constexpr int TextFolderSomeFailed = 229;
-} // namespace
 
 UnpackJob::UnpackJob(EngineContext &ctx, JobWindow &window, SoundOutput &sound, FolderRun folderRun)
     : m_ctx(ctx), m_window(window), m_sound(sound), m_folderRun(std::move(folderRun))
@@ -36,7 +20,7 @@ void UnpackJob::start()
 {
     m_ctx.view.showTab(WindowTab::ProgressLog);
     m_ctx.AddLogLine(EngineContext::equalsLine());
-    m_ctx.AddLogLine(m_ctx.LangText(TextJobStarted));
+    m_ctx.AddLogLine(m_ctx.LangText(Text::JobStarted));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     m_ctx.job.JobStartTick = m_ctx.platform.tickCount();
     // A Stop or Pause belongs to the job it was pressed in.
@@ -112,7 +96,7 @@ QStringList UnpackJob::runFolder(const QString &folder, int number, int count)
 {
     if (!folder.isEmpty()) {
         m_ctx.AddLogLine(LogTag::Unpack +
-                         m_ctx.LangText(TextFolderStarts,
+                         m_ctx.LangText(Text::FolderStarts,
                                         {QString::number(number), QString::number(count), folder}));
         m_ctx.Events().folderStarted(folder);
     }
@@ -139,8 +123,8 @@ void UnpackJob::logSummary()
         m_ctx.AddLogLine(
             LogTag::Unpack +
             (outcome.failed == 0
-                 ? m_ctx.LangText(TextFolderNothingFailed, {outcome.folder, unpacked})
-                 : m_ctx.LangText(TextFolderSomeFailed,
+                 ? m_ctx.LangText(Text::FolderNothingFailed, {outcome.folder, unpacked})
+                 : m_ctx.LangText(Text::FolderSomeFailed,
                                   {outcome.folder, unpacked, QString::number(outcome.failed)})));
     }
 }
@@ -153,9 +137,9 @@ void UnpackJob::endJob()
 
     logSummary();
     const std::uint32_t elapsed = (m_ctx.platform.tickCount() - m_ctx.job.JobStartTick) / 1000u;
-    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextJobTime, {ProgressDuration(elapsed)}));
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::JobTime, {ProgressDuration(elapsed)}));
     m_ctx.AddLogLine(EngineContext::equalsLine());
-    m_ctx.AddLogLine(m_ctx.LangText(TextJobFinished));
+    m_ctx.AddLogLine(m_ctx.LangText(Text::JobFinished));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     m_ctx.view.setApplicationTitle(QStringLiteral("[Tevo]"));
     m_ctx.Events().jobEnded(m_ctx.job.Tally.archivesUnpacked, m_ctx.job.Tally.failures,
@@ -173,12 +157,12 @@ void UnpackJob::stop()
     JobControl &job = m_ctx.job;
     if (!job.StopRequested) {
         job.StopRequested = true;
-        m_window.setStopCaption(m_ctx.LangText(TextStopPendingCaption));
-        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(TextStopPendingNotice));
+        m_window.setStopCaption(m_ctx.LangText(Text::StopPendingCaption));
+        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(Text::StopPendingNotice));
     } else {
         job.StopRequested = false;
-        m_window.setStopCaption(m_ctx.LangText(TextStopCaption));
-        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(TextStopCancelledNotice));
+        m_window.setStopCaption(m_ctx.LangText(Text::StopCaption));
+        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(Text::StopCancelledNotice));
     }
 }
 
@@ -188,14 +172,14 @@ void UnpackJob::togglePause()
         return;
     JobControl &job = m_ctx.job;
     if (!job.Paused) {
-        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextPausing));
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::Pausing));
         // Lets the log line show before the job holds.
         m_ctx.platform.processEvents();
         job.Paused = true;
-        m_window.setPauseCaption(m_ctx.LangText(TextPausedCaption));
+        m_window.setPauseCaption(m_ctx.LangText(Text::PausedCaption));
     } else {
         job.Paused = false;
-        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextResuming));
-        m_window.setPauseCaption(m_ctx.LangText(TextPauseCaption));
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::Resuming));
+        m_window.setPauseCaption(m_ctx.LangText(Text::PauseCaption));
     }
 }

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "engine/LanguageTexts.h"
+#include "engine/TextNumbers.h"
 #include "settings/OptionSetWriter.h"
 #include "settings/SettingsModel.h"
 #include "settings/SettingsTable.h"
@@ -18,7 +19,7 @@ QString captionOf(const SettingRow &row, const LanguageTexts &language)
     QString caption = language.LangText(row.caption).trimmed();
     // The watch interval's caption frames its edit field: "Check directories every … seconds".
     if (row.key == SettingKey::Edit6)
-        caption += QStringLiteral(" … ") + language.LangText(59).trimmed();
+        caption += QStringLiteral(" … ") + language.LangText(Text::WatchIntervalUnit).trimmed();
     return caption;
 }
 

@@ -1,10 +1,13 @@
 // The list of settings keys that tevo-cli --list-options prints and docs/options.md holds, and
 // tevo-cli --set's reading of KEY=VALUE.
 
+#include <algorithm>
+
 #include <QFile>
 #include <QTest>
 
 #include "engine/LanguageTexts.h"
+#include "engine/TextNumbers.h"
 #include "settings/OptionsReference.h"
 #include "settings/SettingsModel.h"
 #include "settings/SettingsTable.h"
@@ -39,6 +42,20 @@ private slots:
             QVERIFY2(list.indexOf(entry, at + 1) < 0, row.name);
             QVERIFY2(list.at(at + entry.size()) != QLatin1Char('"'), row.name);
             from = at;
+        }
+    }
+
+    // A setting's caption is one of the texts the window puts on its controls.
+    void captionsAreWindowCaptions()
+    {
+        for (const SettingRow &row : SettingsTable) {
+            const int n = row.caption;
+            const bool caption = n == NoCaption || n <= Text::LastCaption ||
+                                 std::count(std::begin(Text::LaterCaptions),
+                                            std::end(Text::LaterCaptions), n) == 1 ||
+                                 std::count(std::begin(Text::All), std::end(Text::All), n) == 1;
+            QVERIFY2(caption, row.name);
+            QVERIFY2(n != NoCaption || qstrlen(row.englishCaption) > 0, row.name);
         }
     }
 

@@ -14,18 +14,12 @@
 #include <QUrl>
 
 #include "engine/GeneralFuncs.h"
+#include "engine/TextNumbers.h"
 #include "jobs/CommandLine.h"
 #include "settings/SettingsModel.h"
 #include "ui/MainWindow.h"
 
 namespace {
-
-constexpr int TextChooseInputFolder = 100;
-constexpr int TextChooseOutputFolder = 135;
-constexpr int TextChooseQueueFolder = 138;
-constexpr int TextChooseParentFolder = 149;
-constexpr int TextPatternPrompt = 156;
-constexpr int TextSelectEntryFirst = 157;
 
 // The selected entry's row, or -1 when nothing is selected.
 int selectedRow(const QListWidget *list)
@@ -108,12 +102,12 @@ InputQueue::InputQueue(TForm1 &form) : QObject(&form), m_form(form)
 
 void InputQueue::Button4Click()
 {
-    browseInto(SettingKey::Edit1, TextChooseInputFolder);
+    browseInto(SettingKey::Edit1, Text::ChooseInputFolder);
 }
 
 void InputQueue::Button5Click()
 {
-    browseInto(SettingKey::Edit2, TextChooseOutputFolder);
+    browseInto(SettingKey::Edit2, Text::ChooseOutputFolder);
 }
 
 void InputQueue::browseInto(SettingKey field, int titleText)
@@ -131,7 +125,7 @@ void InputQueue::Button6Click()
 {
     EngineContext &ctx = m_form.context();
     const QString folder =
-        BrowseFolder(ctx.dialogs, ctx.LangText(TextChooseQueueFolder), m_form.LastOpenPath());
+        BrowseFolder(ctx.dialogs, ctx.LangText(Text::ChooseQueueFolder), m_form.LastOpenPath());
     if (folder.isEmpty())
         return;
     append(m_form.settings(), m_form.ListBox1, {folder});
@@ -142,7 +136,7 @@ void InputQueue::Button16Click()
 {
     EngineContext &ctx = m_form.context();
     const QString folder =
-        BrowseFolder(ctx.dialogs, ctx.LangText(TextChooseParentFolder), m_form.LastOpenPath());
+        BrowseFolder(ctx.dialogs, ctx.LangText(Text::ChooseParentFolder), m_form.LastOpenPath());
     if (folder.isEmpty())
         return;
     m_form.setLastOpenPath(folder);
@@ -182,7 +176,7 @@ void InputQueue::AddItemClick(const QWidget *button)
         return;
     EngineContext &ctx = m_form.context();
     const std::optional<QString> pattern = ctx.dialogs.inputBox(
-        QStringLiteral("Add Item"), ctx.LangText(TextPatternPrompt), QString());
+        QStringLiteral("Add Item"), ctx.LangText(Text::PatternPrompt), QString());
     if (pattern && !pattern->isEmpty())
         append(m_form.settings(), list, {*pattern});
 }
@@ -194,7 +188,7 @@ void InputQueue::DeleteItemClick(const QWidget *button)
         return;
     if (selectedRow(list) < 0) {
         EngineContext &ctx = m_form.context();
-        ctx.dialogs.messageBox(ctx.LangText(TextSelectEntryFirst), QStringLiteral("Error"),
+        ctx.dialogs.messageBox(ctx.LangText(Text::SelectEntryFirst), QStringLiteral("Error"),
                                MessageIcon::Error);
         return;
     }

@@ -5,14 +5,13 @@
 #include <QPushButton>
 
 #include "engine/Pipeline.h"
+#include "engine/TextNumbers.h"
 #include "jobs/JobNotification.h"
 #include "jobs/WatchMode.h"
 #include "ui/MainWindow.h"
 #include "ui/TrayIcon.h"
 
 namespace {
-
-constexpr int TextJobFinished = 134;
 
 // The command buttons and the watch timer as the unpack job sees them.
 class FormJobWindow : public JobWindow
@@ -65,7 +64,7 @@ void TForm1::Button1Click()
     // log tells about it, not a notification every few seconds.
     const bool worthTelling = !watchMode().watching() || tally.archivesUnpacked > 0;
     if (m_settings.NotifyAtJobEnd() && m_notifier && worthTelling) {
-        m_notifier->notify(m_context.LangText(TextJobFinished), JobEndText(m_language, tally),
+        m_notifier->notify(m_context.LangText(Text::JobFinished), JobEndText(m_language, tally),
                            tally.failures > 0);
     }
 }

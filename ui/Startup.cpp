@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "engine/Errors.h"
+#include "engine/TextNumbers.h"
 #include "jobs/CommandLine.h"
 #include "jobs/StartupSettings.h"
 #include "jobs/WatchMode.h"
@@ -17,7 +18,6 @@
 #include "ui/TrayIcon.h"
 
 namespace {
-constexpr int TextSoundUnavailable = 136;
 constexpr int SplashStepMs = 10;
 } // namespace
 
@@ -53,7 +53,7 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
     LogStartupLine(form.context());
     // Said once, here; a box only when a sound is chosen (TevoProgram::exec).
     if (noSound)
-        form.AddLogLine(LogTag::Init + form.context().LangText(TextSoundUnavailable));
+        form.AddLogLine(LogTag::Init + form.context().LangText(Text::SoundUnavailable));
 
     // Dropped folders are taken by ListBox1 and Edit1 from the window's creation on.
 
@@ -126,7 +126,7 @@ int TevoProgram::exec()
     m_form->show();
     // Told only now, so that a command-line job was not held up by a box waiting for OK.
     if (m_soundUnavailable && m_form->settings().AfterAction() == AfterActionChoice::PlaySound)
-        m_form->ShowError(m_form->context().LangText(TextSoundUnavailable));
+        m_form->ShowError(m_form->context().LangText(Text::SoundUnavailable));
     if (m_form->hasClosed())
         return 0;
     return QApplication::exec();
