@@ -1,5 +1,7 @@
 #include "engine/EngineContext.h"
 
+#include <QFile>
+
 QString LogTimeStamp(const QDateTime &when)
 {
     return when.toString(QStringLiteral("'['hh:mm']'"));
@@ -21,8 +23,17 @@ JobEvents &EngineContext::Events()
     return events ? *events : none;
 }
 
+bool EngineContext::RemoveFile(const QString &path)
+{
+    if (!QFile::remove(path))
+        return false;
+    Events().fileDeleted(path);
+    return true;
+}
+
 void EngineContext::ReportError(const QString &text, bool boxWhileWatching)
 {
+    Events().error(text);
     if (!settings.SuppressErrors() && (boxWhileWatching || !job.WatchTimerEnabled))
         dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
     else

@@ -59,6 +59,8 @@ public:
 
     // The job's event listener, or one that ignores everything.
     JobEvents &Events();
+    // Deletes a file that the job is done with; true when it is gone (the events hear of it).
+    bool RemoveFile(const QString &path);
 
     // An error for the user (the caller has logged it): an error box unless the settings
     // suppress them or, while watching, boxWhileWatching is false (a box would hold every

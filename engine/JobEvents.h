@@ -33,11 +33,14 @@ public:
         Q_UNUSED(passed);
     }
     virtual void setDone(const QString &set) { Q_UNUSED(set); }
+    // A set failed; an empty reason means the last error() said why.
     virtual void setFailed(const QString &set, const QString &reason)
     {
         Q_UNUSED(set);
         Q_UNUSED(reason);
     }
+    // An error for the user (also shown in a box or the log).
+    virtual void error(const QString &text) { Q_UNUSED(text); }
     // A file or folder that the clean-up removed.
     virtual void fileDeleted(const QString &path) { Q_UNUSED(path); }
 };

@@ -40,6 +40,7 @@ void JsonEvents::folderEnded(const QString &folder, int unpacked, int failed)
 
 void JsonEvents::setFound(const QString &set)
 {
+    m_lastError.clear();
     write(QStringLiteral("set_found"), {{QStringLiteral("set"), set}});
 }
 
@@ -57,7 +58,8 @@ void JsonEvents::setDone(const QString &set)
 void JsonEvents::setFailed(const QString &set, const QString &reason)
 {
     write(QStringLiteral("set_failed"),
-          {{QStringLiteral("set"), set}, {QStringLiteral("reason"), reason}});
+          {{QStringLiteral("set"), set},
+           {QStringLiteral("reason"), reason.isEmpty() ? m_lastError : reason}});
 }
 
 void JsonEvents::fileDeleted(const QString &path)
@@ -74,9 +76,4 @@ void JsonEvents::progress(const QString &file, int percent, qint64 bytes)
     write(QStringLiteral("progress"), {{QStringLiteral("file"), file},
                                        {QStringLiteral("percent"), percent},
                                        {QStringLiteral("bytes"), bytes}});
-}
-
-void JsonEvents::error(const QString &text)
-{
-    write(QStringLiteral("error"), {{QStringLiteral("text"), text}});
 }

@@ -18,15 +18,16 @@ public:
     void setDone(const QString &set) override;
     void setFailed(const QString &set, const QString &reason) override;
     void fileDeleted(const QString &path) override;
+    void error(const QString &text) override { m_lastError = text; }
 
     // The extraction's progress, at most once a second: the file, its share in percent and the
     // bytes written in the current step.
     void progress(const QString &file, int percent, qint64 bytes);
-    // An error line, also on standard error.
-    void error(const QString &text);
 
 private:
     void write(const QString &event, QJsonObject fields = {});
 
     QElapsedTimer m_sinceProgress;
+    // The last error of the current set: the reason of a failure that names none.
+    QString m_lastError;
 };
