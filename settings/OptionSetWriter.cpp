@@ -5,6 +5,8 @@
 #include "engine/Errors.h"
 
 namespace OptionSetKeys {
+// The keys in the order of the file, two a line as they were first laid out.
+// clang-format off
 const QStringList Options = {QStringLiteral("RadioButton1"),       QStringLiteral("RadioButton2"),
                              QStringLiteral("CheckBox2"),          QStringLiteral("RadioButton3"),
                              QStringLiteral("RadioButton12"),      QStringLiteral("RadioButton14"),
@@ -25,6 +27,7 @@ const QStringList Options = {QStringLiteral("RadioButton1"),       QStringLitera
                              // Added since, after the others: older files load unchanged.
                              QStringLiteral("CheckBox23"), QStringLiteral("CheckBox24"),
                              QStringLiteral("CheckBox25")};
+// clang-format on
 
 const QStringList Edits = {QStringLiteral("Edit1"), QStringLiteral("Edit2"),
                            QStringLiteral("Edit4"), QStringLiteral("Edit6"),

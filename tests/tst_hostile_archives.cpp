@@ -131,7 +131,8 @@ private slots:
         QVERIFY(QFileInfo(out + "/d/payload.txt").isFile());
         for (const QString &path : extracted)
             QVERIFY2(path.startsWith(out + "/"), qPrintable(path));
-        QVERIFY(t.log.contains(QStringLiteral("outside the destination folder, so it was left out")));
+        QVERIFY(
+            t.log.contains(QStringLiteral("outside the destination folder, so it was left out")));
     }
 
     // The ZIP component reads names that are no UTF-8 as the old DOS code page, so every entry
