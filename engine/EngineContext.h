@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/Backends.h"
 #include "engine/Dialogs.h"
+#include "engine/JobCheckpoint.h"
 #include "engine/JobControl.h"
 #include "engine/JobView.h"
 #include "engine/LanguageTexts.h"
@@ -32,7 +34,7 @@ public:
     EngineContext(const Settings &settings, LanguageTexts &language, LogSink &log, JobView &view,
                   Dialogs &dialogs, Platform &platform, JobControl &job)
         : settings(settings), language(language), log(log), view(view), dialogs(dialogs),
-          platform(platform), job(job)
+          platform(platform), job(job), checkpoint(job, platform)
     {
     }
 
@@ -43,6 +45,10 @@ public:
     Dialogs &dialogs;
     Platform &platform;
     JobControl &job;
+    // Engine work reaches Stop, Pause and Close, and the event pump, only through this.
+    JobCheckpoint checkpoint;
+    // Makes the back-end of an archive set; empty: libunrar's (BackendForSet).
+    BackendFactory backendFactory;
     // The folder of the program file, ending with "/".
     QString programFolder;
     // The NFO files opened since watching began: each is opened once per watch session, not at
@@ -53,10 +59,6 @@ public:
     void AddLogLine(const QString &text);
     // Language text n with its "%s" filled from left to right.
     QString LangText(int n, const QStringList &values = {}) const;
-
-    // Waits while the job is paused, sleeping 10 ms and pumping events; returns true when an
-    // abort was requested meanwhile (or before).
-    bool WaitWhilePaused();
 
     // Opens an NFO file with the desktop; while watching, only the first time.
     void OpenNfo(const QString &path);

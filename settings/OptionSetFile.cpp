@@ -71,7 +71,7 @@ void ApplyOptionSet(SettingsModel &settings, const IniReader &file,
             settings.setText(key->name, entry.value);
             continue;
         }
-        if (!key || key->name != QLatin1String("ComboBox2"))
+        if (!key || key->id != SettingKey::ComboBox2)
             continue;
         // Only one of the drop-down's choices selects anything (the model also takes empty, for
         // nothing selected); the entry is applied either way.

@@ -3,35 +3,35 @@
 #include <QSaveFile>
 
 #include "engine/Errors.h"
+#include "settings/SettingsTable.h"
 
 namespace OptionSetKeys {
-// The keys in the order of the file, two a line as they were first laid out.
-// clang-format off
-const QStringList Options = {QStringLiteral("RadioButton1"),       QStringLiteral("RadioButton2"),
-                             QStringLiteral("CheckBox2"),          QStringLiteral("RadioButton3"),
-                             QStringLiteral("RadioButton12"),      QStringLiteral("RadioButton14"),
-                             QStringLiteral("CheckBox9"),          QStringLiteral("CheckBox1"),
-                             QStringLiteral("CheckBox4"),          QStringLiteral("CheckBox6"),
-                             QStringLiteral("CheckBox5"),          QStringLiteral("CheckBox8"),
-                             QStringLiteral("CheckBox3"),          QStringLiteral("RadioButton4"),
-                             QStringLiteral("RadioButton5"),       QStringLiteral("CheckBox10"),
-                             QStringLiteral("CheckBox11"),         QStringLiteral("CheckBox15"),
-                             QStringLiteral("CheckBox16"),         QStringLiteral("CheckBox17"),
-                             QStringLiteral("CheckBox7"),          QStringLiteral("CheckBox18"),
-                             QStringLiteral("CheckBox22"),         QStringLiteral("CheckBox19"),
-                             QStringLiteral("CheckBox20"),         QStringLiteral("RadioButton8"),
-                             QStringLiteral("RadioButton9"),       QStringLiteral("RadioButton10"),
-                             QStringLiteral("CheckBox13"),         QStringLiteral("RadioButton11"),
-                             QStringLiteral("RadioButton13"),      QStringLiteral("CheckBox14"),
-                             QStringLiteral("RJumpBackToWelcome"), QStringLiteral("CheckBox21"),
-                             // Added since, after the others: older files load unchanged.
-                             QStringLiteral("CheckBox23"), QStringLiteral("CheckBox24"),
-                             QStringLiteral("CheckBox25")};
-// clang-format on
+namespace {
+QStringList namesOf(std::initializer_list<SettingKey> keys)
+{
+    QStringList names;
+    for (const SettingKey key : keys)
+        names << QString::fromUtf8(SettingRowOf(key).name);
+    return names;
+}
+} // namespace
 
-const QStringList Edits = {QStringLiteral("Edit1"), QStringLiteral("Edit2"),
-                           QStringLiteral("Edit4"), QStringLiteral("Edit6"),
-                           QStringLiteral("ComboBox2")};
+const QStringList Options = namesOf(
+    {SettingKey::RadioButton1, SettingKey::RadioButton2, SettingKey::CheckBox2,
+     SettingKey::RadioButton3, SettingKey::RadioButton12, SettingKey::RadioButton14,
+     SettingKey::CheckBox9, SettingKey::CheckBox1, SettingKey::CheckBox4, SettingKey::CheckBox6,
+     SettingKey::CheckBox5, SettingKey::CheckBox8, SettingKey::CheckBox3, SettingKey::RadioButton4,
+     SettingKey::RadioButton5, SettingKey::CheckBox10, SettingKey::CheckBox11,
+     SettingKey::CheckBox15, SettingKey::CheckBox16, SettingKey::CheckBox17, SettingKey::CheckBox7,
+     SettingKey::CheckBox18, SettingKey::CheckBox22, SettingKey::CheckBox19, SettingKey::CheckBox20,
+     SettingKey::RadioButton8, SettingKey::RadioButton9, SettingKey::RadioButton10,
+     SettingKey::CheckBox13, SettingKey::RadioButton11, SettingKey::RadioButton13,
+     SettingKey::CheckBox14, SettingKey::RJumpBackToWelcome, SettingKey::CheckBox21,
+     // Added since, after the others: older files load unchanged.
+     SettingKey::CheckBox23, SettingKey::CheckBox24, SettingKey::CheckBox25});
+
+const QStringList Edits = namesOf({SettingKey::Edit1, SettingKey::Edit2, SettingKey::Edit4,
+                                   SettingKey::Edit6, SettingKey::ComboBox2});
 
 QString listName(int n)
 {

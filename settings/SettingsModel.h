@@ -1,53 +1,67 @@
 #pragma once
-// Every user setting as data, keyed by the name of the window control that shows it; the one
-// place settings live in memory, shared by the window, the jobs and tevo-cli.
+// Every user setting as data, keyed by the settings table; the one place settings live in memory,
+// shared by the window, the jobs and tevo-cli.
 
 #include <algorithm>
+#include <array>
 #include <optional>
-#include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
 #include "engine/Settings.h"
+#include "settings/SettingsTable.h"
 
 class SettingsModel : public QObject, public Settings
 {
     Q_OBJECT
 
 public:
-    // A check box and a radio button hold on/off, an edit field or drop-down a text, a list box
-    // its items. Radio buttons of one group exclude each other as the window's do.
-    enum class Kind { Check, Radio, Text, List };
+    using Kind = SettingKind;
+    // A row of the settings table, as the model hands it out.
     struct Key
     {
         QString name;
         Kind kind;
         QVariant defaultValue;
         QString group; // radio buttons only
+        SettingKey id;
     };
-    // Every setting, by control name, in a fixed order; "LastOpenPath" and "ActiveLanguageFile"
-    // are the two that no control shows.
+    // Every setting of the settings table, in its order.
     static const QList<Key> &keys();
     // The key of that name, compared without regard to letter case (option-set files name
     // controls that way); nullopt when there is none.
     static std::optional<Key> findKey(const QString &name);
+    static const Key &keyOf(SettingKey id) { return keys().at(int(id)); }
+    static QString nameOf(SettingKey id) { return keyOf(id).name; }
     // The choices of the priority drop-down, in the order of PriorityChoice.
     static const QStringList &priorityTexts();
 
     explicit SettingsModel(QObject *parent = nullptr);
 
-    bool isChecked(const QString &name) const;
-    QString text(const QString &name) const;
-    QStringList list(const QString &name) const;
-    QVariant value(const QString &name) const { return m_values.value(name); }
+    bool isChecked(SettingKey key) const { return m_values[std::size_t(key)].toBool(); }
+    QString text(SettingKey key) const { return m_values[std::size_t(key)].toString(); }
+    QStringList list(SettingKey key) const { return m_values[std::size_t(key)].toStringList(); }
+    QVariant value(SettingKey key) const { return m_values[std::size_t(key)]; }
 
-    // Each returns whether the model changed; a name of another kind changes nothing. Turning a
+    // Each returns whether the model changed; a key of another kind changes nothing. Turning a
     // radio button on turns the others of its group off; the one that is on cannot be turned off
     // by itself. The priority takes one of its three choices (in any letter case), or empty for
     // no selection; any other text changes nothing.
+    bool setChecked(SettingKey key, bool on);
+    bool setText(SettingKey key, const QString &text);
+    bool setList(SettingKey key, const QStringList &items);
+
+    // The same by the name of the key (any letter case), for the window's controls and the
+    // option-set files, which know settings by name; an unknown name reads empty and changes
+    // nothing.
+    bool isChecked(const QString &name) const;
+    QString text(const QString &name) const;
+    QStringList list(const QString &name) const;
+    QVariant value(const QString &name) const;
     bool setChecked(const QString &name, bool on);
     bool setText(const QString &name, const QString &text);
     bool setList(const QString &name, const QStringList &items);
@@ -122,7 +136,6 @@ public:
     void setCloseAfter(bool on);
     void setSuppressErrors(bool on);
     void setUnpackZipFirst(bool on);
-    void setDeleteZipAfter(bool on);
     void setRepairWithPar2(bool on);
     void setNoReturnFromTray(bool on);
     void setAlwaysInTray(bool on);
@@ -155,7 +168,7 @@ signals:
     void optionSetApplied();
 
 private:
-    bool store(const QHash<QString, QVariant> &updates);
+    bool store(const QMap<SettingKey, QVariant> &updates);
 
-    QHash<QString, QVariant> m_values;
+    std::array<QVariant, SettingsTable.size()> m_values;
 };

@@ -96,12 +96,11 @@ private slots:
 
         extracted.clear();
         const QString odd = dir.filePath("a/odd");
+        // The set with an unusable name fails, so none of it is published.
         QVERIFY(!ExtractRARArchive(t.context, src + "/odd.rar", odd, extracted, incomplete));
-        extracted.sort();
-        QCOMPARE(extracted, (QStringList{odd + "/line\nbreak.txt", odd + "/plain.txt"}));
+        QVERIFY(extracted.isEmpty());
         QCOMPARE(rawTree(dir.filePath("a")),
-                 (QList<QByteArray>{"odd", "odd/line\nbreak.txt", "odd/plain.txt", "out",
-                                    "out/line\nbreak.txt", "out/plain.txt"}));
+                 (QList<QByteArray>{"out", "out/line\nbreak.txt", "out/plain.txt"}));
         QVERIFY(t.log.contains(t.language.LangText(RarText::UnusableName)));
     }
 
