@@ -175,7 +175,7 @@ private:
     bool extractAndPublish(const QString &candidate, const SetPlan &plan,
                            const QString &destination);
     void cleanUpSet(const QString &candidate, const SetPlan &plan, const QStringList &leftOut);
-    void setFailed();
+    void setFailed(const QString &candidate);
     void deleteListAndSummary();
 
     EngineContext &m_ctx;
@@ -355,8 +355,10 @@ void FolderRun::reportSfvFailure(const QString &candidate, const SfvFindings &fi
 {
     m_anySetFailed = true;
     ++m_job.Tally.failures;
-    if (findings.missing.isEmpty() && findings.damaged.isEmpty())
+    if (findings.missing.isEmpty() && findings.damaged.isEmpty()) {
+        m_ctx.Events().setFailed(candidate, QString());
         return;
+    }
     const QString none = QStringLiteral("-");
     const QString text = m_ctx.LangText(
         TextSetNotChecked,
@@ -364,8 +366,8 @@ void FolderRun::reportSfvFailure(const QString &candidate, const SfvFindings &fi
          findings.missing.isEmpty() ? none : findings.missing.join(QStringLiteral(", ")),
          findings.damaged.isEmpty() ? none : findings.damaged.join(QStringLiteral(", "))});
     m_ctx.AddLogLine(LogTag::Sfv + text);
-    if (!m_settings.SuppressErrors() && !m_job.WatchTimerEnabled)
-        m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+    m_ctx.Events().setFailed(candidate, text);
+    m_ctx.ReportError(text, false);
 }
 
 // Whether the set's plan allows extracting it: it is complete, and it holds a file.
@@ -383,8 +385,8 @@ bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
             m_ctx.LangText(SetPlanText::SetIncomplete,
                            {FileNameOf(candidate), plan.problem, FileNameOf(plan.lastVolume())});
         m_ctx.AddLogLine(LogTag::Unpack + text);
-        if (!m_settings.SuppressErrors())
-            m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+        m_ctx.Events().setFailed(candidate, text);
+        m_ctx.ReportError(text);
         m_extractionIncomplete = true;
         ++m_job.Tally.failures;
         return false;
@@ -411,8 +413,10 @@ void FolderRun::prepareDestination(const QString &destination)
     }
 }
 
-void FolderRun::setFailed()
+void FolderRun::setFailed(const QString &candidate)
 {
+    // The reason is the error the failing step reported last.
+    m_ctx.Events().setFailed(candidate, QString());
     m_anySetFailed = true;
     m_extractionIncomplete = true;
     ++m_job.Tally.failures;
@@ -426,7 +430,7 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
     // A killed run's staging folder goes first, so that its space counts as free.
     RemoveDeadStagingFolders(destination);
     if (plan.opened && !SetCanBeWritten(m_ctx, plan, destination, HasOwnFolder(m_settings))) {
-        setFailed();
+        setFailed(candidate);
         return false;
     }
     const std::unique_ptr<ArchiveBackend> backend = BackendForSet(m_ctx, candidate, &plan);
@@ -434,10 +438,11 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
     StagedExtraction staged;
     staged.ownFolder = HasOwnFolder(m_settings);
     if (!ExtractStaged(m_ctx, *backend, sink, destination, staged)) {
-        setFailed();
+        setFailed(candidate);
         return false;
     }
     // The set's files reach the follow-up actions only when the whole set was written.
+    m_ctx.Events().setDone(candidate);
     ++m_counter;
     m_extractedFiles << staged.files;
     ++m_job.Tally.archivesUnpacked;
@@ -478,6 +483,7 @@ SetEnd FolderRun::takeSet(int index)
         m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextCandidateGone, {candidate}));
         return SetEnd::Next;
     }
+    m_ctx.Events().setFound(candidate);
     SfvFindings findings;
     bool sfvVerdict = checkSfvLists(index, findings);
     if (closing())
@@ -491,6 +497,7 @@ SetEnd FolderRun::takeSet(int index)
     SetPlan plan = set.plan.opened ? BackendForSet(m_ctx, candidate)->list() : set.plan;
     if (!repairWithPar2(candidate, plan, sfvVerdict, index, findings))
         return SetEnd::Closing;
+    m_ctx.Events().setChecked(candidate, sfvVerdict);
     if (!sfvVerdict)
         reportSfvFailure(candidate, findings);
     if (!sfvVerdict || m_settings.CheckOnly() || !planIsUsable(candidate, plan))
