@@ -292,9 +292,11 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             // A damaged or missing volume: the PAR2 files beside the set may mend it. While
             // watching, a release that is still arriving is left for a later round instead.
             const bool broken = !sfvVerdict || (plan.opened && !plan.complete);
+            bool repairTried = false;
             if (broken && plan.opened && settings.RepairWithPar2() && !settings.CheckOnly() &&
                 (!job.WatchTimerEnabled || plan.complete)) {
                 if (Par2DescribesSet(plan)) {
+                    repairTried = true;
                     const Par2Outcome outcome = RepairSet(ctx, plan);
                     if (closing())
                         return extractedFiles;
@@ -390,8 +392,18 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
             // The set's files reach the follow-up actions only when the whole set was written.
             QStringList setFiles;
             QStringList leftOut;
-            const bool extracted =
+            const bool incompleteBefore = extractionIncomplete;
+            bool extracted =
                 ExtractRARArchive(ctx, plan, destination, setFiles, extractionIncomplete, &leftOut);
+            // Damaged data that no check saw (no SFV list): repaired and extracted again, once.
+            if (!extracted && RepairAfterDamage(ctx, plan, repairTried)) {
+                plan = ReadSetPlan(ctx, candidate);
+                setFiles.clear();
+                leftOut.clear();
+                extractionIncomplete = incompleteBefore;
+                extracted = ExtractRARArchive(ctx, plan, destination, setFiles,
+                                              extractionIncomplete, &leftOut);
+            }
             for (const QString &file : std::as_const(setFiles)) {
                 if (QFileInfo::exists(file))
                     job.FilesWrittenThisJob.insert(NormalizeSlashes(file));

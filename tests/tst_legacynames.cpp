@@ -94,7 +94,6 @@ private slots:
         QDir(work).removeRecursively();
         TestContext t;
         t.settings.setUnpackZipFirst(true);
-        t.settings.setDeleteZipAfter(true);
         UnPack(t.context, dir.path());
         QCOMPARE(listTree(dir.path()), QStringList{"表ソ.txt"});
         QCOMPARE(readAll(dir.filePath("表ソ.txt")), QByteArray("kanji"));
