@@ -94,6 +94,7 @@ private slots:
         QDir(work).removeRecursively();
         TestContext t;
         t.settings.setUnpackZipFirst(true);
+        t.settings.setChecked(SettingKey::CheckBox18, true); // delete the ZIP after
         UnPack(t.context, dir.path());
         QCOMPARE(listTree(dir.path()), QStringList{"表ソ.txt"});
         QCOMPARE(readAll(dir.filePath("表ソ.txt")), QByteArray("kanji"));
