@@ -12,6 +12,9 @@
 #include <QTimer>
 #include <sys/resource.h>
 
+#include "engine/ArchiveSets.h"
+#include "engine/ContentScan.h"
+#include "engine/NameRestore.h"
 #include "engine/Par2Repair.h"
 #include "engine/RarExtractor.h"
 #include "engine/SetPlan.h"
@@ -87,15 +90,22 @@ int main(int argc, char *argv[])
     heartbeat.start();
     bool ok = false;
     double planSeconds = 0;
+    double contentSeconds = 0;
     if (sfv) {
         ok = CheckSFV(ctx, args.at(2));
     } else if (repair) {
         ok = RepairWithPar2(ctx, args.at(2)) == Par2Outcome::Repaired;
     } else {
-        // As the folder run does it: the set's plan from its headers first, then the checks
-        // before writing, then the extraction.
+        // As the folder run does it: names restored and the files no name places looked at
+        // (over the folder of the set and its subfolders), the set's plan from its headers, then
+        // the checks before writing, then the extraction.
+        const QString folder = args.at(2).left(args.at(2).lastIndexOf(QLatin1Char('/')));
+        RestoreNames(ctx, folder);
+        ContentCandidates(ctx, folder);
+        (void)ArchivesInNoSet(ctx, folder, {});
+        contentSeconds = clock.nsecsElapsed() / 1e9;
         const SetPlan plan = ReadSetPlan(ctx, args.at(2));
-        planSeconds = clock.nsecsElapsed() / 1e9;
+        planSeconds = clock.nsecsElapsed() / 1e9 - contentSeconds;
         QStringList extracted;
         bool incomplete = false;
         ok = plan.complete && SetCanBeWritten(ctx, plan, args.at(3), true) &&
@@ -105,7 +115,9 @@ int main(int argc, char *argv[])
     longestGap = qMax(longestGap, sinceTick.elapsed());
     heartbeat.stop();
 
-    std::printf("seconds=%.4f plan_seconds=%.4f max_gap_ms=%lld peak_rss_kib=%ld ok=%d\n", seconds,
-                planSeconds, static_cast<long long>(longestGap), peakResidentKiB(), ok ? 1 : 0);
+    std::printf("seconds=%.4f plan_seconds=%.4f content_seconds=%.4f max_gap_ms=%lld "
+                "peak_rss_kib=%ld ok=%d\n",
+                seconds, planSeconds, contentSeconds, static_cast<long long>(longestGap),
+                peakResidentKiB(), ok ? 1 : 0);
     return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "engine/ContentScan.h"
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
@@ -10,6 +11,7 @@ namespace {
 
 constexpr int PartStyleFoundText = 115;
 constexpr int ArchivesFoundText = 116;
+constexpr int ArchivesInNoSetText = 232;
 
 QString FileNameOf(const QString &path)
 {
@@ -58,6 +60,7 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
     QStringList candidates;
     FindFiles(ctx, releaseFolder, candidates, ctx.settings.ScanSubdirs(),
               ExtensionList::candidates(ctx.settings.CheckWithoutArchive()));
+    candidates << ContentCandidates(ctx, releaseFolder);
 
     bool partStyle = false;
     QList<ArchiveSet> sets;
@@ -66,7 +69,7 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
         partStyle = partStyle || IsPartStyleVolume(name);
         ArchiveSet set;
         set.path = path;
-        if (name.endsWith(QLatin1String(".sfv"))) {
+        if (name.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive)) {
             set.sfvOnly = true;
             sets << set;
             continue;
@@ -97,6 +100,41 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
     ctx.AddLogLine(LogTag::Archive +
                    ctx.LangText(ArchivesFoundText, {QString::number(sets.size())}));
     return sets;
+}
+
+QStringList ArchivesInNoSet(EngineContext &ctx, const QString &releaseFolder,
+                            const QList<ArchiveSet> &sets)
+{
+    QSet<QString> used;
+    for (const ArchiveSet &set : sets) {
+        used.insert(NormalizeSlashes(set.path));
+        used.unite(PlanVolumes(set.plan));
+    }
+    const bool zipPhase = ctx.settings.UnpackZipFirst();
+    QStringList unused;
+    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
+        for (const ContentFile &file : UnplacedArchives(folder)) {
+            if (!used.contains(NormalizeSlashes(file.path)) &&
+                !(zipPhase && file.kind == ArchiveKind::Zip))
+                unused << file.path;
+        }
+    }
+    return unused;
+}
+
+void NoteArchivesInNoSet(EngineContext &ctx, const QStringList &files)
+{
+    if (files.isEmpty())
+        return;
+    QStringList names;
+    for (const QString &file : files)
+        names << FileNameOf(file);
+    ctx.AddLogLine(LogTag::Note +
+                   ctx.LangText(ArchivesInNoSetText, {names.join(QStringLiteral(", "))}));
+    // While watching, the rest of such a set may still be arriving: a later round takes it, as it
+    // takes a named set that is not complete yet.
+    if (!ctx.job.WatchTimerEnabled)
+        ++ctx.job.Tally.failures;
 }
 
 QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder)
@@ -139,8 +177,9 @@ QString VolumeSetStem(const QString &fileName)
         return fileName;
     const QString withoutExtension = fileName.left(dot);
     // Only a ".part<digits>" marker is dropped, so that sets named "x.party.2019" and
-    // "x.party.2020" keep stems of their own. ".Part" stays: the marker is written in lower case.
-    static const QRegularExpression partMarker(QStringLiteral("\\.part[0-9]+$"));
+    // "x.party.2020" keep stems of their own. Its letter case does not matter (X.PART01.RAR).
+    static const QRegularExpression partMarker(QStringLiteral("\\.part[0-9]+$"),
+                                               QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = partMarker.match(withoutExtension);
     if (match.hasMatch())
         return withoutExtension.left(match.capturedStart());
@@ -153,5 +192,6 @@ bool IsSetMember(const QString &firstVolume, const QString &path)
                                                     QRegularExpression::CaseInsensitiveOption);
     const QString name = FileNameOf(path);
     return volumeExtension.match(name).hasMatch() &&
-           VolumeSetStem(name) == VolumeSetStem(FileNameOf(firstVolume));
+           VolumeSetStem(name).compare(VolumeSetStem(FileNameOf(firstVolume)),
+                                       Qt::CaseInsensitive) == 0;
 }

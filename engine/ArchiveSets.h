@@ -30,8 +30,17 @@ QString setVolumes();
 // CheckWithoutArchive the SFV files too). Which files start a set is read from the archives
 // themselves: a later volume of a set is never a set of its own, whatever its name says, and
 // two one-volume archives are two sets however alike their names. Only a file the library cannot
-// open is judged by its name. Logs the part-style notice and the count.
+// open is judged by its name. Files no name rule places join when their content shows them to
+// start a RAR set (logged). Logs the part-style notice and the count.
 QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFolder);
+// The files of the release that carry an archive signature but that neither the names nor the
+// content placed in one of sets (nor, with UnpackZipFirst, the ZIP phase took).
+QStringList ArchivesInNoSet(EngineContext &ctx, const QString &releaseFolder,
+                            const QList<ArchiveSet> &sets);
+// Archives that could not be made into sets: a [NOTE] line names them, and the job counts a
+// failure (not while watching), so that a folder of them never ends as a success. Nothing for an
+// empty list.
+void NoteArchivesInNoSet(EngineContext &ctx, const QStringList &files);
 // The first volumes of BuildArchiveSets.
 QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder);
 
@@ -50,10 +59,11 @@ bool IsFirstPartStyleVolume(const QString &fileName);
 QString VolumePattern(const QString &firstVolume);
 
 // The stem shared by the files of one set: the name less its extension, and less a
-// ".part<digits>" marker before it (x.part02.rar, x.r00, x.001, x.sfv -> x).
+// ".part<digits>" marker before it, in any letter case (x.part02.rar, x.r00, x.001, x.sfv -> x;
+// X.PART02.RAR -> X).
 QString VolumeSetStem(const QString &fileName);
 
 // Whether the file at path is a volume or the SFV list of the set whose first volume is
-// firstVolume: equal stems, letter case significant, and a volume or SFV extension (.rar, .r00,
+// firstVolume: equal stems, letter case ignored, and a volume or SFV extension (.rar, .r00,
 // .001, .sfv ...), so that a document such as x.rtf beside set x is never taken for a volume.
 bool IsSetMember(const QString &firstVolume, const QString &path);

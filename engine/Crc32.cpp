@@ -107,7 +107,7 @@ public:
     PieceCrc run(EngineContext &ctx)
     {
         const std::unique_ptr<unsigned char[]> buffer(new unsigned char[BlockSize]);
-        const auto letWindowRun = [&ctx] { ctx.platform.processEvents(); };
+        const auto letWindowRun = [&ctx] { ctx.checkpoint.pump(); };
         // The first piece is always the caller's, so the window has its turns during every file.
         checkAndKeep(0, buffer.get(), letWindowRun);
         work(buffer.get(), letWindowRun);
@@ -118,7 +118,7 @@ public:
                                        [this] { return m_helperDone; }))
                     break;
             }
-            ctx.platform.processEvents();
+            ctx.checkpoint.pump();
         }
         return joined();
     }
@@ -176,7 +176,7 @@ PieceCrc checkAlone(EngineContext &ctx, int fd)
     PieceCrc whole;
     for (qint64 index = 0;; ++index) {
         const PieceCrc piece =
-            checkPiece(fd, index, buffer.get(), [&ctx] { ctx.platform.processEvents(); });
+            checkPiece(fd, index, buffer.get(), [&ctx] { ctx.checkpoint.pump(); });
         if (!appendPiece(whole, piece) || piece.length < PieceSize)
             return whole;
     }

@@ -40,23 +40,6 @@ void EngineContext::ReportError(const QString &text, bool boxWhileWatching)
         dialogs.errorWithoutBox(text);
 }
 
-bool EngineContext::WaitWhilePaused()
-{
-    if (job.Paused && !job.AbortRequested) {
-        if (job.PausedStepTick != job.StepStartTick) {
-            job.PausedStepTick = job.StepStartTick;
-            job.StepPausedMs = 0;
-        }
-        const std::uint32_t pauseStart = platform.tickCount();
-        while (job.Paused && !job.AbortRequested) {
-            platform.sleepMs(10);
-            platform.processEvents();
-        }
-        job.StepPausedMs += platform.tickCount() - pauseStart;
-    }
-    return job.AbortRequested;
-}
-
 void EngineContext::OpenNfo(const QString &path)
 {
     if (job.WatchTimerEnabled) {

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/Backends.h"
 #include "engine/Dialogs.h"
+#include "engine/JobCheckpoint.h"
 #include "engine/JobControl.h"
 #include "engine/JobEvents.h"
 #include "engine/JobView.h"
@@ -33,7 +35,7 @@ public:
     EngineContext(const Settings &settings, LanguageTexts &language, LogSink &log, JobView &view,
                   Dialogs &dialogs, Platform &platform, JobControl &job)
         : settings(settings), language(language), log(log), view(view), dialogs(dialogs),
-          platform(platform), job(job)
+          platform(platform), job(job), checkpoint(job, platform)
     {
     }
 
@@ -44,6 +46,10 @@ public:
     Dialogs &dialogs;
     Platform &platform;
     JobControl &job;
+    // Engine work reaches Stop, Pause and Close, and the event pump, only through this.
+    JobCheckpoint checkpoint;
+    // Makes the back-end of an archive set; empty: libunrar's (BackendForSet).
+    BackendFactory backendFactory;
     // The folder of the program file, ending with "/".
     QString programFolder;
     // Who hears of the job's events besides the log; none in the window.
@@ -66,10 +72,6 @@ public:
     // suppress them or, while watching, boxWhileWatching is false (a box would hold every
     // round); otherwise Dialogs::errorWithoutBox, so that tevo-cli still reports it.
     void ReportError(const QString &text, bool boxWhileWatching = true);
-
-    // Waits while the job is paused, sleeping 10 ms and pumping events; returns true when an
-    // abort was requested meanwhile (or before).
-    bool WaitWhilePaused();
 
     // Opens an NFO file with the desktop; while watching, only the first time.
     void OpenNfo(const QString &path);

@@ -43,7 +43,7 @@ void FindFiles(EngineContext &ctx, const QString &folder, QStringList &result, b
             continue;
         const QStringView extension = QStringView(entry.name).mid(dot);
         for (const QString &token : tokens) {
-            if (!extension.startsWith(token, Qt::CaseSensitive))
+            if (!extension.startsWith(token, Qt::CaseInsensitive))
                 continue;
             if (skipFiles && FirstMatchingPattern(entryPath, ctx.settings.SkipList()) >= 0)
                 continue;

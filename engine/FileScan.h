@@ -14,7 +14,8 @@ QString make(const QStringList &tokens);
 
 // Appends to result the path (folder + "/" + name, the folder exactly as given) of every file in
 // folder, and with recurse in its subfolders, whose extension (from the last "." on) begins with
-// one of the tokens of extensionList, letter case significant. Depth-first in the order the file
+// one of the tokens of extensionList, whatever its letter case (X.RAR as x.rar: download tools
+// write both). Depth-first in the order the file
 // system lists entries. "recycler" folders are never entered (logged); with recurse, subfolders
 // in the skip list are left out, and with ListsApplyToFiles files in it too. Links to folders are
 // never followed; a folder that cannot be listed gives nothing.

@@ -25,6 +25,11 @@ struct JobControl
     bool FolderRefused = false;
     // Every file the job's extractions have written, so that no later set overwrites one.
     QSet<QString> FilesWrittenThisJob;
+    // The copies of damaged files that par2 made in this job's repairs (paths as NormalizeSlashes
+    // gives them): the only "<volume>.1" files the clean-up may delete.
+    QSet<QString> FilesMadeByRepair;
+    // The last RAR extraction ended on damaged data (a CRC error): a repair may mend it.
+    bool SetDataDamaged = false;
     // While watching: sets that failed and have not changed since; the round's job passes them
     // over.
     QSet<QString> SetsLeftForLater;

@@ -68,7 +68,7 @@ int LibraryThread::run(const std::function<int()> &call)
         if (m_callDone)
             break;
         lock.unlock();
-        guarded([this] { m_ctx.platform.processEvents(); }, nullptr);
+        guarded([this] { m_ctx.checkpoint.pump(); }, nullptr);
         lock.lock();
         handleTasks(lock);
     }
@@ -120,8 +120,8 @@ void LibraryThread::guarded(const std::function<void()> &action, int *answer)
 // Caller, with m_mutex held: the job's flags as the library thread is to see them.
 void LibraryThread::refreshFlags()
 {
-    m_paused = m_ctx.job.Paused;
-    m_stop = m_ctx.job.AbortRequested || m_error;
+    m_paused = m_ctx.checkpoint.paused();
+    m_stop = m_ctx.checkpoint.cancelled() || m_error;
 }
 
 void LibraryThread::catchUp()

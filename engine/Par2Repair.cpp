@@ -2,10 +2,10 @@
 
 #include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 #include <signal.h>
 
 #include "engine/EngineContext.h"
+#include "engine/Par2Output.h"
 
 namespace {
 
@@ -15,16 +15,51 @@ constexpr int TextNotRepairable = 221;
 constexpr int TextNoPar2 = 222;
 constexpr int TextRepairStopped = 223;
 
-// par2 prints "Repairing: 45.2%" and the like, each ended by a carriage return.
-const QRegularExpression &Percentage()
+// Shows par2's latest percentage on the progress display.
+void ShowProgress(EngineContext &ctx, Par2Output &output)
 {
-    static const QRegularExpression pattern(QStringLiteral("([A-Za-z ]+): *([0-9]+(\\.[0-9])?)%"));
-    return pattern;
+    if (const std::optional<Par2Progress> progress = output.takeProgress()) {
+        ctx.view.setProgressPosition(int(progress->percent.toDouble() * 10));
+        ctx.view.setProgressText(
+            QStringLiteral("PAR2 %1: %2%").arg(progress->step, progress->percent));
+    }
+}
+
+// Waits for par2 to end, showing its progress and obeying the checkpoint; true when Stop or
+// Close ended it (par2 is then killed). The wait polls par2's state: the checkpoint's event pump
+// may itself handle par2's exit, after which a waitForFinished would wait for ever.
+bool WaitForPar2(EngineContext &ctx, QProcess &par2, Par2Output &output)
+{
+    JobCheckpoint &checkpoint = ctx.checkpoint;
+    bool cancelled = false;
+    while (par2.state() != QProcess::NotRunning) {
+        // Returns at once once par2 has ended, whoever noticed it.
+        par2.waitForReadyRead(20);
+        output.feed(par2.readAll());
+        ShowProgress(ctx, output);
+        checkpoint.pump();
+        // processId() is 0 once par2 has ended, and kill(0, ...) would stop Tevo's whole group.
+        const pid_t pid = pid_t(par2.processId());
+        if (checkpoint.paused() && pid > 0) {
+            ::kill(pid, SIGSTOP);
+            cancelled = checkpoint.waitWhilePaused();
+            ::kill(pid, SIGCONT);
+        }
+        if (cancelled || checkpoint.cancelled() || checkpoint.stopPending()) {
+            par2.kill();
+            par2.waitForFinished(5000);
+            return true;
+        }
+    }
+    output.feed(par2.readAll());
+    output.finish();
+    return false;
 }
 
 } // namespace
 
-Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
+Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File,
+                           const QStringList &extraFiles)
 {
     const QFileInfo info(par2File);
     ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepairing, {info.fileName()}));
@@ -32,64 +67,27 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File)
     par2.setProcessChannelMode(QProcess::MergedChannels);
     par2.setWorkingDirectory(info.path());
     par2.start(QStringLiteral("par2"),
-               {QStringLiteral("repair"), QStringLiteral("--"), info.fileName()});
+               QStringList{QStringLiteral("repair"), QStringLiteral("--"), info.fileName()} +
+                   extraFiles);
     if (!par2.waitForStarted(10000)) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoPar2));
         return Par2Outcome::NoTool;
     }
 
     ctx.view.setProgressRange(1000);
-    QString pending;
-    QStringList lines;
-    bool stopped = false;
-    while (!par2.waitForFinished(20)) {
-        pending += QString::fromLocal8Bit(par2.readAll());
-        // Complete lines are kept for the summary; the last percentage goes to the display.
-        const QStringList parts = pending.split(QRegularExpression(QStringLiteral("[\r\n]")));
-        for (int i = 0; i + 1 < parts.size(); ++i) {
-            const QRegularExpressionMatch match = Percentage().match(parts.at(i));
-            if (match.hasMatch()) {
-                ctx.view.setProgressPosition(int(match.captured(2).toDouble() * 10));
-                ctx.view.setProgressText(QStringLiteral("PAR2 %1: %2%")
-                                             .arg(match.captured(1).trimmed(), match.captured(2)));
-            } else if (!parts.at(i).trimmed().isEmpty()) {
-                lines << parts.at(i).trimmed();
-            }
-        }
-        pending = parts.last();
-        ctx.platform.processEvents();
-        if (ctx.job.Paused) {
-            ::kill(pid_t(par2.processId()), SIGSTOP);
-            const bool aborted = ctx.WaitWhilePaused();
-            ::kill(pid_t(par2.processId()), SIGCONT);
-            if (aborted)
-                stopped = true;
-        }
-        if (stopped || ctx.job.AbortRequested || ctx.job.StopRequested) {
-            stopped = true;
-            par2.kill();
-            par2.waitForFinished(5000);
-            break;
-        }
-    }
-    if (stopped) {
+    Par2Output output;
+    if (WaitForPar2(ctx, par2, output)) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepairStopped, {info.fileName()}));
         return Par2Outcome::Stopped;
     }
-    lines << QString::fromLocal8Bit(par2.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (par2.exitStatus() == QProcess::NormalExit && par2.exitCode() == 0) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepaired, {info.fileName()}));
         return Par2Outcome::Repaired;
     }
-    // The lines that say why: "Repair is not possible.", "You need 140 more recovery blocks ...".
-    QStringList why;
-    for (const QString &line : std::as_const(lines)) {
-        const QString text = line.trimmed();
-        if (text.startsWith(QLatin1String("Repair is not")) ||
-            text.startsWith(QLatin1String("You need")) || text.contains(QLatin1String("missing")) ||
-            text.contains(QLatin1String("damaged")))
-            why << text;
-    }
+    // The lines that say why; par2's last lines when none does.
+    QStringList why = output.reasons();
+    if (why.isEmpty())
+        why = output.lastLines().mid(qMax(0, output.lastLines().size() - 3));
     ctx.AddLogLine(LogTag::Unpack +
                    ctx.LangText(TextNotRepairable, {info.fileName(), why.join(QLatin1Char(' '))}));
     return Par2Outcome::NotPossible;

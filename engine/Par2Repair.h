@@ -3,6 +3,7 @@
 // Pause, Stop and Close.
 
 #include <QString>
+#include <QStringList>
 
 class EngineContext;
 
@@ -13,5 +14,7 @@ enum class Par2Outcome {
     Stopped      // Stop or Close ended it; par2 was killed
 };
 
-// Runs "par2 repair" on par2File in its folder; logs what it did in a few lines.
-Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File);
+// Runs "par2 repair" on par2File in its folder, handing it extraFiles to scan as well; logs what
+// it did in a few lines.
+Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File,
+                           const QStringList &extraFiles = {});

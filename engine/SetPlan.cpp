@@ -8,6 +8,7 @@
 #include "engine/ArchiveSets.h"
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
+#include "engine/LegacyNames.h"
 #include "engine/RarExtractor.h"
 #include "engine/Utf8Locale.h"
 
@@ -29,14 +30,6 @@ QString FileNameOf(const QString &path)
 QString FolderOf(const QString &path)
 {
     return path.left(path.lastIndexOf(QLatin1Char('/')));
-}
-
-QString FromWide(const wchar_t *text, size_t capacity)
-{
-    size_t length = 0;
-    while (length < capacity && text[length] != 0)
-        ++length;
-    return QString::fromWCharArray(text, int(length));
 }
 
 // One listing: the library's callback records the volumes it opens and refuses every volume it
@@ -61,7 +54,7 @@ private:
         if (message != UCM_CHANGEVOLUMEW)
             return message == UCM_CHANGEVOLUME ? (m_refused ? -1 : 0) : 0;
         const QString volume = QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1));
-        if (m_ctx.WaitWhilePaused()) {
+        if (m_ctx.checkpoint.waitWhilePaused()) {
             aborted = true;
             return -1;
         }
@@ -71,8 +64,8 @@ private:
             return -1;
         }
         m_plan.volumes << volume;
-        m_ctx.platform.processEvents();
-        return m_ctx.job.AbortRequested ? -1 : 0;
+        m_ctx.checkpoint.pump();
+        return m_ctx.checkpoint.cancelled() ? -1 : 0;
     }
 
     EngineContext &m_ctx;
@@ -84,7 +77,8 @@ private:
 // old to carry an end record, the only sign that a later volume was cut short.
 QStringList UnreadSiblings(const SetPlan &plan)
 {
-    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"));
+    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
     QStringList unread;
     const QString folder = FolderOf(plan.firstVolume);
     for (const FolderEntry &entry : ListFolderEntries(folder)) {
@@ -99,6 +93,20 @@ QStringList UnreadSiblings(const SetPlan &plan)
             unread << entry.name;
     }
     return unread;
+}
+
+// Whether the set has volumes before its last and each of them ends with a record that says
+// another volume follows: then the last one, too, was written with an end record, and one
+// without it was cut short (also where an entry ended, whatever the naming and RAR version).
+bool EarlierVolumesGoOn(const SetPlan &plan)
+{
+    if (plan.volumes.size() < 2)
+        return false;
+    for (int i = 0; i + 1 < plan.volumes.size(); ++i) {
+        if (ArchiveEndOf(plan.volumes.at(i)) != ArchiveEnd::NotLast)
+            return false;
+    }
+    return true;
 }
 
 enum class Depth { FirstHeader, WholeSet };
@@ -139,20 +147,24 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
             if (header.UnpVer >= kRar3Version)
                 plan.modernFormat = true;
             PlannedEntry entry;
-            entry.name = FromWide(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t));
+            entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
+                                      header.HostOS, header.UnpVer);
             entry.size = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
             entry.folder = header.Flags & RHDF_DIRECTORY;
+            entry.firstVolume = entry.lastVolume = int(plan.volumes.size()) - 1;
             plan.entries << entry;
             if (!entry.folder)
                 plan.unpackedTotal += entry.size;
             if (depth == Depth::FirstHeader)
                 return plan;
             code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
+            // Skipping an entry split over volumes opens the volumes it goes on in.
+            plan.entries.last().lastVolume = int(plan.volumes.size()) - 1;
             if (code == ERAR_SUCCESS)
                 continue;
         }
         // The listing ended early: a volume missing or unreadable, damaged headers, an abort.
-        if (lister.aborted || ctx.job.AbortRequested)
+        if (lister.aborted || ctx.checkpoint.cancelled())
             plan.problem = ctx.LangText(RarText::Aborted);
         else if (!lister.refusedVolume.isEmpty())
             plan.problem =
@@ -176,7 +188,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
         plan.problem = ctx.LangText(SetPlanText::SetContinues, {FileNameOf(plan.lastVolume())});
         break;
     case ArchiveEnd::Absent:
-        if (plan.modernFormat) {
+        if (plan.modernFormat || EarlierVolumesGoOn(plan)) {
             plan.problem = ctx.LangText(SetPlanText::CutShort, {FileNameOf(plan.lastVolume())});
             break;
         }
@@ -203,6 +215,22 @@ bool SetPlan::startsSet() const
     // A later volume: RAR 3 and later mark first volumes, and any volume that begins in the
     // middle of an entry follows another.
     return !modernFormat && !startsMidEntry;
+}
+
+QString EntryWithVolumes(const SetPlan *plan, const QString &entryName)
+{
+    if (!plan)
+        return entryName;
+    for (const PlannedEntry &entry : plan->entries) {
+        if (entry.name != entryName || entry.lastVolume >= plan->volumes.size())
+            continue;
+        const QString first = FileNameOf(plan->volumes.at(entry.firstVolume));
+        if (entry.firstVolume == entry.lastVolume)
+            return QStringLiteral("%1 (%2)").arg(entryName, first);
+        return QStringLiteral("%1 (%2 … %3)")
+            .arg(entryName, first, FileNameOf(plan->volumes.at(entry.lastVolume)));
+    }
+    return entryName;
 }
 
 SetPlan PeekSetPlan(EngineContext &ctx, const QString &path)

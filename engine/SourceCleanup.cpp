@@ -28,7 +28,7 @@ QString fileNameOf(const QString &path)
 
 bool isSfv(const QString &path)
 {
-    return path.endsWith(QLatin1String(".sfv"));
+    return path.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive);
 }
 
 // Files of the plan that the scan did not find (beyond the extensions it looks for), in order.
@@ -64,7 +64,8 @@ void DeleteZipFiles(EngineContext &ctx, const QStringList &zips, const QSet<QStr
 bool SfvCoveredBy(const QString &sfvPath, const QSet<QString> &usedVolumes)
 {
     const std::optional<QList<SfvEntry>> entries = ReadSfvEntries(sfvPath);
-    if (!entries)
+    // A list that names nothing (comments only) is covered by no set.
+    if (!entries || entries->isEmpty())
         return false;
     const QString folder = sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1);
     for (const SfvEntry &entry : *entries) {
@@ -110,8 +111,9 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
             ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
         ++k;
     }
-    // What a repair left: the copies of the damaged volumes and the PAR2 files of used volumes.
-    for (const QString &path : RepairLeftovers(folder, usedVolumes)) {
+    // What a repair of this job left: the copies par2 made of the damaged volumes, and the PAR2
+    // files of used volumes.
+    for (const QString &path : RepairLeftovers(folder, usedVolumes, ctx.job.FilesMadeByRepair)) {
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + path + quote + QLatin1Char('/') +
                        quote + firstVolume + quote +
                        QStringLiteral(" in procedure Unpack after Extractfilename"));
@@ -144,7 +146,7 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
     for (const QString &volume : usedVolumes)
         folders.insert(folderOf(volume));
     for (const QString &folder : std::as_const(folders))
-        deletable << RepairLeftovers(folder, usedVolumes);
+        deletable << RepairLeftovers(folder, usedVolumes, ctx.job.FilesMadeByRepair);
     // Volumes whose names the scan does not look for (x.s00 after x.r99, x.100 ...).
     QStringList others(usedVolumes.cbegin(), usedVolumes.cend());
     others.sort();

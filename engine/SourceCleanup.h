@@ -28,8 +28,9 @@ enum : int {
 // any other ZIP stays, with a log line.
 void DeleteZipFiles(EngineContext &ctx, const QStringList &zips, const QSet<QString> &completeZips);
 
-// Whether every file the SFV list names is one of usedVolumes (paths as NormalizeSlashes gives
-// them) or no longer there: only then may the list go with the volumes.
+// Whether the SFV list names at least one file and every file it names is one of usedVolumes
+// (paths as NormalizeSlashes gives them) or no longer there: only then may the list go with the
+// volumes.
 bool SfvCoveredBy(const QString &sfvPath, const QSet<QString> &usedVolumes);
 
 // Per-set deletion after the set of plan was extracted in full: deletes the plan's volumes and the

@@ -145,10 +145,17 @@
     X(Par2Caption, 224)                                                                            \
     X(PriorityRefused, 225)                                                                        \
     X(SetNotChecked, 226)                                                                          \
+    /* Names restored, archives found by content. */                                               \
+    X(RenamedByPar2, 227)                                                                          \
+    X(TakenByContent, 228)                                                                         \
+    X(RenamedBySfv, 229)                                                                           \
+    X(RenamedByHeaders, 230)                                                                       \
+    X(NotRenamed, 231)                                                                             \
+    X(ArchivesInNoSet, 232)                                                                        \
     /* The queue's folders. */                                                                     \
-    X(FolderStarts, 227)                                                                           \
-    X(FolderNothingFailed, 228)                                                                    \
-    X(FolderSomeFailed, 229)
+    X(FolderStarts, 233)                                                                           \
+    X(FolderNothingFailed, 234)                                                                    \
+    X(FolderSomeFailed, 235)
 
 namespace Text {
 #define TEVO_TEXT_ENUM(name, number) name = number,

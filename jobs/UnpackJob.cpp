@@ -27,6 +27,7 @@ void UnpackJob::start()
     m_ctx.job.StopRequested = false;
     m_ctx.job.Paused = false;
     m_ctx.job.FilesWrittenThisJob.clear();
+    m_ctx.job.FilesMadeByRepair.clear();
     m_running = true;
 
     // The English literals on purpose: a Stop or Pause left pending by the last job keeps its

@@ -96,7 +96,8 @@ bool folderHasWork(EngineContext &ctx, EngineContext &quiet, const QString &fold
             settings.CheckSfv() ? firstMissingListed(quiet, candidate) : QString();
         if (missing.isEmpty()) {
             // A lone SFV list is checked at every round.
-            if (candidate.endsWith(QLatin1String(".sfv")) || TakeSet(memory, candidate))
+            if (candidate.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive) ||
+                TakeSet(memory, candidate))
                 work = true;
             else
                 ctx.job.SetsLeftForLater.insert(candidate);

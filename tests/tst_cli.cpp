@@ -41,6 +41,23 @@ QString makeRelease(const QString &parent, const QString &name, qint64 size = 30
     return folder;
 }
 
+// Renames the volumes to random names (ending in ".rar" for orphans, whose first volume goes)
+// and removes the SFV list that holds their names.
+void Obfuscate(const QString &folder, bool orphans)
+{
+    QDir dir(folder);
+    QFile::remove(dir.filePath("movie.sfv"));
+    int serial = 0;
+    for (const QString &name : dir.entryList({"movie.part*.rar"}, QDir::Files, QDir::Name)) {
+        const QString random =
+            QString::number(0x5eed0000u + quint32(++serial) * 7919u, 16).repeated(3);
+        if (orphans && serial == 1)
+            QFile::remove(dir.filePath(name));
+        else
+            QFile::rename(dir.filePath(name), dir.filePath(random + (orphans ? ".rar" : "")));
+    }
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -98,6 +115,28 @@ class TestCli : public QObject
         return {QStringLiteral("--options"), m_options};
     }
 
+    // The entries named like staging folders in folder, sorted.
+    static QStringList stagingFolders(const QString &folder)
+    {
+        return QDir(folder).entryList({".tevo-staging-*"}, QDir::AllEntries | QDir::Hidden,
+                                      QDir::Name);
+    }
+
+    // Waits until a staging folder of folder holds some bytes of the set.
+    static bool waitForStagedBytes(QProcess &process, const QString &folder)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (process.state() == QProcess::Running && waited.elapsed() < 60000) {
+            for (const QString &name : stagingFolders(folder)) {
+                if (QFileInfo(QDir(folder).filePath(name + "/tree/movie.iso")).size() > 0)
+                    return true;
+            }
+            QTest::qWait(2);
+        }
+        return false;
+    }
+
 private slots:
     void exitStatus_data()
     {
@@ -110,6 +149,9 @@ private slots:
         QTest::newRow("volume damaged") << "damaged" << 1 << "movie.part2.rar";
         QTest::newRow("no such folder") << "absent" << 1 << "does not exist";
         QTest::newRow("two folders, one bad") << "good+absent" << 1 << "1 archive(s) unpacked";
+        QTest::newRow("volumes under random names") << "obfuscated" << 0 << "1 archive(s) unpacked";
+        QTest::newRow("random-named volumes, the first missing")
+            << "orphans" << 1 << "carry archive signatures";
     }
     void exitStatus()
     {
@@ -128,6 +170,8 @@ private slots:
                 const QString folder = makeRelease(dir.path(), kind);
                 if (kind == QLatin1String("missing"))
                     QVERIFY(QFile::remove(QDir(folder).filePath("movie.part3.rar")));
+                if (kind == QLatin1String("obfuscated") || kind == QLatin1String("orphans"))
+                    Obfuscate(folder, kind == QLatin1String("orphans"));
                 if (kind == QLatin1String("damaged")) {
                     QFile volume(QDir(folder).filePath("movie.part2.rar"));
                     QVERIFY(volume.open(QIODevice::ReadWrite));
@@ -143,8 +187,8 @@ private slots:
         // The log lines are the window's: a time stamp, then the message.
         QVERIFY(r.out.contains(QRegularExpression("^\\[\\d\\d:\\d\\d\\] \\[iNiT   \\] Tevo v",
                                                   QRegularExpression::MultilineOption)));
-        if (release == QLatin1String("good"))
-            QVERIFY(QFileInfo(dir.filePath("good/movie.iso")).isFile());
+        if (release == QLatin1String("good") || release == QLatin1String("obfuscated"))
+            QVERIFY(QFileInfo(dir.filePath(release + "/movie.iso")).isFile());
         if (exitCode != 0) // the sources of a failed set stay
             QVERIFY(QDir(folders.first()).entryList({"*.rar"}).size() >= 2 ||
                     release.contains("absent"));
@@ -284,10 +328,20 @@ private slots:
         QVERIFY(QFileInfo(QDir(folder).filePath("movie.iso")).isFile());
     }
 
-    // SIGTERM acts as Close: the extraction stops at once, its part file goes, the volumes stay,
-    // and the program ends with 128 + 15.
+    // SIGTERM acts as Close: the extraction stops at once, its staging folder goes, the volumes
+    // stay, and the program ends with 128 + the signal's number. So does SIGHUP (its terminal
+    // closed).
+    void sigtermStopsALargeExtraction_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << "SIGTERM";
+        QTest::newRow("SIGHUP") << int(SIGHUP) << "SIGHUP";
+    }
     void sigtermStopsALargeExtraction()
     {
+        QFETCH(int, signal);
+        QFETCH(QString, name);
         QTemporaryDir dir;
         const qint64 size = qint64(1536) * 1024 * 1024;
         const QString folder = QDir(dir.path()).filePath("big");
@@ -299,29 +353,56 @@ private slots:
         QProcess process;
         start(process, CliProgram,
               options([](SettingsModel &s) { s.setDeleteSources(true); }) << folder);
-        // Waits for the part file the extraction writes into.
-        QElapsedTimer waited;
-        waited.start();
-        bool writing = false;
-        while (!writing && process.state() == QProcess::Running && waited.elapsed() < 60000) {
-            writing =
-                !QDir(folder).entryList({".tevo-*.part"}, QDir::Files | QDir::Hidden).isEmpty();
-            if (!writing)
-                QTest::qWait(2);
-        }
-        QVERIFY2(writing, "the extraction was not seen under way");
+        QVERIFY2(waitForStagedBytes(process, folder), "the extraction was not seen under way");
         QElapsedTimer stopping;
         stopping.start();
-        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
         QVERIFY(process.waitForFinished(10000));
         QVERIFY2(stopping.elapsed() < 5000, qPrintable(QString::number(stopping.elapsed())));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 143);
+        QCOMPARE(process.exitCode(), 128 + signal);
         for (const QString &volume : volumes)
             QVERIFY2(QFileInfo(volume).isFile(), qPrintable(volume));
-        QVERIFY(QDir(folder).entryList({".tevo-*.part"}, QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(QDir(folder).entryList({".tevo-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
         QVERIFY(!QFileInfo(QDir(folder).filePath("movie.iso")).exists());
-        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("SIGTERM"));
+        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(name));
+    }
+
+    // kill -9 in the middle of an extraction leaves a staging folder whose lock is free; the next
+    // run removes it and extracts the set. A user's file and folder named like a staging folder,
+    // and an old part file, stay as they are.
+    void killedRunIsCleanedUpByTheNextRun()
+    {
+        QTemporaryDir dir;
+        const qint64 size = qint64(400) * 1024 * 1024;
+        const QString folder = QDir(dir.path()).filePath("big");
+        ReleaseMaker::writeFile(QDir(folder).filePath("movie.iso"), size, 5);
+        const QByteArray head =
+            ReleaseMaker::readAll(QDir(folder).filePath("movie.iso")).left(4096);
+        ReleaseMaker::makeRarSet(folder, "movie", {"movie.iso"}, 50 * 1024);
+        QVERIFY(QFile::remove(QDir(folder).filePath("movie.iso")));
+        const QStringList lookAlikes{".tevo-staging-user01", ".tevo-staging-user02/notes.txt",
+                                     ".tevo-32775-1.part"};
+        for (const QString &name : lookAlikes)
+            ReleaseMaker::writeText(QDir(folder).filePath(name), "mine");
+
+        QProcess process;
+        start(process, CliProgram, options() << folder);
+        QVERIFY2(waitForStagedBytes(process, folder), "the extraction was not seen under way");
+        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QVERIFY(!QFileInfo(QDir(folder).filePath("movie.iso")).exists());
+        QCOMPARE(stagingFolders(folder).size(), 3);
+
+        const Run rerun = run(options() << folder);
+        QCOMPARE(rerun.exitCode, 0);
+        QCOMPARE(ReleaseMaker::readAll(QDir(folder).filePath("movie.iso")).left(4096), head);
+        QCOMPARE(QFileInfo(QDir(folder).filePath("movie.iso")).size(), size);
+        QCOMPARE(stagingFolders(folder),
+                 (QStringList{".tevo-staging-user01", ".tevo-staging-user02"}));
+        for (const QString &name : lookAlikes)
+            QCOMPARE(ReleaseMaker::readAll(QDir(folder).filePath(name)), QByteArray("mine"));
     }
 
     // --watch unpacks what arrives and ends with 128 + 2 at SIGINT; without "Delete Files" it

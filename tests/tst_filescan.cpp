@@ -36,32 +36,34 @@ class TestFileScan : public QObject
     Q_OBJECT
 
 private slots:
-    void tokensArePrefixesWithLetterCase()
+    // Extensions are matched whatever their letter case: X.RAR is found like x.rar.
+    void tokensArePrefixesInAnyLetterCase()
     {
         QTemporaryDir dir;
         const QString root = dir.path();
         for (const char *name : {"a.rar", "a.r00", "a.r99", "a.rtf", "cd1.RAR", "b.000", "b.001",
-                                 "rar", "noext", "x.ra", ".rarlike", "b.R00"})
+                                 "rar", "noext", "x.ra", ".rarlike", "b.R00", "c.Sfv"})
             writeFile(root + QLatin1Char('/') + QLatin1String(name), 3);
 
         TestContext t;
         QStringList found;
         FindFiles(t.context, root, found, true, Tokens({".rar"}));
-        QCOMPARE(Sorted(found), Sorted({root + "/a.rar", root + "/.rarlike"}));
+        QCOMPARE(Sorted(found), Sorted({root + "/a.rar", root + "/.rarlike", root + "/cd1.RAR"}));
 
         found.clear();
         FindFiles(t.context, root, found, true, Tokens({".r"}));
-        QCOMPARE(Sorted(found), Sorted({root + "/a.rar", root + "/a.r00", root + "/a.r99",
-                                        root + "/a.rtf", root + "/x.ra", root + "/.rarlike"}));
+        QCOMPARE(Sorted(found),
+                 Sorted({root + "/a.rar", root + "/a.r00", root + "/a.r99", root + "/a.rtf",
+                         root + "/x.ra", root + "/.rarlike", root + "/cd1.RAR", root + "/b.R00"}));
 
         found.clear();
         FindFiles(t.context, root, found, true, Tokens({".r", ".0", ".sfv"}));
-        QCOMPARE(found.size(), 8); // the six above and b.000, b.001
+        QCOMPARE(found.size(), 11); // the eight above, b.000, b.001 and c.Sfv
 
         found.clear();
         FindFiles(t.context, root, found, true, Tokens({".rar", ".001", ".000"}));
-        QCOMPARE(Sorted(found),
-                 Sorted({root + "/a.rar", root + "/.rarlike", root + "/b.000", root + "/b.001"}));
+        QCOMPARE(Sorted(found), Sorted({root + "/a.rar", root + "/.rarlike", root + "/cd1.RAR",
+                                        root + "/b.000", root + "/b.001"}));
         QVERIFY(t.log.lines.isEmpty());
     }
 

@@ -2,6 +2,7 @@
 // volume damaged and one deleted as downloads lose them.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -15,6 +16,18 @@
 using namespace ReleaseMaker;
 
 namespace {
+
+// A PAR2 packet of the given type and body (padded to a multiple of four bytes).
+QByteArray Packet(const QByteArray &type, QByteArray body)
+{
+    body += QByteArray((4 - body.size() % 4) % 4, '\0');
+    const quint64 length = 64 + body.size();
+    QByteArray bytes("PAR2\0PKT", 8);
+    for (int i = 0; i < 8; ++i)
+        bytes.append(char((length >> (8 * i)) & 0xff));
+    bytes.append(QByteArray(32, '\0')); // MD5 and set id
+    return bytes + type + body;
+}
 
 // Overwrites a stretch in the middle of the file with other bytes.
 void Damage(const QString &path)
@@ -64,6 +77,49 @@ private slots:
         QCOMPARE(Par2DescribedFiles(path), QStringList{"movie.part1.rar"});
     }
 
+    // Reading stays linear however many packets a file holds, and stops at its bounds; a file
+    // unchanged since it was read is not read again.
+    void readingIsLinearAndBounded_data()
+    {
+        QTest::addColumn<int>("packets");
+        QTest::addColumn<int>("described");
+        QTest::newRow("20,000 descriptions") << 20000 << 20000;
+        QTest::newRow("more packets than one file may cost") << 150000 << Par2MostPackets;
+    }
+    void readingIsLinearAndBounded()
+    {
+        QFETCH(int, packets);
+        QFETCH(int, described);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("many.par2");
+        QByteArray bytes;
+        for (int i = 0; i < packets; ++i)
+            bytes += Packet(QByteArray("PAR 2.0\0FileDesc", 16),
+                            QByteArray(56, '\0') + QByteArray::number(i).rightJustified(8, '0'));
+        writeText(path, bytes);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(Par2DescribedFiles(path).size(), described);
+        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        timer.restart();
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(Par2Descriptions(path).size(), described);
+        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    // Names written in Windows-1252, as the SFV lists of the same tools are.
+    void namesInACodePage()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.par2");
+        writeText(path, Packet(QByteArray("PAR 2.0\0FileDesc", 16),
+                               QByteArray(56, '\0') + "caf\xe9.part1.rar\0\0\0") +
+                            Packet(QByteArray("PAR 2.0\0FileDesc", 16),
+                                   QByteArray(56, '\0') + "na\xc3\xafve.rar"));
+        QCOMPARE(Par2DescribedFiles(path),
+                 QStringList({QStringLiteral("café.part1.rar"), QStringLiteral("naïve.rar")}));
+    }
+
     void repairThenExtract_data()
     {
         QTest::addColumn<int>("redundancy"); // per cent of recovery data
@@ -71,12 +127,20 @@ private slots:
         QTest::addColumn<bool>("par2OnPath");
         QTest::addColumn<bool>("extracted");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("enough recovery") << 10 << true << true << true << "repaired the set";
+        // The window's event pump handles par2's exit itself, as a real event loop does.
+        QTest::addColumn<bool>("realEventPump");
+        QTest::newRow("enough recovery")
+            << 10 << true << true << true << "repaired the set" << false;
+        QTest::newRow("enough recovery, exit seen by the event pump")
+            << 10 << true << true << true << "repaired the set" << true;
         QTest::newRow("too little recovery")
-            << 1 << true << true << false << "cannot repair the set";
+            << 1 << true << true << false << "cannot repair the set" << false;
+        QTest::newRow("too little recovery, exit seen by the event pump")
+            << 1 << true << true << false << "cannot repair the set" << true;
         QTest::newRow("no par2 on the machine")
-            << 10 << true << false << false << "par2 is not installed";
-        QTest::newRow("repair switched off") << 10 << false << true << false << "did not check out";
+            << 10 << true << false << false << "par2 is not installed" << false;
+        QTest::newRow("repair switched off")
+            << 10 << false << true << false << "did not check out" << false;
     }
     void repairThenExtract()
     {
@@ -85,6 +149,7 @@ private slots:
         QFETCH(bool, par2OnPath);
         QFETCH(bool, extracted);
         QFETCH(QString, logged);
+        QFETCH(bool, realEventPump);
         QTemporaryDir dir;
         const QString rel = dir.path();
         writeFile(rel + "/src/movie.iso", 1000 * 1024, 5);
@@ -114,7 +179,17 @@ private slots:
         TestContext t;
         t.settings.setDeleteSources(true);
         t.settings.setRepairWithPar2(repairOn);
+        t.platform.pumpRealEvents = realEventPump;
+        // A wait that never sees par2's end is ended by a Close after a minute, so that it fails
+        // here instead of hanging.
+        QElapsedTimer clock;
+        clock.start();
+        t.platform.onProcessEvents = [&] {
+            if (clock.elapsed() > 60000)
+                t.job.AbortRequested = true;
+        };
         UnPack(t.context, rel);
+        QVERIFY2(!t.job.AbortRequested, "the wait for par2 did not end");
         qputenv("PATH", path);
 
         QVERIFY2(t.log.contains(logged), qPrintable(t.log.messages().join('\n')));

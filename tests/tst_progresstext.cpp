@@ -58,7 +58,7 @@ private slots:
                 t.job.Paused = false;
         };
         t.platform.tick = 3000;
-        QVERIFY(!t.context.WaitWhilePaused());
+        QVERIFY(!t.context.checkpoint.waitWhilePaused());
         t.platform.tick = 65000; // 2 s of work after the pause
         QCOMPARE(RarCallback(UCM_PROCESSDATA, self, 0, 4 * 1024 * 1024), 1);
         QCOMPARE(t.view.progressText,

@@ -13,6 +13,7 @@
 #include "engine/SetPlan.h"
 #include "engine/SetWriteCheck.h"
 #include "support/Fakes.h"
+#include "support/Rar4Writer.h"
 #include "support/ReleaseMaker.h"
 
 using namespace ReleaseMaker;
@@ -185,6 +186,49 @@ private slots:
             QVERIFY(w.log.contains(QStringLiteral("is not complete yet")));
             QVERIFY(!w.log.contains(QStringLiteral("[NOTE   ]")));
             QCOMPARE(listTree(rel), before);
+        }
+    }
+
+    // RAR 3 sets in the old naming whose stored entries carry no version of RAR 3 or later: when
+    // the earlier volumes end with records saying more follow, a last volume without one was cut
+    // (here exactly where an entry ends).
+    void endRecordsOfEarlierVolumes_data()
+    {
+        QTest::addColumn<bool>("lastRecord");
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("every volume with its end record") << true << true;
+        QTest::newRow("last volume cut at an entry end") << false << false;
+    }
+    void endRecordsOfEarlierVolumes()
+    {
+        QFETCH(bool, lastRecord);
+        QFETCH(bool, complete);
+        QTemporaryDir dir;
+        const QString rel = dir.path();
+        const QList<QByteArray> names{"a.bin", "b.bin", "c.bin"};
+        QStringList volumes;
+        for (int i = 0; i < names.size(); ++i) {
+            const QByteArray data(3000 + i, char('a' + i));
+            const bool record = i + 1 < names.size() || lastRecord;
+            const QByteArray bytes = Rar4Writer::Volume({{names.at(i), data}}, true, i == 0, record,
+                                                        i + 1 < names.size());
+            volumes << rel + (i == 0 ? QStringLiteral("/x.rar")
+                                     : QStringLiteral("/x.r0%1").arg(i - 1));
+            writeText(volumes.last(), bytes);
+        }
+        TestContext t;
+        const SetPlan plan = ReadSetPlan(t.context, volumes.first());
+        QCOMPARE(Names(plan.volumes), Names(volumes));
+        QCOMPARE(plan.entries.size(), 3);
+        QCOMPARE(plan.complete, complete);
+
+        t.settings.setDeleteSources(true);
+        UnPack(t.context, rel);
+        if (complete) {
+            QCOMPARE(listTree(rel), QStringList({"a.bin", "b.bin", "c.bin"}));
+        } else {
+            QVERIFY2(t.log.contains("cut short"), qPrintable(t.log.messages().join('\n')));
+            QCOMPARE(listTree(rel), QStringList({"x.r00", "x.r01", "x.rar"}));
         }
     }
 

@@ -132,6 +132,40 @@ private slots:
         QVERIFY(dialogs.shownMessages.isEmpty());
     }
 
+    // Volumes under random names: nothing is renamed or started while one is still away; once it
+    // is there, the release is unpacked and cleaned up like a named one.
+    void randomNamedReleaseWaitsForItsLastVolume()
+    {
+        QTemporaryDir work;
+        const QString release = work.filePath(QStringLiteral("Obfuscated"));
+        const QByteArray expected = ReleaseMaker::readAll(
+            ReleaseMaker::writeFile(release + QStringLiteral("/movie.iso"), 300 * 1024, 9));
+        const QStringList volumes =
+            ReleaseMaker::makeRarSet(release, QStringLiteral("movie"), {"movie.iso"}, 100);
+        QVERIFY(QFile::remove(release + QStringLiteral("/movie.iso")));
+        QStringList random;
+        for (int i = 0; i < volumes.size(); ++i) {
+            random << release + QStringLiteral("/%1").arg(0x9a3f17c5u * quint32(i + 3), 0, 16);
+            QVERIFY(QFile::rename(volumes.at(i), random.last()));
+        }
+        const QString aside = work.filePath(QStringLiteral("away"));
+        QVERIFY(QFile::rename(random.last(), aside));
+
+        WatchWindow w(release, false);
+        const QString jobStarted = w.form.context().LangText(TextJobStarted);
+        w.form.watchMode().runRound();
+        w.form.watchMode().runRound();
+        QCOMPARE(w.form.Memo1->toPlainText().count(jobStarted), 0);
+        for (int i = 0; i + 1 < random.size(); ++i)
+            QVERIFY(QFileInfo::exists(random.at(i)));
+
+        QVERIFY(QFile::rename(aside, random.last()));
+        w.form.watchMode().runRound();
+        QCOMPARE(w.form.Memo1->toPlainText().count(jobStarted), 1);
+        QCOMPARE(ReleaseMaker::readAll(release + QStringLiteral("/movie.iso")), expected);
+        QCOMPARE(ReleaseMaker::listTree(release), QStringList{"movie.iso"});
+    }
+
     // A release with a damaged volume: repaired at once when PAR2 files can; otherwise left until
     // the volume is replaced, and taken again only once its files have settled for a round.
     void damagedReleaseResumes_data()

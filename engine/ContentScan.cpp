@@ -1,0 +1,178 @@
+#include "engine/ContentScan.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+#include "engine/ArchiveSets.h"
+#include "engine/EngineContext.h"
+#include "engine/FolderEntries.h"
+#include "engine/RarVolumeOrder.h"
+#include "engine/Wildcard.h"
+
+namespace {
+
+constexpr int TextTakenByContent = 228;
+
+QString FileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+const QRegularExpression &VolumeName()
+{
+    static const QRegularExpression pattern(QStringLiteral("\\.(rar|r[0-9]{2,}|[0-9]{3,})$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+bool IsRarName(const QString &name)
+{
+    return name.endsWith(QLatin1String(".rar"), Qt::CaseInsensitive);
+}
+
+// Files that are archives inside but are what the user keeps, and files Tevo reads by name.
+bool KeptByExtension(const QString &name)
+{
+    static const QSet<QString> kept{
+        QStringLiteral("zip"),  QStringLiteral("sfv"),  QStringLiteral("par2"),
+        QStringLiteral("nfo"),  QStringLiteral("epub"), QStringLiteral("cbz"),
+        QStringLiteral("cbr"),  QStringLiteral("cb7"),  QStringLiteral("docx"),
+        QStringLiteral("xlsx"), QStringLiteral("pptx"), QStringLiteral("odt"),
+        QStringLiteral("ods"),  QStringLiteral("odp"),  QStringLiteral("jar"),
+        QStringLiteral("apk"),  QStringLiteral("xpi"),  QStringLiteral("whl"),
+        QStringLiteral("ipa"),  QStringLiteral("kmz"),  QStringLiteral("3mf"),
+        QStringLiteral("war"),  QStringLiteral("aar"),  QStringLiteral("vsix")};
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && kept.contains(name.mid(dot + 1).toLower());
+}
+
+// How many volume names of the folder share each stem (lower-cased).
+QHash<QString, int> VolumeStemCounts(const QStringList &folderNames)
+{
+    QHash<QString, int> counts;
+    for (const QString &name : folderNames) {
+        if (VolumeName().match(name).hasMatch())
+            ++counts[VolumeSetStem(name).toLower()];
+    }
+    return counts;
+}
+
+QStringList FileNames(const QString &folder)
+{
+    QStringList names;
+    for (const FolderEntry &entry : ListFolderEntries(folder)) {
+        if (entry.kind == FolderEntry::Kind::File)
+            names << entry.name;
+    }
+    return names;
+}
+
+// The RAR files of the release not placed by their names, with what their headers say.
+QList<QList<RarVolumeFile>> UnplacedRarFiles(EngineContext &ctx, const QString &releaseFolder,
+                                             QSet<QString> &lonePaths)
+{
+    QList<QList<RarVolumeFile>> folders;
+    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
+        QList<RarVolumeFile> files;
+        for (const ContentFile &file : UnplacedArchives(folder)) {
+            if (!IsRarKind(file.kind))
+                continue;
+            if (file.lone)
+                lonePaths.insert(file.path);
+            files << RarVolumeFile{file.path, QFileInfo(file.path).size(),
+                                   ReadRarVolumeHeaders(file.path)};
+        }
+        folders << files;
+    }
+    return folders;
+}
+
+} // namespace
+
+QStringList ReleaseFolders(EngineContext &ctx, const QString &releaseFolder)
+{
+    QStringList folders{releaseFolder};
+    if (!ctx.settings.ScanSubdirs())
+        return folders;
+    for (int i = 0; i < folders.size(); ++i) {
+        const QString folder = folders.at(i);
+        for (const FolderEntry &entry : ListFolderEntries(folder)) {
+            const QString path = folder + QLatin1Char('/') + entry.name;
+            if (entry.kind == FolderEntry::Kind::Folder && !IsLeftAloneFolder(entry.name) &&
+                FirstMatchingPattern(path, ctx.settings.SkipList()) < 0)
+                folders << path;
+        }
+    }
+    return folders;
+}
+
+bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems)
+{
+    if (KeptByExtension(name))
+        return true;
+    if (!VolumeName().match(name).hasMatch())
+        return false;
+    // A lone x.rar may be a single archive or one volume of a set under random names.
+    return !IsRarName(name) || volumeStems.value(VolumeSetStem(name).toLower()) > 1;
+}
+
+QList<ContentFile> UnplacedArchives(const QString &folder)
+{
+    QList<ContentFile> found;
+    const QStringList names = FileNames(folder);
+    const QHash<QString, int> volumeStems = VolumeStemCounts(names);
+    for (const QString &name : names) {
+        if (PlacedByName(name, volumeStems))
+            continue;
+        ContentFile file;
+        file.path = folder + QLatin1Char('/') + name;
+        file.kind = ArchiveKindOfFile(file.path);
+        file.lone = IsRarName(name);
+        if (file.kind != ArchiveKind::None)
+            found << file;
+    }
+    return found;
+}
+
+QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder)
+{
+    QSet<QString> lone;
+    QStringList candidates;
+    for (const QList<RarVolumeFile> &files : UnplacedRarFiles(ctx, releaseFolder, lone)) {
+        QStringList starts;
+        QList<RarVolumeFile> volumes;
+        for (const RarVolumeFile &file : files) {
+            if (!file.headers.readable)
+                continue;
+            if (file.headers.isVolume)
+                volumes << file;
+            else
+                starts << file.path;
+        }
+        for (const RarVolumeChain &chain : OrderRarVolumes(volumes)) {
+            if (chain.complete)
+                starts << chain.volumes.first().path;
+        }
+        for (const QString &path : std::as_const(starts)) {
+            if (lone.contains(path))
+                continue;
+            ctx.AddLogLine(LogTag::Archive + ctx.LangText(TextTakenByContent, {FileNameOf(path)}));
+            candidates << path;
+        }
+    }
+    return candidates;
+}
+
+QStringList ZipsByContent(EngineContext &ctx, const QString &releaseFolder)
+{
+    QStringList zips;
+    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
+        for (const ContentFile &file : UnplacedArchives(folder)) {
+            if (file.kind == ArchiveKind::Zip)
+                zips << file.path;
+        }
+    }
+    return zips;
+}

@@ -1,0 +1,102 @@
+#include "engine/SetRepair.h"
+
+#include <QRegularExpression>
+
+#include "engine/EngineContext.h"
+#include "engine/FolderEntries.h"
+#include "engine/GeneralFuncs.h"
+#include "engine/Par2Files.h"
+#include "engine/SetPlan.h"
+
+namespace {
+
+QString FolderOf(const QString &path)
+{
+    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString FileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QStringList FileNamesIn(const QString &folder)
+{
+    QStringList names;
+    for (const FolderEntry &entry : ListFolderEntries(folder)) {
+        if (entry.kind == FolderEntry::Kind::File)
+            names << entry.name;
+    }
+    return names;
+}
+
+// The described file that name is a numbered copy of; empty when it is none.
+QString CopyOf(const QString &name, const QSet<QString> &described)
+{
+    static const QRegularExpression number(QStringLiteral("\\.[0-9]+$"));
+    const QRegularExpressionMatch match = number.match(name);
+    if (!match.hasMatch())
+        return QString();
+    const QString original = name.left(match.capturedStart());
+    return described.contains(original) ? original : QString();
+}
+
+QStringList VolumeNames(const SetPlan &plan)
+{
+    QStringList names;
+    for (const QString &volume : plan.volumes)
+        names << FileNameOf(volume);
+    return names;
+}
+
+} // namespace
+
+QStringList Par2ExtraFiles(const QString &folder, const QStringList &described,
+                           const QStringList &volumeNames)
+{
+    const QSet<QString> describedSet(described.cbegin(), described.cend());
+    const QSet<QString> volumes(volumeNames.cbegin(), volumeNames.cend());
+    QStringList extras;
+    for (const QString &name : FileNamesIn(folder)) {
+        const bool otherDescribed = describedSet.contains(name) && !volumes.contains(name);
+        if (otherDescribed || !CopyOf(name, describedSet).isEmpty())
+            extras << NormalizeFolder(folder) + name;
+    }
+    extras.sort();
+    return extras;
+}
+
+QStringList CopiesMadeByRepair(const QStringList &before, const QStringList &after,
+                               const QStringList &described)
+{
+    const QSet<QString> old(before.cbegin(), before.cend());
+    const QSet<QString> describedSet(described.cbegin(), described.cend());
+    QStringList copies;
+    for (const QString &name : after) {
+        if (!old.contains(name) && !CopyOf(name, describedSet).isEmpty())
+            copies << name;
+    }
+    return copies;
+}
+
+bool Par2DescribesSet(const SetPlan &plan)
+{
+    return !Par2ForSet(FolderOf(plan.firstVolume), VolumeNames(plan)).isEmpty();
+}
+
+Par2Outcome RepairSet(EngineContext &ctx, const SetPlan &plan)
+{
+    const QString folder = FolderOf(plan.firstVolume);
+    const QStringList volumeNames = VolumeNames(plan);
+    const QString par2 = Par2ForSet(folder, volumeNames);
+    if (par2.isEmpty())
+        return Par2Outcome::NotPossible;
+    const QStringList described = Par2DescribedFiles(par2);
+    // The folder before and after: what is new and named like a copy is par2's own.
+    const QStringList before = FileNamesIn(folder);
+    const Par2Outcome outcome =
+        RepairWithPar2(ctx, par2, Par2ExtraFiles(folder, described, volumeNames));
+    for (const QString &copy : CopiesMadeByRepair(before, FileNamesIn(folder), described))
+        ctx.job.FilesMadeByRepair.insert(NormalizeSlashes(NormalizeFolder(folder) + copy));
+    return outcome;
+}
