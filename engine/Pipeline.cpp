@@ -155,7 +155,6 @@ public:
         : m_ctx(ctx), m_settings(ctx.settings), m_job(ctx.job), m_checkpoint(ctx.checkpoint),
           m_zipMaster(ctx), m_releaseFolder(NormalizeFolder(folderText))
     {
-        m_zipMaster.DLLDirectory = ctx.programFolder;
     }
 
     QStringList run();
@@ -175,7 +174,7 @@ private:
     bool extractAndPublish(const QString &candidate, const SetPlan &plan,
                            const QString &destination);
     void cleanUpSet(const QString &candidate, const SetPlan &plan, const QStringList &leftOut);
-    void setFailed();
+    void setFailed(const QString &candidate);
     void deleteListAndSummary();
 
     EngineContext &m_ctx;
@@ -367,8 +366,7 @@ void FolderRun::reportSfvFailure(const QString &candidate, const SfvFindings &fi
          findings.missing.isEmpty() ? none : findings.missing.join(QStringLiteral(", ")),
          findings.damaged.isEmpty() ? none : findings.damaged.join(QStringLiteral(", "))});
     m_ctx.AddLogLine(LogTag::Sfv + text);
-    if (!m_settings.SuppressErrors() && !m_job.WatchTimerEnabled)
-        m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+    m_ctx.ReportError(text, false);
 }
 
 // Whether the set's plan allows extracting it: it is complete, and it holds a file.
@@ -386,8 +384,8 @@ bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
             m_ctx.LangText(SetPlanText::SetIncomplete,
                            {FileNameOf(candidate), plan.problem, FileNameOf(plan.lastVolume())});
         m_ctx.AddLogLine(LogTag::Unpack + text);
-        if (!m_settings.SuppressErrors())
-            m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+        m_ctx.ReportError(text);
+        m_ctx.Events().setFailed(candidate, text);
         m_extractionIncomplete = true;
         ++m_job.Tally.failures;
         return false;
@@ -414,8 +412,9 @@ void FolderRun::prepareDestination(const QString &destination)
     }
 }
 
-void FolderRun::setFailed()
+void FolderRun::setFailed(const QString &candidate)
 {
+    m_ctx.Events().setFailed(candidate, {});
     m_anySetFailed = true;
     m_extractionIncomplete = true;
     ++m_job.Tally.failures;
@@ -429,7 +428,7 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
     // A killed run's staging folder goes first, so that its space counts as free.
     RemoveDeadStagingFolders(destination);
     if (plan.opened && !SetCanBeWritten(m_ctx, plan, destination, HasOwnFolder(m_settings))) {
-        setFailed();
+        setFailed(candidate);
         return false;
     }
     const std::unique_ptr<ArchiveBackend> backend = BackendForSet(m_ctx, candidate, &plan);
@@ -441,9 +440,10 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
         if (RepairAfterDamage(m_ctx, plan, m_repairTried))
             return extractAndPublish(candidate, BackendForSet(m_ctx, candidate)->list(),
                                      destination);
-        setFailed();
+        setFailed(candidate);
         return false;
     }
+    m_ctx.Events().setDone(candidate);
     // The set's files reach the follow-up actions only when the whole set was written.
     ++m_counter;
     m_extractedFiles << staged.files;
@@ -486,6 +486,7 @@ SetEnd FolderRun::takeSet(int index)
         m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextCandidateGone, {candidate}));
         return SetEnd::Next;
     }
+    m_ctx.Events().setFound(candidate);
     SfvFindings findings;
     bool sfvVerdict = checkSfvLists(index, findings);
     if (closing())
@@ -499,8 +500,12 @@ SetEnd FolderRun::takeSet(int index)
     SetPlan plan = set.plan.opened ? BackendForSet(m_ctx, candidate)->list() : set.plan;
     if (!repairWithPar2(candidate, plan, sfvVerdict, index, findings))
         return SetEnd::Closing;
-    if (!sfvVerdict)
+    if (m_settings.CheckSfv())
+        m_ctx.Events().setChecked(candidate, sfvVerdict);
+    if (!sfvVerdict) {
         reportSfvFailure(candidate, findings);
+        m_ctx.Events().setFailed(candidate, {});
+    }
     if (!sfvVerdict || m_settings.CheckOnly() || !planIsUsable(candidate, plan))
         return SetEnd::Next;
 
@@ -560,6 +565,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     // A mistyped folder or one on a disk that is not mounted is named, not taken for an empty one.
     if (!QFileInfo(folderText).isDir()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextFolderMissing, {folderText}));
+        ctx.dialogs.errorWithoutBox(ctx.LangText(TextFolderMissing, {folderText}));
         ++ctx.job.Tally.failures;
         if (ctx.settings.CloseAfter())
             ctx.view.requestClose();

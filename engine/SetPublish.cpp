@@ -236,8 +236,7 @@ bool SetPublisher::sizesMatch(const QHash<QString, qint64> &written)
 bool SetPublisher::refuse(const QString &text)
 {
     m_ctx.AddLogLine(LogTag::Unpack + text);
-    if (!m_ctx.settings.SuppressErrors())
-        m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+    m_ctx.ReportError(text);
     return false;
 }
 
