@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/Backends.h"
 #include "engine/Dialogs.h"
 #include "engine/JobCheckpoint.h"
 #include "engine/JobControl.h"
@@ -46,6 +47,8 @@ public:
     JobControl &job;
     // Engine work reaches Stop, Pause and Close, and the event pump, only through this.
     JobCheckpoint checkpoint;
+    // Makes the back-end of an archive set; empty: libunrar's (BackendForSet).
+    BackendFactory backendFactory;
     // The folder of the program file, ending with "/".
     QString programFolder;
     // The NFO files opened since watching began: each is opened once per watch session, not at

@@ -1,5 +1,7 @@
 #include "engine/FolderEntries.h"
 
+#include "engine/StagingFolder.h"
+
 #include <QFile>
 
 #include <dirent.h>
@@ -45,7 +47,7 @@ QList<FolderEntry> ListFolderEntries(const QString &folder)
 bool IsLeftAloneFolder(const QString &name)
 {
     if (name.compare(QLatin1String("recycler"), Qt::CaseInsensitive) == 0 ||
-        name == QLatin1String(".Trash"))
+        name == QLatin1String(".Trash") || IsStagingFolderName(name))
         return true;
     static const QLatin1String trashPrefix(".Trash-");
     if (!name.startsWith(trashPrefix) || name.size() == trashPrefix.size())

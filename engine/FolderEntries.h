@@ -21,5 +21,6 @@ struct FolderEntry
 QList<FolderEntry> ListFolderEntries(const QString &folder);
 
 // Folders that are never searched, cleaned or deleted from: a "recycler" folder (any letter case)
-// and the freedesktop trash (".Trash", ".Trash-<uid>"), whose files the user has thrown away.
+// and the freedesktop trash (".Trash", ".Trash-<uid>"), whose files the user has thrown away;
+// and Tevo's staging folders, whose files are not published (yet).
 bool IsLeftAloneFolder(const QString &name);

@@ -5,9 +5,11 @@
 #include <QFileInfo>
 
 #include "engine/ArchiveSets.h"
+#include "engine/Backends.h"
 #include "engine/ContentScan.h"
 #include "engine/DeleteList.h"
 #include "engine/EngineContext.h"
+#include "engine/EngineSink.h"
 #include "engine/Errors.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
@@ -19,6 +21,7 @@
 #include "engine/SetWriteCheck.h"
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
+#include "engine/StagedExtraction.h"
 #include "engine/ZipMaster.h"
 
 namespace {
@@ -137,328 +140,420 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
     return destination;
 }
 
+namespace {
+
+// What became of one archive set: the loop goes on, ends at a Stop, or the job is closing.
+enum class SetEnd { Next, Stop, Closing };
+
+// One folder run, in named steps: ZIPs first, find sets, check, plan, extract, publish, clean
+// up, delete list, summary.
+class FolderRun
+{
+public:
+    FolderRun(EngineContext &ctx, const QString &folderText)
+        : m_ctx(ctx), m_settings(ctx.settings), m_job(ctx.job), m_checkpoint(ctx.checkpoint),
+          m_zipMaster(ctx), m_releaseFolder(NormalizeFolder(folderText))
+    {
+        m_zipMaster.DLLDirectory = ctx.programFolder;
+    }
+
+    QStringList run();
+
+private:
+    bool closing();
+    bool zipsFirst();
+    bool archivePhase();
+    void findSets();
+    SetEnd takeSet(int index);
+    bool checkSfvLists(int index, SfvFindings &findings);
+    bool repairWithPar2(const QString &candidate, SetPlan &plan, bool &sfvVerdict, int index,
+                        SfvFindings &findings);
+    void reportSfvFailure(const QString &candidate, const SfvFindings &findings);
+    bool planIsUsable(const QString &candidate, const SetPlan &plan);
+    void prepareDestination(const QString &destination);
+    bool extractAndPublish(const QString &candidate, const SetPlan &plan,
+                           const QString &destination);
+    void cleanUpSet(const QString &candidate, const SetPlan &plan, const QStringList &leftOut);
+    void setFailed();
+    void deleteListAndSummary();
+
+    EngineContext &m_ctx;
+    const Settings &m_settings;
+    JobControl &m_job;
+    JobCheckpoint &m_checkpoint;
+    TZipMaster m_zipMaster;
+    QString m_releaseFolder;
+    QStringList m_extractedFiles;
+    int m_counter = 0;
+    bool m_extractionIncomplete = false;
+    QList<ArchiveSet> m_sets;
+    // Opened once the sets are done, and only when none of them failed.
+    QStringList m_nfoFiles;
+    bool m_anySetFailed = false;
+    // The volumes of the sets extracted in full: the only source files that may go.
+    QSet<QString> m_usedVolumes;
+    // Files with archive signatures that no set took, found before the sets wrote anything.
+    QStringList m_archivesInNoSet;
+};
+
+// Close ends the whole job at the next check point: nothing after it is extracted, deleted or
+// asked.
+bool FolderRun::closing()
+{
+    if (!m_checkpoint.cancelled())
+        return false;
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextClosing));
+    return true;
+}
+
+QStringList FolderRun::run()
+{
+    // Steps 1 to 4: take the window's run controls and set up the run.
+    m_job.UnpackRunning = true;
+    m_ctx.view.setProgressEnabled(true);
+    m_ctx.view.setRunControlsLocked(true);
+    // Steps 21 to 23, on every way out: the normal end, an abort, and an error of a called step.
+    ScopeGuard cleanUp([this] {
+        m_ctx.view.setProgressEnabled(false);
+        m_ctx.view.setRunControlsLocked(false);
+        m_job.UnpackRunning = false;
+        // Powering off is left to the unpack job, which asks once when all folders are done.
+        // The close takes effect once the job has returned.
+        if (m_settings.CloseAfter())
+            m_ctx.view.requestClose();
+    });
+    if (m_settings.UnpackZipFirst() && !zipsFirst())
+        return m_extractedFiles;
+    // The gate: a pending Stop, Pause or abort skips the archive phase.
+    if (!m_checkpoint.stopPending() && !m_checkpoint.paused() && !m_checkpoint.cancelled() &&
+        !archivePhase())
+        return m_extractedFiles;
+    m_ctx.AddLogLine(LogTag::End + m_ctx.LangText(TextFolderDone));
+    m_ctx.view.setProgressPosition(0);
+    m_ctx.view.setCurrentFileText(QStringLiteral("??"));
+    return m_extractedFiles;
+}
+
+// The ZIP phase; false when the job is closing.
+bool FolderRun::zipsFirst()
+{
+    QStringList zips;
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextZipPhase));
+    FindFiles(m_ctx, ScanFolder(m_releaseFolder), zips, m_settings.ScanSubdirs(),
+              Tokens({QStringLiteral(".zip")}));
+    zips << ZipsByContent(m_ctx, ScanFolder(m_releaseFolder));
+    m_job.StepStartTick = m_ctx.platform.tickCount();
+    for (const QString &zip : std::as_const(zips)) {
+        // Into the ZIP's own folder; the component creates it when missing.
+        m_zipMaster.ExtractZip(zip, FolderOf(zip));
+        if (closing())
+            return false;
+        if (m_checkpoint.stopPending())
+            break;
+        ++m_counter;
+    }
+    if (m_settings.DeleteZipAfter() && !m_checkpoint.stopPending())
+        DeleteZipFiles(m_ctx, zips, m_zipMaster.CompleteZips());
+    m_ctx.AddLogLine(LogTag::Unpack +
+                     m_ctx.LangText(TextZipsHandled, {QString::number(m_counter)}));
+    m_ctx.AddLogLine(EngineContext::equalsLine());
+    return true;
+}
+
+// The archive phase; false when the job is closing.
+bool FolderRun::archivePhase()
+{
+    findSets();
+    for (int index = 0; index < m_sets.size(); ++index) {
+        const SetEnd end = takeSet(index);
+        if (end == SetEnd::Closing)
+            return false;
+        if (end == SetEnd::Stop)
+            break;
+    }
+    if (closing())
+        return false;
+    if (m_settings.OpenNfo() && !m_anySetFailed) {
+        for (const QString &nfo : std::as_const(m_nfoFiles))
+            m_ctx.OpenNfo(nfo);
+    }
+    deleteListAndSummary();
+    return true;
+}
+
+void FolderRun::findSets()
+{
+    // Obfuscated downloads (the ZIP phase's output included) get their names back first.
+    if (!m_settings.CheckOnly())
+        RestoreNames(m_ctx, ScanFolder(m_releaseFolder));
+    m_sets = BuildArchiveSets(m_ctx, ScanFolder(m_releaseFolder));
+    m_archivesInNoSet = ArchivesInNoSet(m_ctx, ScanFolder(m_releaseFolder), m_sets);
+    FindFiles(m_ctx, ScanFolder(m_releaseFolder), m_nfoFiles, m_settings.ScanSubdirs(),
+              Tokens({QStringLiteral(".nfo")}));
+    m_ctx.AddLogLine(LogTag::Nfo +
+                     m_ctx.LangText(TextNfoFound, {QString::number(m_nfoFiles.size())}));
+}
+
+// Every SFV list beside the set; false when one fails. A list shared by several sets: the
+// entries of the others are theirs.
+bool FolderRun::checkSfvLists(int index, SfvFindings &findings)
+{
+    const QString candidate = m_sets.at(index).path;
+    QStringList lists;
+    FindFiles(m_ctx, ScanFolder(FolderOf(candidate)), lists, false,
+              Tokens({QStringLiteral(".sfv")}));
+    findings = SfvFindings();
+    if (lists.isEmpty()) {
+        if (m_settings.CheckSfv())
+            m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(TextNoSfv));
+        return true;
+    }
+    if (!m_settings.CheckSfv())
+        return true;
+    bool verdict = true;
+    m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(TextSfvFound, {QString::number(lists.size())}));
+    const QSet<QString> otherSetsVolumes = VolumesOfOtherSets(m_sets, index);
+    for (const QString &sfv : std::as_const(lists)) {
+        m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(TextSfvChecking, {FileNameOf(sfv)}));
+        if (!CheckSFV(m_ctx, sfv, otherSetsVolumes, &findings)) {
+            m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
+            verdict = false;
+        }
+        if (m_checkpoint.cancelled())
+            break;
+    }
+    return verdict;
+}
+
+// A damaged or missing volume: the PAR2 files beside the set may mend it. While watching, a
+// release that is still arriving is left for a later round instead. False when closing.
+bool FolderRun::repairWithPar2(const QString &candidate, SetPlan &plan, bool &sfvVerdict, int index,
+                               SfvFindings &findings)
+{
+    const bool broken = !sfvVerdict || (plan.opened && !plan.complete);
+    if (!broken || !plan.opened || !m_settings.RepairWithPar2() || m_settings.CheckOnly() ||
+        (m_job.WatchTimerEnabled && !plan.complete))
+        return true;
+    if (!Par2DescribesSet(plan))
+        return true;
+    const Par2Outcome outcome = RepairSet(m_ctx, plan);
+    if (closing())
+        return false;
+    if (outcome != Par2Outcome::Repaired)
+        return true;
+    sfvVerdict = checkSfvLists(index, findings);
+    if (closing())
+        return false;
+    plan = BackendForSet(m_ctx, candidate)->list();
+    return true;
+}
+
+// Each volume that is missing or damaged, by name, where the user looks.
+void FolderRun::reportSfvFailure(const QString &candidate, const SfvFindings &findings)
+{
+    m_anySetFailed = true;
+    ++m_job.Tally.failures;
+    if (findings.missing.isEmpty() && findings.damaged.isEmpty())
+        return;
+    const QString none = QStringLiteral("-");
+    const QString text = m_ctx.LangText(
+        TextSetNotChecked,
+        {FileNameOf(candidate),
+         findings.missing.isEmpty() ? none : findings.missing.join(QStringLiteral(", ")),
+         findings.damaged.isEmpty() ? none : findings.damaged.join(QStringLiteral(", "))});
+    m_ctx.AddLogLine(LogTag::Sfv + text);
+    if (!m_settings.SuppressErrors() && !m_job.WatchTimerEnabled)
+        m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+}
+
+// Whether the set's plan allows extracting it: it is complete, and it holds a file.
+bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
+{
+    if (plan.opened && !plan.complete) {
+        m_anySetFailed = true;
+        if (m_job.WatchTimerEnabled) {
+            m_ctx.AddLogLine(LogTag::Unpack +
+                             m_ctx.LangText(SetPlanText::SetNotCompleteYet,
+                                            {FileNameOf(candidate), plan.problem}));
+            return false;
+        }
+        const QString text =
+            m_ctx.LangText(SetPlanText::SetIncomplete,
+                           {FileNameOf(candidate), plan.problem, FileNameOf(plan.lastVolume())});
+        m_ctx.AddLogLine(LogTag::Unpack + text);
+        if (!m_settings.SuppressErrors())
+            m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+        m_extractionIncomplete = true;
+        ++m_job.Tally.failures;
+        return false;
+    }
+    // A complete archive that holds no file (a recovery record alone): nothing is written, so
+    // nothing of it may go.
+    if (plan.opened && std::none_of(plan.entries.cbegin(), plan.entries.cend(),
+                                    [](const PlannedEntry &e) { return !e.folder; })) {
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextNoFiles, {FileNameOf(candidate)}));
+        return false;
+    }
+    return true;
+}
+
+void FolderRun::prepareDestination(const QString &destination)
+{
+    QStringList nfoFiles;
+    FindFiles(m_ctx, ScanFolder(m_releaseFolder), nfoFiles, m_settings.ScanSubdirs(),
+              Tokens({QStringLiteral(".nfo")}));
+    if (m_settings.CopyNfo()) {
+        m_ctx.AddLogLine(LogTag::Nfo + m_ctx.LangText(TextCopyingNfo));
+        ForceDirectory(destination);
+        CopyNfoFiles(nfoFiles, ScanFolder(destination));
+    }
+}
+
+void FolderRun::setFailed()
+{
+    m_anySetFailed = true;
+    m_extractionIncomplete = true;
+    ++m_job.Tally.failures;
+}
+
+// Extracts the set through its back-end into a staging folder and publishes it; true when the
+// set was published.
+bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
+                                  const QString &destination)
+{
+    if (plan.opened && !SetCanBeWritten(m_ctx, plan, destination, HasOwnFolder(m_settings))) {
+        setFailed();
+        return false;
+    }
+    const std::unique_ptr<ArchiveBackend> backend = BackendForSet(m_ctx, candidate, &plan);
+    EngineSink sink(m_ctx);
+    StagedExtraction staged;
+    staged.ownFolder = HasOwnFolder(m_settings);
+    if (!ExtractStaged(m_ctx, *backend, sink, destination, staged)) {
+        setFailed();
+        return false;
+    }
+    // The set's files reach the follow-up actions only when the whole set was written.
+    ++m_counter;
+    m_extractedFiles << staged.files;
+    ++m_job.Tally.archivesUnpacked;
+    if (m_settings.OpenDestination())
+        m_ctx.platform.openPath(destination);
+    cleanUpSet(candidate, plan, staged.leftOut);
+    return true;
+}
+
+// A clean-up follows only a set written in full.
+void FolderRun::cleanUpSet(const QString &candidate, const SetPlan &plan,
+                           const QStringList &leftOut)
+{
+    if (!leftOut.isEmpty()) {
+        m_ctx.AddLogLine(LogTag::Unpack +
+                         m_ctx.LangText(TextEntriesLeftOut,
+                                        {FileNameOf(candidate), QString::number(leftOut.size())}));
+        return;
+    }
+    m_usedVolumes.unite(PlanVolumes(plan));
+    const bool perSetDeletion = m_settings.DeleteSources() &&
+                                m_settings.DeleteTiming() == DeleteTimingChoice::AfterExtraction;
+    QStringList deleted;
+    if (perSetDeletion && !m_checkpoint.cancelled() && !m_extractionIncomplete)
+        DeleteSetSources(m_ctx, plan, m_usedVolumes, deleted);
+}
+
+SetEnd FolderRun::takeSet(int index)
+{
+    const ArchiveSet &set = m_sets.at(index);
+    const QString candidate = set.path;
+    if (m_job.WatchTimerEnabled && m_job.SetsLeftForLater.contains(candidate))
+        return SetEnd::Next;
+    m_ctx.AddLogLine(EngineContext::dashLine());
+    if (closing())
+        return SetEnd::Closing;
+    if (!QFileInfo::exists(candidate)) {
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextCandidateGone, {candidate}));
+        return SetEnd::Next;
+    }
+    SfvFindings findings;
+    bool sfvVerdict = checkSfvLists(index, findings);
+    if (closing())
+        return SetEnd::Closing;
+    // A lone SFV list (checking without an archive) has nothing to extract.
+    if (set.sfvOnly)
+        return SetEnd::Next;
+    if (m_checkpoint.takeStop())
+        return SetEnd::Stop;
+    // Read again now: volumes may have arrived or gone since the release was scanned.
+    SetPlan plan = set.plan.opened ? BackendForSet(m_ctx, candidate)->list() : set.plan;
+    if (!repairWithPar2(candidate, plan, sfvVerdict, index, findings))
+        return SetEnd::Closing;
+    if (!sfvVerdict)
+        reportSfvFailure(candidate, findings);
+    if (!sfvVerdict || m_settings.CheckOnly() || !planIsUsable(candidate, plan))
+        return SetEnd::Next;
+
+    const QString destination = DestinationFolder(m_ctx, m_releaseFolder, candidate);
+    prepareDestination(destination);
+    if (m_settings.DeleteSources() &&
+        m_settings.DeleteTiming() == DeleteTimingChoice::AfterExtraction)
+        m_extractionIncomplete = false;
+    m_ctx.AddLogLine(EngineContext::dashLine());
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextExtracting));
+    m_ctx.AddLogLine(QStringLiteral("Source:   ") + VolumePattern(candidate));
+    m_ctx.AddLogLine(QStringLiteral("Dest:     ") + destination);
+    if (closing())
+        return SetEnd::Closing;
+    extractAndPublish(candidate, plan, destination);
+    if (closing())
+        return SetEnd::Closing;
+    if (m_checkpoint.takeStop())
+        return SetEnd::Stop;
+    m_checkpoint.pump();
+    return SetEnd::Next;
+}
+
+void FolderRun::deleteListAndSummary()
+{
+    ProcessDeletelist(m_ctx, ScanFolder(m_releaseFolder));
+    QStringList volumes;
+    FindFiles(m_ctx, ScanFolder(m_releaseFolder), volumes, m_settings.ScanSubdirs(),
+              ExtensionList::setVolumes());
+    m_ctx.AddLogLine(EngineContext::dashLine());
+    m_ctx.AddLogLine(LogTag::Unpack +
+                     m_ctx.LangText(TextArchivesUnpacked, {QString::number(m_counter)}));
+    if (m_settings.DeleteSources() &&
+        m_settings.DeleteTiming() == DeleteTimingChoice::AfterExtractingAll &&
+        !m_extractionIncomplete && !volumes.isEmpty())
+        DeleteAllSources(m_ctx, volumes, m_usedVolumes);
+    if (m_extractionIncomplete)
+        m_ctx.AddLogLine(LogTag::Note + m_ctx.LangText(TextExtractionFailedNote));
+    NoteArchivesInNoSet(m_ctx, m_archivesInNoSet);
+}
+
+} // namespace
+
 QStringList UnPack(EngineContext &ctx, const QString &folderText)
 {
-    const Settings &settings = ctx.settings;
-    JobControl &job = ctx.job;
-    QStringList extractedFiles;
-
     // An empty text would become "/", and the scan, extraction and delete list would then work on
     // the whole file system.
     // "Close Tevo after extraction" still holds for a refused folder, so that "tevo -unpack" run
     // by a script ends.
-    job.FolderRefused = true;
+    ctx.job.FolderRefused = true;
     if (folderText.trimmed().isEmpty()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoInputFolder));
-        if (settings.CloseAfter())
+        if (ctx.settings.CloseAfter())
             ctx.view.requestClose();
-        return extractedFiles;
+        return {};
     }
     // A mistyped folder or one on a disk that is not mounted is named, not taken for an empty one.
     if (!QFileInfo(folderText).isDir()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextFolderMissing, {folderText}));
-        ++job.Tally.failures;
-        if (settings.CloseAfter())
+        ++ctx.job.Tally.failures;
+        if (ctx.settings.CloseAfter())
             ctx.view.requestClose();
-        return extractedFiles;
+        return {};
     }
-    job.FolderRefused = false;
-
-    // Steps 1 to 4: take the window's run controls and set up the run.
-    job.UnpackRunning = true;
-    ctx.view.setProgressEnabled(true);
-    ctx.view.setRunControlsLocked(true);
-    TZipMaster zipMaster(ctx);
-    zipMaster.DLLDirectory = ctx.programFolder;
-    int counter = 0;
-    bool extractionIncomplete = false;
-    QStringList listA;
-    QStringList listB;
-    QString releaseFolder = NormalizeFolder(folderText);
-
-    // Steps 21 to 23, on every way out: the normal end, an abort, and an error of a called step.
-    ScopeGuard cleanUp([&] {
-        listA.clear();
-        listB.clear();
-        ctx.view.setProgressEnabled(false);
-        ctx.view.setRunControlsLocked(false);
-        job.UnpackRunning = false;
-        // Powering off is left to the unpack job, which asks once when all folders are done.
-        // The close takes effect once the job has returned.
-        if (settings.CloseAfter())
-            ctx.view.requestClose();
-    });
-
-    // Close ends the whole job at the next check point: nothing after it is extracted, deleted
-    // or asked.
-    auto closing = [&] {
-        if (!ctx.checkpoint.cancelled())
-            return false;
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextClosing));
-        return true;
-    };
-
-    // ZIP phase.
-    if (settings.UnpackZipFirst()) {
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextZipPhase));
-        FindFiles(ctx, ScanFolder(releaseFolder), listA, settings.ScanSubdirs(),
-                  Tokens({QStringLiteral(".zip")}));
-        listA << ZipsByContent(ctx, ScanFolder(releaseFolder));
-        job.StepStartTick = ctx.platform.tickCount();
-        for (const QString &zip : std::as_const(listA)) {
-            // Into the ZIP's own folder; the component creates it when missing.
-            zipMaster.ExtractZip(zip, FolderOf(zip));
-            if (closing())
-                return extractedFiles;
-            if (ctx.checkpoint.stopPending())
-                break;
-            ++counter;
-        }
-        if (settings.DeleteZipAfter() && !ctx.checkpoint.stopPending())
-            DeleteZipFiles(ctx, listA, zipMaster.CompleteZips());
-        listA.clear();
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextZipsHandled, {QString::number(counter)}));
-        ctx.AddLogLine(EngineContext::equalsLine());
-    }
-
-    // The gate: a pending Stop, Pause or abort skips the archive phase.
-    if (!ctx.checkpoint.stopPending() && !ctx.checkpoint.paused() && !ctx.checkpoint.cancelled()) {
-        // Obfuscated downloads (the ZIP phase's output included) get their names back first.
-        if (!settings.CheckOnly())
-            RestoreNames(ctx, ScanFolder(releaseFolder));
-        const QList<ArchiveSet> sets = BuildArchiveSets(ctx, ScanFolder(releaseFolder));
-        // Known before the sets write files of their own into the folder.
-        const QStringList archivesInNoSet = ArchivesInNoSet(ctx, ScanFolder(releaseFolder), sets);
-
-        FindFiles(ctx, ScanFolder(releaseFolder), listB, settings.ScanSubdirs(),
-                  Tokens({QStringLiteral(".nfo")}));
-        ctx.AddLogLine(LogTag::Nfo + ctx.LangText(TextNfoFound, {QString::number(listB.size())}));
-        // Opened once the sets are done, and only when none of them failed.
-        const QStringList nfoFiles = listB;
-        bool anySetFailed = false;
-        // The volumes of the sets extracted in full: the only source files that may go.
-        QSet<QString> usedVolumes;
-
-        for (int index = 0; index < sets.size(); ++index) {
-            const ArchiveSet &set = sets.at(index);
-            const QString candidate = set.path;
-            if (job.WatchTimerEnabled && job.SetsLeftForLater.contains(candidate))
-                continue;
-            ctx.AddLogLine(EngineContext::dashLine());
-            if (closing())
-                return extractedFiles;
-
-            if (!QFileInfo::exists(candidate)) {
-                ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextCandidateGone, {candidate}));
-                continue;
-            }
-
-            // Every SFV list beside the set; false when one fails. A list shared by several sets:
-            // the entries of the others are theirs.
-            SfvFindings findings;
-            auto checkSfvLists = [&] {
-                listB.clear();
-                FindFiles(ctx, ScanFolder(FolderOf(candidate)), listB, false,
-                          Tokens({QStringLiteral(".sfv")}));
-                bool verdict = true;
-                findings = SfvFindings();
-                if (!listB.isEmpty()) {
-                    if (settings.CheckSfv()) {
-                        ctx.AddLogLine(LogTag::Sfv +
-                                       ctx.LangText(TextSfvFound, {QString::number(listB.size())}));
-                        const QSet<QString> otherSetsVolumes = VolumesOfOtherSets(sets, index);
-                        for (const QString &sfv : std::as_const(listB)) {
-                            ctx.AddLogLine(LogTag::Sfv +
-                                           ctx.LangText(TextSfvChecking, {FileNameOf(sfv)}));
-                            if (!CheckSFV(ctx, sfv, otherSetsVolumes, &findings)) {
-                                ctx.AddLogLine(LogTag::Sfv +
-                                               ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
-                                verdict = false;
-                            }
-                            if (ctx.checkpoint.cancelled())
-                                break;
-                        }
-                    }
-                    listB.clear();
-                } else if (settings.CheckSfv()) {
-                    ctx.AddLogLine(LogTag::Sfv + ctx.LangText(TextNoSfv));
-                }
-                return verdict;
-            };
-            bool sfvVerdict = checkSfvLists();
-            if (closing())
-                return extractedFiles;
-
-            // A lone SFV list (checking without an archive) has nothing to extract.
-            if (set.sfvOnly)
-                continue;
-            if (ctx.checkpoint.takeStop())
-                break;
-            // Read again now: volumes may have arrived or gone since the release was scanned.
-            SetPlan plan = set.plan.opened ? ReadSetPlan(ctx, candidate) : set.plan;
-
-            // A damaged or missing volume: the PAR2 files beside the set may mend it. While
-            // watching, a release that is still arriving is left for a later round instead.
-            const bool broken = !sfvVerdict || (plan.opened && !plan.complete);
-            if (broken && plan.opened && settings.RepairWithPar2() && !settings.CheckOnly() &&
-                (!job.WatchTimerEnabled || plan.complete)) {
-                if (Par2DescribesSet(plan)) {
-                    const Par2Outcome outcome = RepairSet(ctx, plan);
-                    if (closing())
-                        return extractedFiles;
-                    if (outcome == Par2Outcome::Repaired) {
-                        sfvVerdict = checkSfvLists();
-                        if (closing())
-                            return extractedFiles;
-                        plan = ReadSetPlan(ctx, candidate);
-                    }
-                }
-            }
-
-            if (!sfvVerdict) {
-                anySetFailed = true;
-                ++job.Tally.failures;
-                // Each volume that is missing or damaged, by name, where the user looks.
-                if (!findings.missing.isEmpty() || !findings.damaged.isEmpty()) {
-                    const QString none = QStringLiteral("-");
-                    const QString text = ctx.LangText(
-                        TextSetNotChecked,
-                        {FileNameOf(candidate),
-                         findings.missing.isEmpty() ? none
-                                                    : findings.missing.join(QStringLiteral(", ")),
-                         findings.damaged.isEmpty() ? none
-                                                    : findings.damaged.join(QStringLiteral(", "))});
-                    ctx.AddLogLine(LogTag::Sfv + text);
-                    if (!settings.SuppressErrors() && !job.WatchTimerEnabled)
-                        ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
-                }
-            }
-            if (!sfvVerdict || settings.CheckOnly())
-                continue;
-            if (plan.opened && !plan.complete) {
-                anySetFailed = true;
-                if (job.WatchTimerEnabled) {
-                    ctx.AddLogLine(LogTag::Unpack +
-                                   ctx.LangText(SetPlanText::SetNotCompleteYet,
-                                                {FileNameOf(candidate), plan.problem}));
-                    continue;
-                }
-                const QString text =
-                    ctx.LangText(SetPlanText::SetIncomplete, {FileNameOf(candidate), plan.problem,
-                                                              FileNameOf(plan.lastVolume())});
-                ctx.AddLogLine(LogTag::Unpack + text);
-                if (!settings.SuppressErrors())
-                    ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
-                extractionIncomplete = true;
-                ++job.Tally.failures;
-                continue;
-            }
-
-            // A complete archive that holds no file (a recovery record alone): nothing is
-            // written, so nothing of it may go.
-            if (plan.opened && std::none_of(plan.entries.cbegin(), plan.entries.cend(),
-                                            [](const PlannedEntry &e) { return !e.folder; })) {
-                ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoFiles, {FileNameOf(candidate)}));
-                continue;
-            }
-
-            const QString destination = DestinationFolder(ctx, releaseFolder, candidate);
-
-            listB.clear();
-            FindFiles(ctx, ScanFolder(releaseFolder), listB, settings.ScanSubdirs(),
-                      Tokens({QStringLiteral(".nfo")}));
-            if (settings.CopyNfo()) {
-                ctx.AddLogLine(LogTag::Nfo + ctx.LangText(TextCopyingNfo));
-                ForceDirectory(destination);
-                CopyNfoFiles(listB, ScanFolder(destination));
-            }
-            listB.clear();
-
-            const bool perSetDeletion =
-                settings.DeleteSources() &&
-                settings.DeleteTiming() == DeleteTimingChoice::AfterExtraction;
-            if (perSetDeletion)
-                extractionIncomplete = false;
-
-            ctx.AddLogLine(EngineContext::dashLine());
-            ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextExtracting));
-            ctx.AddLogLine(QStringLiteral("Source:   ") + VolumePattern(candidate));
-            ctx.AddLogLine(QStringLiteral("Dest:     ") + destination);
-
-            if (closing())
-                return extractedFiles;
-
-            if (plan.opened && !SetCanBeWritten(ctx, plan, destination, HasOwnFolder(settings))) {
-                anySetFailed = true;
-                extractionIncomplete = true;
-                ++job.Tally.failures;
-                continue;
-            }
-
-            // The set's files reach the follow-up actions only when the whole set was written.
-            QStringList setFiles;
-            QStringList leftOut;
-            const bool extracted =
-                ExtractRARArchive(ctx, plan, destination, setFiles, extractionIncomplete, &leftOut);
-            for (const QString &file : std::as_const(setFiles)) {
-                if (QFileInfo::exists(file))
-                    job.FilesWrittenThisJob.insert(NormalizeSlashes(file));
-            }
-            if (extracted) {
-                ++counter;
-                extractedFiles << setFiles;
-                ++job.Tally.archivesUnpacked;
-                if (settings.OpenDestination())
-                    ctx.platform.openPath(destination);
-                // A clean-up follows only a set written in full.
-                if (!leftOut.isEmpty()) {
-                    ctx.AddLogLine(
-                        LogTag::Unpack +
-                        ctx.LangText(TextEntriesLeftOut,
-                                     {FileNameOf(candidate), QString::number(leftOut.size())}));
-                } else {
-                    usedVolumes.unite(PlanVolumes(plan));
-                    if (perSetDeletion && !ctx.checkpoint.cancelled() && !extractionIncomplete)
-                        DeleteSetSources(ctx, plan, usedVolumes, listB);
-                }
-            } else {
-                anySetFailed = true;
-                extractionIncomplete = true;
-                ++job.Tally.failures;
-            }
-            if (closing())
-                return extractedFiles;
-
-            if (ctx.checkpoint.takeStop())
-                break;
-            ctx.checkpoint.pump();
-        }
-        if (closing())
-            return extractedFiles;
-
-        if (settings.OpenNfo() && !anySetFailed) {
-            for (const QString &nfo : nfoFiles)
-                ctx.OpenNfo(nfo);
-        }
-
-        listA.clear();
-        ProcessDeletelist(ctx, ScanFolder(releaseFolder));
-        FindFiles(ctx, ScanFolder(releaseFolder), listA, settings.ScanSubdirs(),
-                  ExtensionList::setVolumes());
-        ctx.AddLogLine(EngineContext::dashLine());
-        ctx.AddLogLine(LogTag::Unpack +
-                       ctx.LangText(TextArchivesUnpacked, {QString::number(counter)}));
-        if (settings.DeleteSources() &&
-            settings.DeleteTiming() == DeleteTimingChoice::AfterExtractingAll &&
-            !extractionIncomplete && !listA.isEmpty())
-            DeleteAllSources(ctx, listA, usedVolumes);
-        if (extractionIncomplete)
-            ctx.AddLogLine(LogTag::Note + ctx.LangText(TextExtractionFailedNote));
-        NoteArchivesInNoSet(ctx, archivesInNoSet);
-    }
-
-    ctx.AddLogLine(LogTag::End + ctx.LangText(TextFolderDone));
-    ctx.view.setProgressPosition(0);
-    ctx.view.setCurrentFileText(QStringLiteral("??"));
-    return extractedFiles;
+    ctx.job.FolderRefused = false;
+    FolderRun run(ctx, folderText);
+    return run.run();
 }

@@ -21,12 +21,14 @@
 #include <vector>
 
 #include "engine/EngineContext.h"
+#include "engine/EngineSink.h"
 #include "engine/GeneralFuncs.h"
 #include "engine/LibraryThread.h"
-#include "engine/PartFile.h"
 #include "engine/ProgressText.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
+#include "engine/SetPublish.h"
+#include "engine/StagedExtraction.h"
 #include "engine/Utf8Locale.h"
 
 // dll.hpp defines HANDLE, UINT, LPARAM ... as macros, so it stays out of every header.
@@ -54,6 +56,8 @@ constexpr qint64 kLibraryThreadMinimum = 256 * 1024;
 constexpr unsigned kRedirUnixSymlink = 1;
 constexpr unsigned kRedirWinSymlink = 2;
 constexpr unsigned kRedirJunction = 3;
+constexpr unsigned kRedirHardLink = 4;
+constexpr unsigned kRedirFileCopy = 5;
 constexpr unsigned kHostUnix = 3;
 
 QString fileNamePart(const QString &path)
@@ -102,6 +106,12 @@ qint64 entryBytes(const RARHeaderDataEx &header)
     return std::max(unpacked, packed);
 }
 
+// A hard link or a file copy: made from an earlier entry, named by RedirName.
+bool isCopyEntry(const RARHeaderDataEx &header)
+{
+    return header.RedirType == kRedirHardLink || header.RedirType == kRedirFileCopy;
+}
+
 bool isLinkEntry(const RARHeaderDataEx &header)
 {
     if (header.RedirType == kRedirUnixSymlink || header.RedirType == kRedirWinSymlink ||
@@ -117,43 +127,6 @@ QString readLink(const QString &path)
     const ssize_t size =
         ::readlink(QFile::encodeName(path).constData(), buffer.data(), buffer.size() - 1);
     return size <= 0 ? QString() : QFile::decodeName(QByteArray(buffer.data(), int(size)));
-}
-
-// Whether a link stored as entryName with the given target, resolved from its own folder, points
-// to a place inside the destination folder (which ends with "/").
-bool linkStaysInside(const QString &folder, const QString &entryName, QString target)
-{
-    target.replace(QLatin1Char('\\'), QLatin1Char('/')); // links made on Windows
-    if (target.isEmpty() || target.startsWith(QLatin1Char('/')) ||
-        (target.size() > 1 && target.at(1) == QLatin1Char(':')))
-        return false;
-    // Resolved where the link really lives: a folder on its way may itself be a link.
-    const QString linkFolder = QFileInfo(folder + entryName).path();
-    QDir().mkpath(linkFolder);
-    const QString realFolder = QFileInfo(linkFolder).canonicalFilePath();
-    const QString root = QFileInfo(folder).canonicalFilePath();
-    if (realFolder.isEmpty() || root.isEmpty())
-        return false;
-    const QString resolved = QDir::cleanPath(realFolder + QLatin1Char('/') + target);
-    return resolved.startsWith(root + QLatin1Char('/'));
-}
-
-// The Linux form of a read-only file: nobody may write it, or we may not.
-bool isReadOnlyFile(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return false;
-    return !(info.permissions() & QFileDevice::WriteOwner) || !info.isWritable();
-}
-
-int clampToInt(qint64 value)
-{
-    if (value > std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (value < 0)
-        return 0;
-    return int(value);
 }
 
 qint32 clampSeconds(long double milliseconds)
@@ -197,28 +170,82 @@ QString RarErrorReason(const EngineContext &ctx, int code)
     }
 }
 
+// What one extraction holds while it runs: the open archive, the header record and the folder.
+struct RarExtraction::Run
+{
+    explicit Run(EngineContext &ctx) : library(ctx) {}
+
+    std::unique_ptr<ArchiveHandle> archive;
+    std::unique_ptr<RARHeaderDataEx> header = std::make_unique<RARHeaderDataEx>();
+    std::vector<wchar_t> redirectTarget = std::vector<wchar_t>(kHeaderNameChars);
+    // The folder in the file system's form (ending with "/") and in the library's.
+    QString folder;
+    std::wstring folderW;
+    QString archiveName;
+    qint64 entrySize = 0;
+    bool result = true;
+    // Entries are extracted on a thread of their own, so the window stays responsive however
+    // long the library works between two of its progress reports.
+    LibraryThread library;
+};
+
 RarExtraction::RarExtraction(EngineContext &ctx, QStringList &extractedFiles,
                              bool &extractionIncomplete)
-    : m_ctx(ctx), m_extractedFiles(extractedFiles), m_extractionIncomplete(extractionIncomplete)
+    : m_ctx(ctx), m_ownSink(std::make_unique<EngineSink>(ctx)), m_sink(m_ownSink.get()),
+      m_extractedFiles(extractedFiles), m_extractionIncomplete(extractionIncomplete)
 {
 }
 
+RarExtraction::~RarExtraction() = default;
+
 void RarExtraction::showError(const QString &text, bool withCaption)
 {
-    if (!m_ctx.settings.SuppressErrors())
-        m_ctx.dialogs.messageBox(text, withCaption ? QStringLiteral("Error") : QString(),
-                                 MessageIcon::Error);
+    m_sink->errorBox(text, withCaption ? QStringLiteral("Error") : QString());
 }
 
 void RarExtraction::reportEntryFailure(const QString &entry, const QString &reason, bool showBox)
 {
     const QString text = m_ctx.LangText(RarText::EntryFailed, {entry, reason});
-    m_ctx.AddLogLine(LogTag::Unpack + text);
+    m_sink->logLine(LogTag::Unpack + text);
     if (showBox)
         showError(text, true);
 }
 
-bool RarExtraction::extract(const QString &archivePath, const QString &destination, qint64 setTotal)
+bool RarExtraction::openFailed(const QString &archiveName, int code)
+{
+    // The box gives the reasons it always gave; the log line gives every code its reason.
+    QString boxReason;
+    if (code == ERAR_NO_MEMORY || code == ERAR_BAD_DATA || code == ERAR_BAD_ARCHIVE)
+        boxReason = RarErrorReason(m_ctx, code);
+    else if (code == ERAR_EOPEN)
+        boxReason = m_ctx.LangText(RarText::CannotOpen);
+    showError(m_ctx.LangText(RarText::ArchiveNotOpened, {boxReason}), false);
+    const QString reason =
+        code == ERAR_SMALL_BUF ? m_ctx.LangText(RarText::PathTooLong) : RarErrorReason(m_ctx, code);
+    m_sink->logLine(LogTag::Unpack +
+                    m_ctx.LangText(RarText::ArchiveOpenFailed, {archiveName, reason}));
+    return false;
+}
+
+bool RarExtraction::openArchive(Run &run, const QString &archivePath)
+{
+    run.archiveName = fileNamePart(archivePath);
+    if (archivePath.toUtf8().size() >= kLibraryPathBytes)
+        return openFailed(run.archiveName, ERAR_SMALL_BUF);
+    std::wstring archiveW = archivePath.toStdWString();
+    RAROpenArchiveDataEx openData{};
+    openData.ArcNameW = archiveW.data();
+    openData.OpenMode = RAR_OM_EXTRACT;
+    run.archive = std::make_unique<ArchiveHandle>(RAROpenArchiveEx(&openData));
+    if (!run.archive->get() || openData.OpenResult != ERAR_SUCCESS)
+        return openFailed(run.archiveName, openData.OpenResult != ERAR_SUCCESS
+                                               ? int(openData.OpenResult)
+                                               : ERAR_UNKNOWN);
+    RARSetCallback(run.archive->get(), RarCallback, LPARAM(this));
+    return true;
+}
+
+bool RarExtraction::extract(const QString &archivePath, const QString &folder, qint64 setTotal)
 {
     m_ctx.job.StepStartTick = m_ctx.platform.tickCount();
     FirstVolumeSize = FileSize64(archivePath);
@@ -229,274 +256,222 @@ bool RarExtraction::extract(const QString &archivePath, const QString &destinati
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
 
-    const QString archiveName = fileNamePart(archivePath);
-    // The box gives the reasons it always gave; the log line gives every code its reason.
-    auto openFailed = [&](int code) {
-        QString boxReason;
-        if (code == ERAR_NO_MEMORY || code == ERAR_BAD_DATA || code == ERAR_BAD_ARCHIVE)
-            boxReason = RarErrorReason(m_ctx, code);
-        else if (code == ERAR_EOPEN)
-            boxReason = m_ctx.LangText(RarText::CannotOpen);
-        showError(m_ctx.LangText(RarText::ArchiveNotOpened, {boxReason}), false);
-        const QString reason = code == ERAR_SMALL_BUF ? m_ctx.LangText(RarText::PathTooLong)
-                                                      : RarErrorReason(m_ctx, code);
-        m_ctx.AddLogLine(LogTag::Unpack +
-                         m_ctx.LangText(RarText::ArchiveOpenFailed, {archiveName, reason}));
-        return false;
-    };
-    if (archivePath.toUtf8().size() >= kLibraryPathBytes)
-        return openFailed(ERAR_SMALL_BUF);
-
     Utf8CharacterType utf8Names;
-    std::wstring destinationW = destination.toStdWString(); // the library's form
-    std::wstring archiveW = archivePath.toStdWString();
-    RAROpenArchiveDataEx openData{};
-    openData.ArcNameW = archiveW.data();
-    openData.OpenMode = RAR_OM_EXTRACT;
-    ArchiveHandle archive(RAROpenArchiveEx(&openData));
-    if (!archive.get() || openData.OpenResult != ERAR_SUCCESS)
-        return openFailed(openData.OpenResult != ERAR_SUCCESS ? int(openData.OpenResult)
-                                                              : ERAR_UNKNOWN);
-    RARSetCallback(archive.get(), RarCallback, LPARAM(this));
-    // Entries are extracted on a thread of their own, so the window stays responsive however long
-    // the library works between two of its progress reports. Small entries take less time than
-    // handing them over would, so they are extracted here.
-    LibraryThread library(m_ctx);
-    m_library = &library;
+    Run run(m_ctx);
+    run.folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    run.folderW = run.folder.toStdWString();
+    if (!openArchive(run, archivePath))
+        return false;
+    m_library = &run.library;
     const ScopeGuard forgetLibrary([this] { m_library = nullptr; });
-    // A file goes to destName (its hidden part name), a folder under the destination folder.
-    // replaces: the file a finished part file is to take the place of.
-    auto processFile = [&](int operation, const RARHeaderDataEx &entry,
-                           const QString &destName = QString(),
-                           const QString &replaces = QString()) {
-        std::wstring destNameW = destName.toStdWString();
-        wchar_t *targetFolder =
-            operation == RAR_EXTRACT && destName.isEmpty() ? destinationW.data() : nullptr;
-        wchar_t *targetName = destName.isEmpty() ? nullptr : destNameW.data();
-        if (entryBytes(entry) < kLibraryThreadMinimum) {
-            m_callbackError = nullptr;
-            const int code = RARProcessFileW(archive.get(), operation, targetFolder, targetName);
-            if (m_callbackError)
-                std::rethrow_exception(m_callbackError);
-            return code;
-        }
-        return library.run([&] {
-            // The library thread needs the UTF-8 character type for its names as well.
-            Utf8CharacterType utf8OnThisThread;
-            const int code = RARProcessFileW(archive.get(), operation, targetFolder, targetName);
-            // Removing a large file that is being replaced frees all its pages, which takes tens
-            // of milliseconds: done here, off the window's thread, once its successor is whole.
-            const qint64 size = (qint64(entry.UnpSizeHigh) << 32) + entry.UnpSize;
-            if (code == ERAR_SUCCESS && !replaces.isEmpty() && QFileInfo(destName).size() == size &&
-                QFileInfo(replaces).isFile())
-                ::unlink(QFile::encodeName(replaces).constData());
-            return code;
-        });
-    };
-
-    // The file-system form of the destination folder.
-    QString folder = destination;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-
-    auto header = std::make_unique<RARHeaderDataEx>();
-    std::vector<wchar_t> redirectTarget(kHeaderNameChars);
-    QString previousName;
-    bool havePrevious = false;
-    QSet<QString> cleanedFolders;
-    bool result = true;
-    // Skips or writes the current entry outside the ordinary road; a failure is reported and ends
-    // the set.
-    auto processOrFail = [&](int operation, const QString &destName = QString()) {
-        const int code = processFile(operation, *header, destName);
-        if (code != ERAR_SUCCESS)
-            reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
-        return code == ERAR_SUCCESS;
-    };
-
     for (;;) {
-        *header = RARHeaderDataEx{};
-        header->RedirName = redirectTarget.data();
-        header->RedirNameSize = unsigned(redirectTarget.size());
+        Step step = readHeader(run);
+        if (step == Step::Next)
+            step = takeEntry(run);
+        if (step == Step::Failed)
+            return false;
+        if (step == Step::End) {
+            m_sink->checkpoint().pump();
+            if (run.archive->close() != 0)
+                showError(m_ctx.LangText(RarText::CloseFailed), false);
+            return run.result;
+        }
+    }
+}
+
+RarExtraction::Step RarExtraction::readHeader(Run &run)
+{
+    RARHeaderDataEx &header = *run.header;
+    header = RARHeaderDataEx{};
+    header.RedirName = run.redirectTarget.data();
+    header.RedirNameSize = unsigned(run.redirectTarget.size());
+    m_callbackError = nullptr;
+    const int code = RARReadHeaderEx(run.archive->get(), &header);
+    if (m_callbackError)
+        std::rethrow_exception(m_callbackError);
+    if (code == ERAR_END_ARCHIVE)
+        return Step::End;
+    if (code != ERAR_SUCCESS) {
+        // Without a readable header the rest of the set cannot be trusted; reading on would give
+        // the same error again.
+        const QString entry = CurrentName.isEmpty() ? run.archiveName : CurrentName;
+        if (code == ERAR_BAD_DATA) {
+            const QString text = m_ctx.LangText(RarText::CrcError, {entry});
+            showError(text, true);
+            m_sink->logLine(LogTag::Unpack + text);
+        } else {
+            reportEntryFailure(entry, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
+        }
+        return Step::Failed;
+    }
+    run.entrySize = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
+    if (m_setTotal <= 0) {
+        m_sink->progress(0, QString(), QString());
+        ProgressTotal = run.entrySize;
+    } else {
+        ProgressTotal = m_setTotal;
+    }
+    CurrentName = fromWide(header.FileNameW, kHeaderNameChars);
+    return Step::Next;
+}
+
+// Entries that must not be written are passed over (and not listed as extracted), and the set
+// does not count as extracted.
+QString RarExtraction::refusalFor(const Run &run) const
+{
+    const RARHeaderDataEx &header = *run.header;
+    if (leavesFolder(CurrentName))
+        return m_ctx.LangText(RarText::OutsideDestination);
+    if (hasUnmappedBytes(CurrentName))
+        return m_ctx.LangText(RarText::UnusableName);
+    if (wcsnlen(header.FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
+        (run.folder + CurrentName).toUtf8().size() >= kLibraryPathBytes)
+        return m_ctx.LangText(RarText::PathTooLong);
+    return QString();
+}
+
+// A link is made only when it resolves to a place inside the folder, and a hard link or file
+// copy only when its source lies inside; any other is left out, and the set's sources then stay.
+bool RarExtraction::leaveOutLink(Run &run, bool link, const QString &linkTarget)
+{
+    const RARHeaderDataEx &header = *run.header;
+    bool outside = false;
+    if (isCopyEntry(header))
+        outside = leavesFolder(linkTarget);
+    else if (link)
+        outside =
+            header.RedirType == kRedirJunction ||
+            (!linkTarget.isEmpty() && !LinkResolvesInside(run.folder, CurrentName, linkTarget));
+    if (outside)
+        skipLink(CurrentName, linkTarget);
+    return outside;
+}
+
+void RarExtraction::showEntry(const Run &run)
+{
+    if (ProgressTotal < FirstVolumeSize)
+        ProgressTotal = FirstVolumeSize;
+    m_sink->progressRange(ProgressTotal / 1024);
+    m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
+                         fileNamePart(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
+                         QLatin1Char(')'));
+    m_sink->checkpoint().pump();
+}
+
+RarExtraction::Step RarExtraction::takeEntry(Run &run)
+{
+    const RARHeaderDataEx &header = *run.header;
+    // Older versions of a file (kept with RAR's version option as "name;n") stay in the archive:
+    // only the newest is extracted, as the UnRAR tools do by default.
+    if (isOlderVersion(CurrentName))
+        return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
+    const bool link = isLinkEntry(header);
+    const QString linkTarget = fromWide(run.redirectTarget.data(), run.redirectTarget.size());
+    const QString refusal = refusalFor(run);
+    if (refusal.isEmpty() && leaveOutLink(run, link, linkTarget))
+        return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
+
+    if (refusal.isEmpty()) {
+        m_extractedFiles << CurrentName;
+    }
+    showEntry(run);
+    if (!refusal.isEmpty()) {
+        // A path the library cannot take is an error the user has to act on.
+        reportEntryFailure(CurrentName, refusal, refusal == m_ctx.LangText(RarText::PathTooLong));
+        run.result = false;
+        return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
+    }
+    if (link)
+        return extractLink(run, linkTarget);
+    const bool isFolder = header.Flags & RHDF_DIRECTORY;
+    // An empty file needs no password, even when the archive marks it encrypted.
+    if (!isFolder && run.entrySize == 0 && (header.Flags & RHDF_ENCRYPTED))
+        return extractEmptyEncrypted(run);
+    const int code = process(run, RAR_EXTRACT);
+    if (code != ERAR_SUCCESS)
+        return failedEntry(code);
+    if (!isFolder && !isCopyEntry(header))
+        WrittenFiles.insert(CurrentName, run.entrySize);
+    m_sink->checkpoint().pump();
+    return Step::Next;
+}
+
+RarExtraction::Step RarExtraction::extractLink(Run &run, const QString &linkTarget)
+{
+    if (!processOrFail(run, RAR_EXTRACT))
+        return Step::Failed;
+    // The target of older archives' links is known only once the link is made.
+    const QString target = run.folder + CurrentName;
+    const QString made = readLink(target);
+    if (made.isEmpty() || !LinkResolvesInside(run.folder, CurrentName, made)) {
+        if (!made.isEmpty())
+            ::unlink(QFile::encodeName(target).constData());
+        skipLink(CurrentName, made.isEmpty() ? linkTarget : made);
+        m_extractedFiles.removeLast();
+    }
+    m_sink->checkpoint().pump();
+    return Step::Next;
+}
+
+RarExtraction::Step RarExtraction::extractEmptyEncrypted(Run &run)
+{
+    const QString target = run.folder + CurrentName;
+    QDir().mkpath(QFileInfo(target).path());
+    QFile empty(target);
+    if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        reportEntryFailure(CurrentName, m_ctx.LangText(RarText::CreateFailed), false);
+        return Step::Failed;
+    }
+    empty.close();
+    WrittenFiles.insert(CurrentName, 0);
+    return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
+}
+
+// Every result but success means the entry was not written as stored.
+RarExtraction::Step RarExtraction::failedEntry(int code)
+{
+    if (code == ERAR_END_ARCHIVE)
+        return Step::End;
+    if (m_sink->checkpoint().cancelled()) {
+        reportEntryFailure(CurrentName, m_ctx.LangText(RarText::Aborted), false);
+    } else if (code == ERAR_BAD_DATA) {
+        const QString text = m_ctx.LangText(RarText::CrcError, {CurrentName});
+        showError(text, true);
+        m_sink->logLine(LogTag::Unpack + text);
+    } else {
+        // A missing volume was already reported in a box by the callback.
+        reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
+    }
+    return Step::Failed;
+}
+
+int RarExtraction::process(Run &run, int operation)
+{
+    const RARHeaderDataEx &entry = *run.header;
+    wchar_t *folder = operation == RAR_EXTRACT ? run.folderW.data() : nullptr;
+    // Small entries take less time than handing them over to the library thread would.
+    if (entryBytes(entry) < kLibraryThreadMinimum) {
         m_callbackError = nullptr;
-        int code = RARReadHeaderEx(archive.get(), header.get());
+        const int code = RARProcessFileW(run.archive->get(), operation, folder, nullptr);
         if (m_callbackError)
             std::rethrow_exception(m_callbackError);
-        if (code == ERAR_END_ARCHIVE) {
-            m_ctx.checkpoint.pump();
-            if (archive.close() != 0)
-                showError(m_ctx.LangText(RarText::CloseFailed), false);
-            return result;
-        }
-        if (code != ERAR_SUCCESS) {
-            // Without a readable header the rest of the set cannot be trusted; reading on would
-            // give the same error again.
-            const QString entry = CurrentName.isEmpty() ? archiveName : CurrentName;
-            if (code == ERAR_BAD_DATA) {
-                const QString text = m_ctx.LangText(RarText::CrcError, {entry});
-                showError(text, true);
-                m_ctx.AddLogLine(LogTag::Unpack + text);
-            } else {
-                reportEntryFailure(entry, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
-            }
-            return false;
-        }
-
-        const qint64 entrySize = (qint64(header->UnpSizeHigh) << 32) + header->UnpSize;
-        if (m_setTotal <= 0) {
-            m_ctx.view.setProgressPosition(0);
-            ProgressTotal = entrySize;
-        } else {
-            ProgressTotal = m_setTotal;
-        }
-        CurrentName = fromWide(header->FileNameW, kHeaderNameChars);
-        const QString target = folder + CurrentName;
-
-        // Older versions of a file (kept with RAR's version option as "name;n") stay in the
-        // archive: only the newest is extracted, as the UnRAR tools do by default.
-        if (isOlderVersion(CurrentName)) {
-            if (!processOrFail(RAR_SKIP))
-                return false;
-            continue;
-        }
-
-        // Entries that must not be written: they are passed over (and not listed as extracted),
-        // and the set does not count as extracted.
-        QString refusal;
-        const bool link = isLinkEntry(*header);
-        const QString linkTarget = fromWide(redirectTarget.data(), redirectTarget.size());
-        if (leavesFolder(CurrentName))
-            refusal = m_ctx.LangText(RarText::OutsideDestination);
-        else if (hasUnmappedBytes(CurrentName))
-            refusal = m_ctx.LangText(RarText::UnusableName);
-        else if (!link && header->RedirType != 0 && leavesFolder(linkTarget))
-            refusal = m_ctx.LangText(RarText::OutsideDestination);
-        else if (wcsnlen(header->FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
-                 target.toUtf8().size() >= kLibraryPathBytes)
-            refusal = m_ctx.LangText(RarText::PathTooLong);
-
-        // A link is made only when it points to a place inside the destination; any other is
-        // passed over, and the set's sources then stay.
-        if (refusal.isEmpty() && link &&
-            (header->RedirType == kRedirJunction ||
-             (!linkTarget.isEmpty() && !linkStaysInside(folder, CurrentName, linkTarget)))) {
-            skipLink(CurrentName, linkTarget);
-            if (!processOrFail(RAR_SKIP))
-                return false;
-            continue;
-        }
-
-        if (refusal.isEmpty())
-            m_extractedFiles << target;
-        if (ProgressTotal < FirstVolumeSize)
-            ProgressTotal = FirstVolumeSize;
-        m_ctx.view.setProgressRange(clampToInt(ProgressTotal / 1024));
-        if (havePrevious && previousName != CurrentName) {
-            const QFileInfo previous(folder + previousName);
-            if (!previous.isFile() && !previous.isDir())
-                m_extractionIncomplete = true;
-        }
-        m_ctx.view.setCurrentFileText(CurrentName + QLatin1String(" (Source: ") +
-                                      fileNamePart(fromWide(header->ArcNameW, kHeaderNameChars)) +
-                                      QLatin1Char(')'));
-        previousName = CurrentName;
-        havePrevious = true;
-        m_ctx.checkpoint.pump();
-
-        if (!refusal.isEmpty()) {
-            // A path the library cannot take is an error the user has to act on.
-            reportEntryFailure(CurrentName, refusal,
-                               refusal == m_ctx.LangText(RarText::PathTooLong));
-            result = false;
-            if (!processOrFail(RAR_SKIP))
-                return false;
-            continue;
-        }
-
-        // A file the user made read-only is never replaced (the library would overwrite it, and
-        // so would any process that may ignore permissions).
-        if (!(header->Flags & RHDF_DIRECTORY) && isReadOnlyFile(target)) {
-            const QString text = m_ctx.LangText(RarText::ReadOnlyTarget, {target});
-            showError(text, false);
-            m_ctx.AddLogLine(LogTag::Unpack + text);
-            return false;
-        }
-
-        const bool isFolder = header->Flags & RHDF_DIRECTORY;
-        const QString parent = target.left(target.lastIndexOf(QLatin1Char('/')));
-        if (link) {
-            QDir().mkpath(parent);
-            if (!processOrFail(RAR_EXTRACT, target))
-                return false;
-            // The target of older archives' links is known only once the link is made.
-            const QString made = readLink(target);
-            if (made.isEmpty() || !linkStaysInside(folder, CurrentName, made)) {
-                if (!made.isEmpty())
-                    ::unlink(QFile::encodeName(target).constData());
-                skipLink(CurrentName, made.isEmpty() ? linkTarget : made);
-            }
-            m_ctx.checkpoint.pump();
-            continue;
-        }
-        // An empty file needs no password, even when the archive marks it encrypted.
-        if (!isFolder && entrySize == 0 && (header->Flags & RHDF_ENCRYPTED)) {
-            QDir().mkpath(parent);
-            const QString part = PartFileName(parent);
-            QFile empty(part);
-            if (!empty.open(QIODevice::WriteOnly)) {
-                reportEntryFailure(CurrentName, m_ctx.LangText(RarText::CreateFailed), false);
-                return false;
-            }
-            empty.close();
-            if (!publishFile(part, target, 0))
-                return false;
-            if (!processOrFail(RAR_SKIP))
-                return false;
-            continue;
-        }
-        QString part;
-        if (!isFolder) {
-            QDir().mkpath(parent);
-            // What an earlier, killed run left half-written here goes first.
-            if (!cleanedFolders.contains(parent)) {
-                RemoveStalePartFiles(parent);
-                cleanedFolders.insert(parent);
-            }
-            part = PartFileName(parent);
-        }
-        code = processFile(RAR_EXTRACT, *header, part, target);
-        if (code != ERAR_SUCCESS && !part.isEmpty())
-            QFile::remove(part);
-        if (code == ERAR_SUCCESS) {
-            if (!part.isEmpty() && !publishFile(part, target, entrySize))
-                return false;
-            m_ctx.checkpoint.pump();
-            continue;
-        }
-        if (code == ERAR_END_ARCHIVE) {
-            m_ctx.checkpoint.pump();
-            if (archive.close() != 0)
-                showError(m_ctx.LangText(RarText::CloseFailed), false);
-            return result;
-        }
-
-        // Every other result means the entry was not written as stored.
-        if (m_ctx.checkpoint.cancelled()) {
-            reportEntryFailure(CurrentName, m_ctx.LangText(RarText::Aborted), false);
-        } else if (code == ERAR_ECREATE && isReadOnlyFile(target)) {
-            const QString text = m_ctx.LangText(RarText::ReadOnlyTarget, {target});
-            showError(text, false);
-            m_ctx.AddLogLine(LogTag::Unpack + text);
-        } else if (code == ERAR_BAD_DATA) {
-            const QString text = m_ctx.LangText(RarText::CrcError, {CurrentName});
-            showError(text, true);
-            m_ctx.AddLogLine(LogTag::Unpack + text);
-        } else {
-            // A missing volume was already reported in a box by the callback.
-            reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
-        }
-        return false;
+        return code;
     }
+    return run.library.run([&] {
+        // The library thread needs the UTF-8 character type for its names as well.
+        Utf8CharacterType utf8OnThisThread;
+        return RARProcessFileW(run.archive->get(), operation, folder, nullptr);
+    });
+}
+
+// Skips or writes the current entry outside the ordinary road; a failure is reported and ends
+// the set.
+bool RarExtraction::processOrFail(Run &run, int operation)
+{
+    const int code = process(run, operation);
+    if (code != ERAR_SUCCESS)
+        reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
+    return code == ERAR_SUCCESS;
 }
 
 bool RarExtraction::isOlderVersion(const QString &name) const
@@ -508,14 +483,14 @@ bool RarExtraction::isOlderVersion(const QString &name) const
 
 void RarExtraction::skipLink(const QString &name, const QString &target)
 {
-    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(RarText::LinkLeftOut, {name, target}));
+    m_sink->logLine(LogTag::Unpack + m_ctx.LangText(RarText::LinkLeftOut, {name, target}));
     SkippedEntries << name;
 }
 
 bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
 {
-    m_ctx.view.setCurrentFileText(CurrentName + QLatin1String(" (Source: ") +
-                                  fileNamePart(nextVolume) + QLatin1Char(')'));
+    m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") + fileNamePart(nextVolume) +
+                         QLatin1Char(')'));
     if (m_ctx.checkpoint.cancelled())
         return false;
     if (!libraryAsks)
@@ -527,35 +502,9 @@ bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
         there ? m_ctx.LangText(SetPlanText::VolumeUnreadable, {fileNamePart(nextVolume)})
               : m_ctx.LangText(RarText::VolumeMissing, {fileNamePart(nextVolume)});
     showError(text, true);
-    m_ctx.AddLogLine(LogTag::Unpack + text);
+    m_sink->logLine(LogTag::Unpack + text);
     m_volumeMissingReported = true;
     return false;
-}
-
-bool RarExtraction::publishFile(const QString &part, const QString &target, qint64 expectedSize)
-{
-    const qint64 written = QFileInfo(part).size();
-    // Sizes the archive does not know (streamed input) are marked by values this large.
-    constexpr qint64 kUnknownSize = qint64(1) << 62;
-    if (expectedSize < kUnknownSize && written != expectedSize) {
-        QFile::remove(part);
-        reportEntryFailure(
-            CurrentName,
-            m_ctx.LangText(SetPlanText::SizeMismatch,
-                           {CurrentName, QString::number(written), QString::number(expectedSize)}),
-            false);
-        return false;
-    }
-    if (::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) != 0) {
-        const int error = errno;
-        QFile::remove(part);
-        reportEntryFailure(
-            CurrentName,
-            m_ctx.LangText(error == ENAMETOOLONG ? RarText::PathTooLong : RarText::CreateFailed),
-            false);
-        return false;
-    }
-    return true;
 }
 
 void RarExtraction::onProcessedData(qint64 bytes)
@@ -573,19 +522,17 @@ void RarExtraction::onProcessedData(qint64 bytes)
         const long double estimatedTotal = working * (100 / percent);
         EstimateText = ProgressDuration(clampSeconds(estimatedTotal - working));
     }
-    m_ctx.view.setProgressPosition(clampToInt(ProcessedKiB));
-    m_ctx.view.setBytesDone(ProcessedKiB * 1024);
     if (percent > 100)
         percent = 100;
     const std::uint32_t now = m_ctx.platform.tickCount();
-    m_ctx.view.setProgressText(
+    m_sink->progress(
+        ProcessedKiB,
         SizeProgressText(ProcessedKiB * 1024, ProgressTotal) + QLatin1String(" (Time elapsed: ") +
-        ProgressDuration((now - stepStart) / 1000) + QLatin1String("/ins: ") +
-        ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
-        QLatin1String("/estimated: ") + EstimateText + QLatin1Char(')'));
-    m_ctx.view.setApplicationTitle(QLatin1String("[Tevo] ") + QString::number(qint64(percent)) +
-                                   QLatin1Char('%'));
-    m_ctx.checkpoint.pump();
+            ProgressDuration((now - stepStart) / 1000) + QLatin1String("/ins: ") +
+            ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
+            QLatin1String("/estimated: ") + EstimateText + QLatin1Char(')'),
+        QLatin1String("[Tevo] ") + QString::number(qint64(percent)) + QLatin1Char('%'));
+    m_sink->checkpoint().pump();
 }
 
 int RarExtraction::onCallback(unsigned int message, long p1, long p2)
@@ -647,22 +594,76 @@ int RarCallback(unsigned int message, long userData, long p1, long p2)
     }
 }
 
+RarBackend::RarBackend(EngineContext &ctx, const QString &firstVolume)
+    : m_ctx(ctx), m_firstVolume(firstVolume)
+{
+}
+
+RarBackend::RarBackend(EngineContext &ctx, const SetPlan &plan)
+    : m_ctx(ctx), m_firstVolume(plan.firstVolume), m_plan(plan), m_planKnown(plan.opened)
+{
+}
+
+SetPlan RarBackend::list()
+{
+    // Read afresh each time: volumes may have arrived, gone or been repaired since.
+    m_plan = ReadSetPlan(m_ctx, m_firstVolume);
+    m_planKnown = m_plan.opened;
+    return m_plan;
+}
+
+bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
+{
+    m_entries.clear();
+    bool incomplete = false;
+    RarExtraction extraction(m_ctx, m_entries, incomplete);
+    extraction.setSink(sink);
+    qint64 setTotal = 0;
+    if (m_planKnown) {
+        for (const PlannedEntry &entry : std::as_const(m_plan.entries))
+            extraction.m_entryNames.insert(entry.name);
+        setTotal = m_plan.unpackedTotal;
+    }
+    const bool extracted = extraction.extract(m_firstVolume, folder, setTotal);
+    m_written = extraction.WrittenFiles;
+    m_leftOut = extraction.SkippedEntries;
+    sink.finished(extracted);
+    return extracted;
+}
+
+namespace {
+
+bool ExtractThroughStaging(EngineContext &ctx, RarBackend &backend, const QString &destination,
+                           QStringList &ExtractedFiles, bool &ExtractionIncomplete,
+                           QStringList *skippedEntries)
+{
+    EngineSink sink(ctx);
+    StagedExtraction staged;
+    staged.ownFolder = true;
+    const bool published = ExtractStaged(ctx, backend, sink, destination, staged);
+    ExtractedFiles << staged.files;
+    if (skippedEntries)
+        *skippedEntries = staged.leftOut;
+    if (!published)
+        ExtractionIncomplete = true;
+    return published;
+}
+
+} // namespace
+
 bool ExtractRARArchive(EngineContext &ctx, const QString &archivePath, const QString &destination,
                        QStringList &ExtractedFiles, bool &ExtractionIncomplete)
 {
-    RarExtraction extraction(ctx, ExtractedFiles, ExtractionIncomplete);
-    return extraction.extract(archivePath, destination);
+    RarBackend backend(ctx, archivePath);
+    return ExtractThroughStaging(ctx, backend, destination, ExtractedFiles, ExtractionIncomplete,
+                                 nullptr);
 }
 
 bool ExtractRARArchive(EngineContext &ctx, const SetPlan &plan, const QString &destination,
                        QStringList &ExtractedFiles, bool &ExtractionIncomplete,
                        QStringList *skippedEntries)
 {
-    RarExtraction extraction(ctx, ExtractedFiles, ExtractionIncomplete);
-    for (const PlannedEntry &entry : plan.entries)
-        extraction.m_entryNames.insert(entry.name);
-    const bool extracted = extraction.extract(plan.firstVolume, destination, plan.unpackedTotal);
-    if (skippedEntries)
-        *skippedEntries = extraction.SkippedEntries;
-    return extracted;
+    RarBackend backend(ctx, plan);
+    return ExtractThroughStaging(ctx, backend, destination, ExtractedFiles, ExtractionIncomplete,
+                                 skippedEntries);
 }

@@ -3,14 +3,17 @@
 // and reporting every failure, so that a set that was not fully extracted never counts as done.
 
 #include <exception>
+#include <memory>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
+#include "engine/ArchiveBackend.h"
+
 class EngineContext;
 class LibraryThread;
-struct SetPlan;
 
 // The language texts of the RAR extraction.
 namespace RarText {
@@ -41,18 +44,26 @@ enum : int {
 };
 }
 
+class ArchiveSink;
+
 // One run of the extraction; the library's callback comes back here through RarCallback.
 class RarExtraction
 {
 public:
+    // Reports through an EngineSink over ctx until setSink() names another sink.
     RarExtraction(EngineContext &ctx, QStringList &extractedFiles, bool &extractionIncomplete);
+    ~RarExtraction();
 
-    // Extracts every entry of the archive whose first volume is archivePath into destination.
-    // True only when each entry was written in full; false after the first failure, which is
-    // logged. A file is written under a hidden name and gets its own only once it is complete.
-    // With setTotal (the unpacked size of the whole set) the progress bar runs over the whole
-    // set. Throws TevoError when the first volume cannot be opened to read its size.
-    bool extract(const QString &archivePath, const QString &destination, qint64 setTotal = 0);
+    void setSink(ArchiveSink &sink) { m_sink = &sink; }
+
+    // Extracts every entry of the archive whose first volume is archivePath into folder, which
+    // libunrar gets as its destination folder: its own path, link and redirect handling then
+    // works relative to it, and nothing is read from the working directory. True only when each
+    // entry meant to be written was written; false after the first failure, which is logged.
+    // Links leading outside are left out (SkippedEntries). With setTotal (the unpacked size of
+    // the whole set) the progress bar runs over the whole set. Throws TevoError when the first
+    // volume cannot be opened to read its size.
+    bool extract(const QString &archivePath, const QString &folder, qint64 setTotal = 0);
 
     // The library's callback: volume changes, processed data and password requests.
     int onCallback(unsigned int message, long p1, long p2);
@@ -65,8 +76,10 @@ public:
     // The entry the library is working on, as stored in the archive.
     QString CurrentName;
 
-    // Links passed over because they point outside the destination.
+    // Links and copies passed over because they lead outside the folder.
     QStringList SkippedEntries;
+    // The regular files written, by name, with the sizes their headers give.
+    QHash<QString, qint64> WrittenFiles;
     // Every entry name of the set, when its plan is known: an entry "name;n" is then an older
     // version of "name".
     QSet<QString> m_entryNames;
@@ -75,13 +88,27 @@ public:
     static QString EstimateText;
 
 private:
-    // The callback's answer, given on the window's thread.
+    struct Run;
+    enum class Step { Next, End, Failed };
+
+    bool openArchive(Run &run, const QString &archivePath);
+    bool openFailed(const QString &archiveName, int code);
+    Step readHeader(Run &run);
+    Step takeEntry(Run &run);
+    QString refusalFor(const Run &run) const;
+    bool leaveOutLink(Run &run, bool link, const QString &linkTarget);
+    Step extractLink(Run &run, const QString &linkTarget);
+    Step extractEmptyEncrypted(Run &run);
+    Step failedEntry(int code);
+    void showEntry(const Run &run);
+    // Runs RARProcessFileW on the current entry: small entries here, others on the library
+    // thread. A file or folder goes under the destination folder, never to a name of its own.
+    int process(Run &run, int operation);
+    bool processOrFail(Run &run, int operation);
     int answerCallback(unsigned int message, long p1, long p2);
     bool onVolumeChange(const QString &nextVolume, bool libraryAsks);
     bool isOlderVersion(const QString &name) const;
     void skipLink(const QString &name, const QString &target);
-    // Gives a finished file its name; false (logged) when it is not as long as its header says.
-    bool publishFile(const QString &part, const QString &target, qint64 expectedSize);
     void onProcessedData(qint64 bytes);
     void reportEntryFailure(const QString &entry, const QString &reason, bool showBox);
     void showError(const QString &text, bool withCaption);
@@ -89,6 +116,8 @@ private:
     friend int RarCallback(unsigned int message, long userData, long p1, long p2);
 
     EngineContext &m_ctx;
+    std::unique_ptr<ArchiveSink> m_ownSink;
+    ArchiveSink *m_sink = nullptr;
     QStringList &m_extractedFiles;
     bool &m_extractionIncomplete;
     bool m_wideVolumeMessages = false;
@@ -101,13 +130,39 @@ private:
     LibraryThread *m_library = nullptr;
 };
 
-// Extracts archivePath (the first volume of a set) into destination, appending the full path of
-// every entry to ExtractedFiles; sets ExtractionIncomplete when an earlier entry is missing.
+// The RAR back-end: a set of RAR volumes through libunrar.
+class RarBackend : public ArchiveBackend
+{
+public:
+    // The set whose first volume is firstVolume; plan, when read already, saves a listing.
+    RarBackend(EngineContext &ctx, const QString &firstVolume);
+    RarBackend(EngineContext &ctx, const SetPlan &plan);
+
+    SetPlan list() override;
+    bool extractTo(const QString &folder, ArchiveSink &sink) override;
+    QStringList extractedEntries() const override { return m_entries; }
+    QHash<QString, qint64> writtenFiles() const override { return m_written; }
+    QStringList leftOut() const override { return m_leftOut; }
+
+private:
+    EngineContext &m_ctx;
+    QString m_firstVolume;
+    SetPlan m_plan;
+    bool m_planKnown = false;
+    QStringList m_entries;
+    QHash<QString, qint64> m_written;
+    QStringList m_leftOut;
+};
+
+// Extracts archivePath (the first volume of a set) into destination through a staging folder
+// and publishes it, all or nothing (an existing file of an entry's name is replaced unless it is
+// read-only or was written earlier in this job), appending the full path of every entry to
+// ExtractedFiles. ExtractionIncomplete is set when the set was not published.
 bool ExtractRARArchive(EngineContext &ctx, const QString &archivePath, const QString &destination,
                        QStringList &ExtractedFiles, bool &ExtractionIncomplete);
 // The same for the set of plan, with the progress bar over the whole set; older file versions
-// are left in the archive. The links passed over (pointing outside the destination) go to
-// skippedEntries: the set is extracted, but not in full.
+// are left in the archive. The links passed over (leading outside the destination) go to
+// skippedEntries: the set is published, but not in full.
 bool ExtractRARArchive(EngineContext &ctx, const SetPlan &plan, const QString &destination,
                        QStringList &ExtractedFiles, bool &ExtractionIncomplete,
                        QStringList *skippedEntries = nullptr);

@@ -14,21 +14,15 @@
 
 #include "engine/Crc32.h"
 #include "engine/EngineContext.h"
+#include "engine/EngineSink.h"
 #include "engine/GeneralFuncs.h"
-#include "engine/PartFile.h"
 #include "engine/ProgressText.h"
+#include "engine/StagingFolder.h"
 
 namespace {
 
 // Big enough for full-speed copying, small enough that memory does not depend on entry sizes.
 constexpr qint64 kBlockSize = 256 * 1024;
-
-int clampToInt(qint64 value)
-{
-    if (value > std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    return value < 0 ? 0 : int(value);
-}
 
 QString fileNamePart(const QString &path)
 {
@@ -76,36 +70,33 @@ struct OpenEntry
     }
 };
 
-// A file being written under a hidden temporary name; it is removed unless published. Only a
-// finished file ever gets the entry's name, so a crash or a full disk never leaves a half-written
-// file that a later run would take for a complete one.
-class PartFile
+// A file being written into the staging folder; it is removed unless published. Only a finished
+// file ever gets the entry's name in the destination, so a crash or a full disk never leaves a
+// half-written file that a later run would take for a complete one.
+class StagedFile
 {
 public:
-    explicit PartFile(const QString &folder)
+    explicit StagedFile(const QString &path) : m_path(path)
     {
-        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-            m_path = PartFileName(folder);
-            m_fd = ::open(QFile::encodeName(m_path).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd < 0 && errno != EEXIST)
-                break;
-        }
+        m_fd = ::open(QFile::encodeName(m_path).constData(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         m_error = m_fd < 0 ? errno : 0;
         m_created = m_fd >= 0;
     }
-    ~PartFile()
+    ~StagedFile()
     {
         if (m_fd >= 0)
             ::close(m_fd);
         if (m_created && !m_published)
             ::unlink(QFile::encodeName(m_path).constData());
     }
-    PartFile(const PartFile &) = delete;
-    PartFile &operator=(const PartFile &) = delete;
+    StagedFile(const StagedFile &) = delete;
+    StagedFile &operator=(const StagedFile &) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
     int error() const { return m_error; }
+    // Leaves the file where it is: the folder it was written into is published as a whole.
+    void keep() { m_published = true; }
 
     bool write(const char *data, qint64 size)
     {
@@ -154,7 +145,7 @@ public:
         // File systems without an atomic no-replace rename: a hard link fails on an existing
         // name as well; without hard links, check and rename.
         if (::link(from.constData(), to.constData()) == 0)
-            return Publish::Done; // the part name is removed by the destructor
+            return Publish::Done; // the staged name is removed by the destructor
         if (errno == EEXIST)
             return Publish::Taken;
         if (errno == ENAMETOOLONG || errno == ENOENT || errno == EACCES || errno == EROFS) {
@@ -205,29 +196,30 @@ QString ZipEntryFileName(const QString &storedName)
 void ZipProgressDisplay::ZIPProgress(TZipMaster &sender, ZipProgressType type,
                                      const QString &fileName, qint64 size)
 {
+    ArchiveSink &sink = sender.sink();
     switch (type) {
     case ZipProgressType::TotalSize2Process:
         BarMaximumKiB = size / 1024;
-        m_ctx.view.setProgressRange(clampToInt(BarMaximumKiB));
+        sink.progressRange(BarMaximumKiB);
         break;
     case ZipProgressType::NewFile:
-        m_ctx.view.setCurrentFileText(ZipEntryFileName(fileName) + QLatin1String(" (from ") +
-                                      CurrentZipName + QLatin1Char(')'));
+        sink.currentEntry(ZipEntryFileName(fileName) + QLatin1String(" (from ") + CurrentZipName +
+                          QLatin1Char(')'));
         break;
     case ZipProgressType::ProgressUpdate: {
         ZipDoneKiB += size / 1024;
-        m_ctx.view.setProgressPosition(clampToInt(ZipDoneKiB));
-        m_ctx.view.setBytesDone(ZipDoneKiB * 1024);
         const std::uint32_t now = m_ctx.platform.tickCount();
-        m_ctx.view.setProgressText(
-            SizeProgressText(ZipDoneKiB * 1024, BarMaximumKiB * 1024) +
-            QLatin1String(" (Time elapsed: ") +
-            ProgressDuration(std::uint32_t(now - m_ctx.job.StepStartTick) / 1000) +
-            QLatin1String("/ins: ") +
-            ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
-            QLatin1Char(')'));
+        // No title: the window's title is not changed for ZIP files.
+        sink.progress(ZipDoneKiB,
+                      SizeProgressText(ZipDoneKiB * 1024, BarMaximumKiB * 1024) +
+                          QLatin1String(" (Time elapsed: ") +
+                          ProgressDuration(std::uint32_t(now - m_ctx.job.StepStartTick) / 1000) +
+                          QLatin1String("/ins: ") +
+                          ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
+                          QLatin1Char(')'),
+                      QString());
         // The abort flag stays set: the folder run ends once the extraction has returned.
-        if (m_ctx.checkpoint.waitWhilePaused())
+        if (sink.checkpoint().waitWhilePaused())
             sender.Cancel();
         break;
     }
@@ -236,7 +228,9 @@ void ZipProgressDisplay::ZIPProgress(TZipMaster &sender, ZipProgressType type,
     }
 }
 
-TZipMaster::TZipMaster(EngineContext &ctx) : m_ctx(ctx), m_display(ctx)
+TZipMaster::TZipMaster(EngineContext &ctx)
+    : m_ctx(ctx), m_ownSink(std::make_unique<EngineSink>(ctx)), m_sink(m_ownSink.get()),
+      m_display(ctx)
 {
     DLLDirectory = ctx.programFolder;
     OnProgress = [this](TZipMaster &sender, ZipProgressType type, const QString &fileName,
@@ -251,217 +245,305 @@ void TZipMaster::progress(ZipProgressType type, const QString &fileName, qint64 
 
 void TZipMaster::logEntryFailure(const QString &entry, const QString &reason)
 {
-    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(ZipText::EntryFailed,
-                                                     {entry, fileNamePart(ZipFileName), reason}));
+    m_sink->logLine(LogTag::Unpack + m_ctx.LangText(ZipText::EntryFailed,
+                                                    {entry, fileNamePart(ZipFileName), reason}));
 }
 
-ZipExtractResult TZipMaster::Extract()
+// One file entry of the ZIP and what is to become of it.
+struct TZipMaster::PlannedEntry
 {
-    ZipExtractResult result;
-    m_cancelRequested = false;
-    const QString zipName = fileNamePart(ZipFileName);
-    QString folder = ExtrBaseDir;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    zip_uint64_t index = 0;
+    QString storedName;
+    QString name; // the file name it is written under, without folders
+    zip_uint64_t size = 0;
+    time_t modified = 0;
+    quint32 crc = 0;
+    QString refusal;   // why it is not written, when it is not
+    QString clashWith; // an earlier entry of the ZIP with the same file name
+    bool keep = false; // a file of that name is there already
+};
 
+bool TZipMaster::openZip(zip **archive, ZipExtractResult &result)
+{
     int openError = 0;
-    OpenZip zip;
-    zip.archive = zip_open(QFile::encodeName(ZipFileName).constData(), ZIP_RDONLY, &openError);
-    if (!zip.archive) {
-        m_ctx.AddLogLine(
-            LogTag::Unpack +
-            m_ctx.LangText(ZipText::ZipFailed, {zipName, m_ctx.LangText(ZipText::NotAZip)}));
-        return result;
+    *archive = zip_open(QFile::encodeName(ZipFileName).constData(), ZIP_RDONLY, &openError);
+    if (!*archive) {
+        m_sink->logLine(LogTag::Unpack +
+                        m_ctx.LangText(ZipText::ZipFailed, {fileNamePart(ZipFileName),
+                                                            m_ctx.LangText(ZipText::NotAZip)}));
+        return false;
     }
     result.opened = true;
-    RemoveStalePartFiles(folder);
+    return true;
+}
 
-    // First the plan: which entries are files, and what is to be written.
-    struct Entry
-    {
-        zip_uint64_t index;
-        QString storedName;
-        QString target;
-        zip_uint64_t size;
-        time_t modified;
-        QString refusal; // why it is not written, when it is not
-        bool keep;       // a file of that name is there already
-        quint32 crc;
-        QString clashWith; // an earlier entry of the ZIP with the same file name
-    };
-    std::vector<Entry> entries;
-    const zip_int64_t count = zip_get_num_entries(zip.archive, 0);
-    qint64 totalSize = 0;
-    int filesToWrite = 0;
+QString TZipMaster::refusalFor(zip *archive, quint64 index, const struct zip_stat &stat,
+                               bool statOk, const QString &name) const
+{
+    if (!statOk || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QChar(0)))
+        return m_ctx.LangText(ZipText::UnusableName);
+    if (isLinkEntry(archive, index))
+        return m_ctx.LangText(ZipText::LinkSkipped);
+    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
+        return m_ctx.LangText(ZipText::Encrypted);
+    if (QFile::encodeName(name).size() > NAME_MAX)
+        return m_ctx.LangText(ZipText::PathTooLong);
+    return QString();
+}
+
+// Which entries are files and what is to be written; destination (empty: none) is where a file
+// of an entry's name is kept when it is there already.
+std::vector<TZipMaster::PlannedEntry>
+TZipMaster::planEntries(zip *archive, const QString &destination, ZipExtractResult &result)
+{
+    std::vector<PlannedEntry> entries;
     QHash<QString, int> plannedNames; // file name -> index in entries
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
-        const auto index = zip_uint64_t(i);
+        PlannedEntry entry;
+        entry.index = zip_uint64_t(i);
         zip_stat_t stat;
         zip_stat_init(&stat);
-        const char *rawName = zip_get_name(zip.archive, index, ZIP_FL_ENC_GUESS);
-        const bool statOk = zip_stat_index(zip.archive, index, 0, &stat) == 0;
-        Entry entry{index,
-                    rawName ? QString::fromUtf8(rawName) : QString(),
-                    QString(),
-                    statOk && (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0,
-                    statOk && (stat.valid & ZIP_STAT_MTIME) ? stat.mtime : 0,
-                    QString(),
-                    false,
-                    statOk && (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0,
-                    QString()};
+        const char *rawName = zip_get_name(archive, entry.index, ZIP_FL_ENC_GUESS);
+        const bool statOk = zip_stat_index(archive, entry.index, 0, &stat) == 0;
+        entry.storedName = rawName ? QString::fromUtf8(rawName) : QString();
+        entry.size = statOk && (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0;
+        entry.modified = statOk && (stat.valid & ZIP_STAT_MTIME) ? stat.mtime : 0;
+        entry.crc = statOk && (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0;
         if (rawName && isFolderEntry(entry.storedName, entry.size))
             continue;
         ++result.files;
-        const QString name = ZipEntryFileName(entry.storedName);
-        if (!rawName || !statOk || name.isEmpty() || name == QLatin1String(".") ||
-            name == QLatin1String("..") || name.contains(QChar(0)))
-            entry.refusal = m_ctx.LangText(ZipText::UnusableName);
-        else if (isLinkEntry(zip.archive, index))
-            entry.refusal = m_ctx.LangText(ZipText::LinkSkipped);
-        else if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
-            entry.refusal = m_ctx.LangText(ZipText::Encrypted);
-        else if (QFile::encodeName(name).size() > NAME_MAX)
-            entry.refusal = m_ctx.LangText(ZipText::PathTooLong);
+        entry.name = ZipEntryFileName(entry.storedName);
+        entry.refusal = rawName ? refusalFor(archive, entry.index, stat, statOk, entry.name)
+                                : m_ctx.LangText(ZipText::UnusableName);
         if (entry.refusal.isEmpty()) {
-            entry.target = folder + name;
-            const auto earlier = plannedNames.constFind(name);
-            if (earlier != plannedNames.cend())
+            const auto earlier = plannedNames.constFind(entry.name);
+            const bool taken = earlier != plannedNames.cend();
+            if (taken && !(entries.at(size_t(*earlier)).crc == entry.crc &&
+                           entries.at(size_t(*earlier)).size == entry.size))
                 entry.clashWith = entries.at(size_t(*earlier)).storedName;
-            entry.keep = earlier != plannedNames.cend() || pathTaken(entry.target);
-            if (earlier != plannedNames.cend() && entries.at(size_t(*earlier)).crc == entry.crc &&
-                entries.at(size_t(*earlier)).size == entry.size)
-                entry.clashWith.clear(); // the same file twice
+            entry.keep = taken || (!destination.isEmpty() && pathTaken(destination + entry.name));
             if (!entry.keep) {
-                plannedNames.insert(name, int(entries.size()));
-                totalSize += qint64(entry.size);
-                ++filesToWrite;
+                plannedNames.insert(entry.name, int(entries.size()));
+                m_plannedBytes += qint64(entry.size);
+                ++m_plannedFiles;
             }
         }
         entries.push_back(entry);
     }
+    return entries;
+}
 
-    auto cancelled = [&] {
-        if (!m_cancelRequested)
-            return false;
-        result.cancelled = true;
-        m_ctx.AddLogLine(
-            LogTag::Unpack +
-            m_ctx.LangText(ZipText::ZipFailed, {zipName, m_ctx.LangText(ZipText::Cancelled)}));
-        progress(ZipProgressType::EndOfBatch, QString(), 0);
-        return true;
-    };
-
-    progress(ZipProgressType::TotalFiles2Process, QString(), filesToWrite);
-    progress(ZipProgressType::TotalSize2Process, QString(), totalSize);
-    if (cancelled())
-        return result;
-
-    std::vector<char> buffer(kBlockSize);
-    for (const Entry &entry : entries) {
-        if (!entry.refusal.isEmpty()) {
-            ++result.failed;
-            logEntryFailure(entry.storedName, entry.refusal);
-            continue;
-        }
-        if (!entry.clashWith.isEmpty()) {
-            ++result.failed;
-            m_ctx.AddLogLine(
-                LogTag::Unpack +
-                m_ctx.LangText(ZipText::NameClash, {entry.storedName, zipName, entry.clashWith}));
-            continue;
-        }
-        if (entry.keep || pathTaken(entry.target)) {
-            // The existing file is kept; only when it holds the entry's own bytes does the entry
-            // count as unpacked, so that the ZIP is not deleted for a different file.
-            if (sameContent(m_ctx, entry.target, entry.size, entry.crc)) {
-                ++result.kept;
-            } else {
-                ++result.failed;
-                m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(ZipText::DifferentFileThere,
-                                                                 {entry.storedName, zipName}));
-            }
-            continue;
-        }
-
-        progress(ZipProgressType::NewFile, entry.storedName, qint64(entry.size));
-        if (cancelled())
-            return result;
-
-        PartFile part(folder);
-        if (!part.isOpen()) {
-            ++result.failed;
-            logEntryFailure(entry.storedName,
-                            m_ctx.LangText(isOutOfSpace(part.error()) ? ZipText::WriteFailed
-                                                                      : ZipText::CreateFailed));
-            if (isOutOfSpace(part.error()))
-                break;
-            continue;
-        }
-        OpenEntry data;
-        data.file = zip_fopen_index(zip.archive, entry.index, 0);
-        if (!data.file) {
-            ++result.failed;
-            logEntryFailure(entry.storedName, m_ctx.LangText(ZipText::DataDamaged));
-            continue;
-        }
-
-        bool damaged = false;
-        bool writeFailed = false;
-        for (;;) {
-            const zip_int64_t got = zip_fread(data.file, buffer.data(), buffer.size());
-            if (got < 0) {
-                damaged = true;
-                break;
-            }
-            if (got == 0)
-                break;
-            if (!part.write(buffer.data(), got)) {
-                writeFailed = true;
-                break;
-            }
-            progress(ZipProgressType::ProgressUpdate, entry.storedName, got);
-            m_ctx.checkpoint.pump();
-            if (cancelled())
-                return result;
-        }
-        if (!damaged && !writeFailed) {
-            const int closeError = zip_fclose(data.file);
-            data.file = nullptr;
-            damaged = closeError != 0;
-        }
-        if (!damaged && !writeFailed)
-            writeFailed = !part.finish(entry.modified);
-
-        if (damaged) {
-            ++result.failed;
-            logEntryFailure(entry.storedName, m_ctx.LangText(ZipText::DataDamaged));
-            continue;
-        }
-        if (writeFailed) {
-            ++result.failed;
-            logEntryFailure(entry.storedName, m_ctx.LangText(ZipText::WriteFailed));
-            // The next entries would meet the same full disk.
-            if (isOutOfSpace(part.error()))
-                break;
-            continue;
-        }
-        switch (part.publish(entry.target)) {
-        case PartFile::Publish::Done:
-            ++result.written;
-            break;
-        case PartFile::Publish::Taken:
-            ++result.kept;
-            break;
-        case PartFile::Publish::Failed:
-            ++result.failed;
-            logEntryFailure(entry.storedName,
-                            m_ctx.LangText(part.error() == ENAMETOOLONG ? ZipText::PathTooLong
-                                                                        : ZipText::CreateFailed));
-            break;
-        }
-    }
+bool TZipMaster::cancelled(ZipExtractResult &result)
+{
+    if (!m_cancelRequested)
+        return false;
+    result.cancelled = true;
+    m_sink->logLine(LogTag::Unpack +
+                    m_ctx.LangText(ZipText::ZipFailed, {fileNamePart(ZipFileName),
+                                                        m_ctx.LangText(ZipText::Cancelled)}));
     progress(ZipProgressType::EndOfBatch, QString(), 0);
+    return true;
+}
+
+// An entry that is not written: refused, clashing, or its name taken in the destination.
+bool TZipMaster::passOver(const PlannedEntry &entry, const QString &destination,
+                          ZipExtractResult &result)
+{
+    const QString zipName = fileNamePart(ZipFileName);
+    if (!entry.refusal.isEmpty()) {
+        ++result.failed;
+        logEntryFailure(entry.storedName, entry.refusal);
+        return true;
+    }
+    if (!entry.clashWith.isEmpty()) {
+        ++result.failed;
+        m_sink->logLine(
+            LogTag::Unpack +
+            m_ctx.LangText(ZipText::NameClash, {entry.storedName, zipName, entry.clashWith}));
+        return true;
+    }
+    const QString target = destination + entry.name;
+    if (!entry.keep && (destination.isEmpty() || !pathTaken(target)))
+        return false;
+    // The existing file is kept; only when it holds the entry's own bytes does the entry count
+    // as unpacked, so that the ZIP is not deleted for a different file.
+    if (sameContent(m_ctx, target, entry.size, entry.crc)) {
+        ++result.kept;
+    } else {
+        ++result.failed;
+        m_sink->logLine(LogTag::Unpack +
+                        m_ctx.LangText(ZipText::DifferentFileThere, {entry.storedName, zipName}));
+    }
+    return true;
+}
+
+// Writes one entry into folder and, with a destination, gives it its name there. False when the
+// ZIP is to end here (cancelled, or the disk is full).
+bool TZipMaster::takeEntry(zip *archive, const PlannedEntry &entry, const QString &folder,
+                           const QString &destination, std::vector<char> &buffer,
+                           ZipExtractResult &result)
+{
+    if (passOver(entry, destination, result))
+        return true;
+    progress(ZipProgressType::NewFile, entry.storedName, qint64(entry.size));
+    if (cancelled(result))
+        return false;
+    StagedFile file(folder + entry.name);
+    const int error =
+        file.isOpen() ? writeEntry(archive, entry, file, buffer, result) : file.error();
+    if (result.cancelled)
+        return false;
+    if (error != 0) {
+        ++result.failed;
+        const bool full = isOutOfSpace(error);
+        logEntryFailure(entry.storedName,
+                        m_ctx.LangText(error == EBADMSG        ? ZipText::DataDamaged
+                                       : full || file.isOpen() ? ZipText::WriteFailed
+                                                               : ZipText::CreateFailed));
+        // The next entries would meet the same full disk.
+        return !full;
+    }
+    if (destination.isEmpty()) {
+        file.keep();
+        ++result.written;
+        m_written.insert(entry.name, qint64(entry.size));
+        return true;
+    }
+    switch (file.publish(destination + entry.name)) {
+    case StagedFile::Publish::Done:
+        ++result.written;
+        break;
+    case StagedFile::Publish::Taken:
+        ++result.kept;
+        break;
+    case StagedFile::Publish::Failed:
+        ++result.failed;
+        logEntryFailure(entry.storedName,
+                        m_ctx.LangText(file.error() == ENAMETOOLONG ? ZipText::PathTooLong
+                                                                    : ZipText::CreateFailed));
+        break;
+    }
+    return true;
+}
+
+// Copies the entry's bytes into file; 0, EBADMSG for damaged data, or the write error.
+template <typename File>
+int TZipMaster::writeEntry(zip *archive, const PlannedEntry &entry, File &file,
+                           std::vector<char> &buffer, ZipExtractResult &result)
+{
+    OpenEntry data;
+    data.file = zip_fopen_index(archive, entry.index, 0);
+    if (!data.file)
+        return EBADMSG;
+    for (;;) {
+        const zip_int64_t got = zip_fread(data.file, buffer.data(), buffer.size());
+        if (got < 0)
+            return EBADMSG;
+        if (got == 0)
+            break;
+        if (!file.write(buffer.data(), got))
+            return file.error();
+        progress(ZipProgressType::ProgressUpdate, entry.storedName, got);
+        m_sink->checkpoint().pump();
+        if (cancelled(result))
+            return ECANCELED;
+    }
+    const int closeError = zip_fclose(data.file);
+    data.file = nullptr;
+    if (closeError != 0)
+        return EBADMSG;
+    return file.finish(entry.modified) ? 0 : file.error();
+}
+
+ZipExtractResult TZipMaster::Extract()
+{
+    QString folder = ExtrBaseDir;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    // Written into a staging folder beside the files, and each file named only once it is
+    // whole; a killed Tevo's staging folder goes first.
+    RemoveDeadStagingFolders(folder);
+    StagingFolder staging(folder);
+    if (!staging.isValid()) {
+        ZipExtractResult result;
+        result.opened = true;
+        m_sink->logLine(LogTag::Unpack + m_ctx.LangText(ZipText::ZipFailed,
+                                                        {fileNamePart(ZipFileName),
+                                                         m_ctx.LangText(ZipText::CreateFailed)}));
+        return result;
+    }
+    return extractInto(staging.tree(), folder);
+}
+
+ZipExtractResult TZipMaster::extractInto(const QString &folder, const QString &destination)
+{
+    ZipExtractResult result;
+    m_cancelRequested = false;
+    m_plannedBytes = 0;
+    m_plannedFiles = 0;
+    m_written.clear();
+    OpenZip zip;
+    if (!openZip(&zip.archive, result))
+        return result;
+    const std::vector<PlannedEntry> entries = planEntries(zip.archive, destination, result);
+    progress(ZipProgressType::TotalFiles2Process, QString(), m_plannedFiles);
+    progress(ZipProgressType::TotalSize2Process, QString(), m_plannedBytes);
+    if (cancelled(result))
+        return result;
+    std::vector<char> buffer(kBlockSize);
+    for (const PlannedEntry &entry : entries) {
+        if (!takeEntry(zip.archive, entry, folder, destination, buffer, result))
+            break;
+    }
+    if (!result.cancelled)
+        progress(ZipProgressType::EndOfBatch, QString(), 0);
     return result;
+}
+
+ZipBackend::ZipBackend(EngineContext &ctx, const QString &zipPath) : m_zip(ctx)
+{
+    m_zip.ZipFileName = zipPath;
+}
+
+SetPlan ZipBackend::list()
+{
+    SetPlan plan;
+    plan.firstVolume = m_zip.ZipFileName;
+    plan.volumes << m_zip.ZipFileName;
+    int error = 0;
+    zip_t *archive = zip_open(QFile::encodeName(m_zip.ZipFileName).constData(), ZIP_RDONLY, &error);
+    if (!archive)
+        return plan;
+    plan.opened = plan.complete = true;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        if (zip_stat_index(archive, zip_uint64_t(i), 0, &stat) != 0)
+            continue;
+        const QString stored = QString::fromUtf8(stat.name);
+        PlannedEntry entry{ZipEntryFileName(stored), qint64(stat.size),
+                           isFolderEntry(stored, stat.size)};
+        if (!entry.folder)
+            plan.unpackedTotal += entry.size;
+        plan.entries << entry;
+    }
+    zip_discard(archive);
+    return plan;
+}
+
+bool ZipBackend::extractTo(const QString &folder, ArchiveSink &sink)
+{
+    m_zip.setSink(sink);
+    const ZipExtractResult result = m_zip.extractInto(folder, QString());
+    sink.finished(result.complete());
+    return result.complete();
+}
+
+QStringList ZipBackend::extractedEntries() const
+{
+    return m_zip.m_written.keys();
 }
 
 bool TZipMaster::ExtractZip(const QString &zipPath, const QString &baseDir)

@@ -3,12 +3,20 @@
 // replacing a file, reporting progress events and stopping when cancelled.
 
 #include <functional>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
+#include <vector>
+
+#include "engine/ArchiveBackend.h"
+
 class EngineContext;
 class TZipMaster;
+struct zip;
+struct zip_stat;
 
 // The kinds of progress event, in the component's own numbering.
 enum class ZipProgressType {
@@ -111,13 +119,58 @@ public:
     const QSet<QString> &CompleteZips() const { return m_completeZips; }
 
     ZipProgressDisplay &Display() { return m_display; }
+    // Where progress, log lines and the checkpoint are reached: an EngineSink over the context
+    // unless setSink() names another.
+    ArchiveSink &sink() { return *m_sink; }
+    void setSink(ArchiveSink &sink) { m_sink = &sink; }
 
 private:
+    friend class ZipBackend;
+    struct PlannedEntry;
+
+    // Writes the file entries flat into folder; with a destination, each finished file is given
+    // its name there (never over an existing one), otherwise it stays in folder.
+    ZipExtractResult extractInto(const QString &folder, const QString &destination);
+    bool openZip(zip **archive, ZipExtractResult &result);
+    QString refusalFor(zip *archive, quint64 index, const struct zip_stat &stat, bool statOk,
+                       const QString &name) const;
+    std::vector<PlannedEntry> planEntries(zip *archive, const QString &destination,
+                                          ZipExtractResult &result);
+    bool passOver(const PlannedEntry &entry, const QString &destination, ZipExtractResult &result);
+    bool takeEntry(zip *archive, const PlannedEntry &entry, const QString &folder,
+                   const QString &destination, std::vector<char> &buffer, ZipExtractResult &result);
+    template <typename File>
+    int writeEntry(zip *archive, const PlannedEntry &entry, File &file, std::vector<char> &buffer,
+                   ZipExtractResult &result);
+    bool cancelled(ZipExtractResult &result);
     void progress(ZipProgressType type, const QString &fileName, qint64 size);
     void logEntryFailure(const QString &entry, const QString &reason);
 
     EngineContext &m_ctx;
+    std::unique_ptr<ArchiveSink> m_ownSink;
+    ArchiveSink *m_sink;
     ZipProgressDisplay m_display;
     QSet<QString> m_completeZips;
     bool m_cancelRequested = false;
+    qint64 m_plannedBytes = 0;
+    int m_plannedFiles = 0;
+    // Without a destination: the files written, by name, with their sizes.
+    QHash<QString, qint64> m_written;
+};
+
+// The ZIP back-end: one ZIP file through libzip (behind TZipMaster), its file entries written
+// flat into the folder, folders left out.
+class ZipBackend : public ArchiveBackend
+{
+public:
+    ZipBackend(EngineContext &ctx, const QString &zipPath);
+
+    SetPlan list() override;
+    bool extractTo(const QString &folder, ArchiveSink &sink) override;
+    QStringList extractedEntries() const override;
+    QHash<QString, qint64> writtenFiles() const override { return m_zip.m_written; }
+    QStringList leftOut() const override { return {}; }
+
+private:
+    TZipMaster m_zip;
 };

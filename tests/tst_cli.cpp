@@ -115,6 +115,28 @@ class TestCli : public QObject
         return {QStringLiteral("--options"), m_options};
     }
 
+    // The entries named like staging folders in folder, sorted.
+    static QStringList stagingFolders(const QString &folder)
+    {
+        return QDir(folder).entryList({".tevo-staging-*"}, QDir::AllEntries | QDir::Hidden,
+                                      QDir::Name);
+    }
+
+    // Waits until a staging folder of folder holds some bytes of the set.
+    static bool waitForStagedBytes(QProcess &process, const QString &folder)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (process.state() == QProcess::Running && waited.elapsed() < 60000) {
+            for (const QString &name : stagingFolders(folder)) {
+                if (QFileInfo(QDir(folder).filePath(name + "/tree/movie.iso")).size() > 0)
+                    return true;
+            }
+            QTest::qWait(2);
+        }
+        return false;
+    }
+
 private slots:
     void exitStatus_data()
     {
@@ -270,8 +292,8 @@ private slots:
         QVERIFY(QFileInfo(QDir(folder).filePath("movie.iso")).isFile());
     }
 
-    // SIGTERM acts as Close: the extraction stops at once, its part file goes, the volumes stay,
-    // and the program ends with 128 + 15.
+    // SIGTERM acts as Close: the extraction stops at once, its staging folder goes, the volumes
+    // stay, and the program ends with 128 + 15.
     void sigtermStopsALargeExtraction()
     {
         QTemporaryDir dir;
@@ -285,17 +307,7 @@ private slots:
         QProcess process;
         start(process, CliProgram,
               options([](SettingsModel &s) { s.setDeleteSources(true); }) << folder);
-        // Waits for the part file the extraction writes into.
-        QElapsedTimer waited;
-        waited.start();
-        bool writing = false;
-        while (!writing && process.state() == QProcess::Running && waited.elapsed() < 60000) {
-            writing =
-                !QDir(folder).entryList({".tevo-*.part"}, QDir::Files | QDir::Hidden).isEmpty();
-            if (!writing)
-                QTest::qWait(2);
-        }
-        QVERIFY2(writing, "the extraction was not seen under way");
+        QVERIFY2(waitForStagedBytes(process, folder), "the extraction was not seen under way");
         QElapsedTimer stopping;
         stopping.start();
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
@@ -305,9 +317,46 @@ private slots:
         QCOMPARE(process.exitCode(), 143);
         for (const QString &volume : volumes)
             QVERIFY2(QFileInfo(volume).isFile(), qPrintable(volume));
-        QVERIFY(QDir(folder).entryList({".tevo-*.part"}, QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(QDir(folder).entryList({".tevo-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
         QVERIFY(!QFileInfo(QDir(folder).filePath("movie.iso")).exists());
         QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("SIGTERM"));
+    }
+
+    // kill -9 in the middle of an extraction leaves a staging folder whose lock is free; the next
+    // run removes it and extracts the set. A user's file and folder named like a staging folder,
+    // and an old part file, stay as they are.
+    void killedRunIsCleanedUpByTheNextRun()
+    {
+        QTemporaryDir dir;
+        const qint64 size = qint64(400) * 1024 * 1024;
+        const QString folder = QDir(dir.path()).filePath("big");
+        ReleaseMaker::writeFile(QDir(folder).filePath("movie.iso"), size, 5);
+        const QByteArray head =
+            ReleaseMaker::readAll(QDir(folder).filePath("movie.iso")).left(4096);
+        ReleaseMaker::makeRarSet(folder, "movie", {"movie.iso"}, 50 * 1024);
+        QVERIFY(QFile::remove(QDir(folder).filePath("movie.iso")));
+        const QStringList lookAlikes{".tevo-staging-user01", ".tevo-staging-user02/notes.txt",
+                                     ".tevo-32775-1.part"};
+        for (const QString &name : lookAlikes)
+            ReleaseMaker::writeText(QDir(folder).filePath(name), "mine");
+
+        QProcess process;
+        start(process, CliProgram, options() << folder);
+        QVERIFY2(waitForStagedBytes(process, folder), "the extraction was not seen under way");
+        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QVERIFY(!QFileInfo(QDir(folder).filePath("movie.iso")).exists());
+        QCOMPARE(stagingFolders(folder).size(), 3);
+
+        const Run rerun = run(options() << folder);
+        QCOMPARE(rerun.exitCode, 0);
+        QCOMPARE(ReleaseMaker::readAll(QDir(folder).filePath("movie.iso")).left(4096), head);
+        QCOMPARE(QFileInfo(QDir(folder).filePath("movie.iso")).size(), size);
+        QCOMPARE(stagingFolders(folder),
+                 (QStringList{".tevo-staging-user01", ".tevo-staging-user02"}));
+        for (const QString &name : lookAlikes)
+            QCOMPARE(ReleaseMaker::readAll(QDir(folder).filePath(name)), QByteArray("mine"));
     }
 
     // --watch unpacks what arrives and ends with 128 + 2 at SIGINT; without "Delete Files" it

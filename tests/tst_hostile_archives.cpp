@@ -96,12 +96,11 @@ private slots:
 
         extracted.clear();
         const QString odd = dir.filePath("a/odd");
+        // The set with an unusable name fails, so none of it is published.
         QVERIFY(!ExtractRARArchive(t.context, src + "/odd.rar", odd, extracted, incomplete));
-        extracted.sort();
-        QCOMPARE(extracted, (QStringList{odd + "/line\nbreak.txt", odd + "/plain.txt"}));
+        QVERIFY(extracted.isEmpty());
         QCOMPARE(rawTree(dir.filePath("a")),
-                 (QList<QByteArray>{"odd", "odd/line\nbreak.txt", "odd/plain.txt", "out",
-                                    "out/line\nbreak.txt", "out/plain.txt"}));
+                 (QList<QByteArray>{"out", "out/line\nbreak.txt", "out/plain.txt"}));
         QVERIFY(t.log.contains(t.language.LangText(RarText::UnusableName)));
     }
 
@@ -131,7 +130,8 @@ private slots:
         QVERIFY(QFileInfo(out + "/d/payload.txt").isFile());
         for (const QString &path : extracted)
             QVERIFY2(path.startsWith(out + "/"), qPrintable(path));
-        QVERIFY(t.log.contains(QStringLiteral("outside the destination folder, so it was left out")));
+        QVERIFY(
+            t.log.contains(QStringLiteral("outside the destination folder, so it was left out")));
     }
 
     // The ZIP component reads names that are no UTF-8 as the old DOS code page, so every entry

@@ -1,0 +1,306 @@
+#include "engine/SetPublish.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "engine/EngineContext.h"
+#include "engine/GeneralFuncs.h"
+#include "engine/RarExtractor.h"
+#include "engine/SetPlan.h"
+#include "engine/StagingFolder.h"
+
+namespace {
+
+// Link hops followed at most while resolving one link, as the kernel allows.
+constexpr int kMaxLinkHops = 40;
+// Sizes at or above this are unknown to the archive (streamed input).
+constexpr qint64 kUnknownSize = qint64(1) << 62;
+
+QByteArray Encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+StagedEntry::Kind KindOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return StagedEntry::Kind::File;
+    if (S_ISDIR(mode))
+        return StagedEntry::Kind::Folder;
+    if (S_ISLNK(mode))
+        return StagedEntry::Kind::Link;
+    return StagedEntry::Kind::Other;
+}
+
+// Lists one folder of the tree into entries, then each of its folders.
+void ListInto(const QString &root, const QString &relative, QList<StagedEntry> &entries)
+{
+    DIR *dir = ::opendir(Encoded(root + relative).constData());
+    if (!dir)
+        return;
+    const int fd = ::dirfd(dir);
+    QList<int> folders;
+    while (const dirent *item = ::readdir(dir)) {
+        if (std::strcmp(item->d_name, ".") == 0 || std::strcmp(item->d_name, "..") == 0)
+            continue;
+        struct stat info;
+        if (::fstatat(fd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        StagedEntry entry{relative + QFile::decodeName(item->d_name), KindOf(info.st_mode),
+                          qint64(info.st_size), unsigned(info.st_mode & 07777)};
+        if (entry.kind == StagedEntry::Kind::Folder)
+            folders << int(entries.size());
+        entries << entry;
+    }
+    ::closedir(dir);
+    for (const int index : std::as_const(folders))
+        ListInto(root, entries.at(index).name + QLatin1Char('/'), entries);
+}
+
+QString ReadLinkAt(const QString &path)
+{
+    std::vector<char> buffer(4096);
+    const ssize_t size = ::readlink(Encoded(path).constData(), buffer.data(), buffer.size() - 1);
+    return size <= 0 ? QString() : QFile::decodeName(QByteArray(buffer.data(), int(size)));
+}
+
+// The name's folder part: "a/b/l" gives "a/b".
+QStringList FolderParts(const QString &name)
+{
+    QStringList parts = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (!parts.isEmpty())
+        parts.removeLast();
+    return parts;
+}
+
+} // namespace
+
+QList<StagedEntry> ListStagedTree(const QString &root)
+{
+    QList<StagedEntry> entries;
+    ListInto(root, QString(), entries);
+    return entries;
+}
+
+bool LinkResolvesInside(const QString &root, const QString &name, const QString &target)
+{
+    // Resolved component by component as the kernel would, from the link's own folder (itself
+    // reached through any links on its way), with root as the top: a ".." above it, an absolute
+    // target or a loop leads outside.
+    if (target.isEmpty() || target.startsWith(QLatin1Char('/')))
+        return false;
+    QStringList resolved;
+    QStringList pending = FolderParts(name) + target.split(QLatin1Char('/'));
+    int hops = 0;
+    while (!pending.isEmpty()) {
+        const QString part = pending.takeFirst();
+        if (part.isEmpty() || part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (resolved.isEmpty())
+                return false;
+            resolved.removeLast();
+            continue;
+        }
+        resolved << part;
+        const QString onDisk = root + resolved.join(QLatin1Char('/'));
+        struct stat info;
+        if (::lstat(Encoded(onDisk).constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+            continue;
+        const QString next = ReadLinkAt(onDisk);
+        if (++hops > kMaxLinkHops || next.isEmpty() || next.startsWith(QLatin1Char('/')))
+            return false;
+        resolved.removeLast();
+        pending = next.split(QLatin1Char('/')) + pending;
+    }
+    return true;
+}
+
+unsigned PublishedMode(unsigned storedMode, unsigned umask)
+{
+    return storedMode & 07777 & ~unsigned(S_ISUID | S_ISGID) & ~umask;
+}
+
+unsigned ProcessUmask()
+{
+    // Read from the kernel's status file: setting the umask to read it would change it for a
+    // moment for every thread.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const unsigned mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mask;
+            }
+        }
+    }
+    const mode_t old = ::umask(022);
+    ::umask(old);
+    return unsigned(old);
+}
+
+SetPublisher::SetPublisher(EngineContext &ctx, const StagingFolder &staging,
+                           const QString &destination, bool ownFolder)
+    : m_ctx(ctx), m_staging(staging),
+      m_destination(NormalizeSlashes(destination + QLatin1Char('/'))), m_ownFolder(ownFolder)
+{
+}
+
+void SetPublisher::prepare(QStringList &leftOut)
+{
+    const QString root = m_staging.tree();
+    m_tree = ListStagedTree(root);
+    const unsigned mask = ProcessUmask();
+    QList<StagedEntry> kept;
+    for (const StagedEntry &entry : std::as_const(m_tree)) {
+        const QByteArray path = Encoded(root + entry.name);
+        if (entry.kind == StagedEntry::Kind::Link) {
+            const QString target = ReadLinkAt(root + entry.name);
+            if (!LinkResolvesInside(root, entry.name, target)) {
+                ::unlink(path.constData());
+                m_ctx.AddLogLine(LogTag::Unpack +
+                                 m_ctx.LangText(RarText::LinkLeftOut, {entry.name, target}));
+                leftOut << entry.name;
+                continue;
+            }
+        } else if (entry.kind != StagedEntry::Kind::Other) {
+            const unsigned mode = PublishedMode(entry.mode, mask);
+            // Folders keep their search permission for the owner until they are published.
+            if (mode != entry.mode)
+                ::chmod(path.constData(), mode);
+        }
+        kept << entry;
+    }
+    m_tree = kept;
+}
+
+bool SetPublisher::sizesMatch(const QHash<QString, qint64> &written)
+{
+    QHash<QString, qint64> staged;
+    for (const StagedEntry &entry : std::as_const(m_tree)) {
+        if (entry.kind == StagedEntry::Kind::File)
+            staged.insert(entry.name, entry.size);
+    }
+    for (auto it = written.cbegin(); it != written.cend(); ++it) {
+        const auto found = staged.constFind(it.key());
+        const qint64 size = found == staged.cend() ? 0 : *found;
+        if (it.value() >= kUnknownSize || (found != staged.cend() && size == it.value()))
+            continue;
+        m_ctx.AddLogLine(LogTag::Unpack +
+                         m_ctx.LangText(RarText::EntryFailed,
+                                        {it.key(), m_ctx.LangText(SetPlanText::SizeMismatch,
+                                                                  {it.key(), QString::number(size),
+                                                                   QString::number(it.value())})}));
+        return false;
+    }
+    return true;
+}
+
+bool SetPublisher::refuse(const QString &text)
+{
+    m_ctx.AddLogLine(LogTag::Unpack + text);
+    if (!m_ctx.settings.SuppressErrors())
+        m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+    return false;
+}
+
+bool SetPublisher::mayReplace(const QString &name, const QString &target, qint64 stagedSize)
+{
+    struct stat info;
+    if (::lstat(Encoded(target).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return refuse(m_ctx.LangText(SetPlanText::ReplacesDifferent, {name, target}));
+    if (m_ctx.job.FilesWrittenThisJob.contains(target))
+        return refuse(m_ctx.LangText(SetPlanText::OverwritesThisJob, {name, target}));
+    // A file the user made read-only is never replaced.
+    if (!(info.st_mode & S_IWUSR) || ::access(Encoded(target).constData(), W_OK) != 0)
+        return refuse(m_ctx.LangText(RarText::ReadOnlyTarget, {target}));
+    if (!m_ownFolder && qint64(info.st_size) != stagedSize)
+        return refuse(m_ctx.LangText(SetPlanText::ReplacesDifferent, {name, target}));
+    return true;
+}
+
+bool SetPublisher::planMerge(const QString &relative, QList<Move> &moves)
+{
+    const QString prefix = relative.isEmpty() ? QString() : relative + QLatin1Char('/');
+    for (const StagedEntry &entry : std::as_const(m_tree)) {
+        // The direct children of relative only.
+        if (!entry.name.startsWith(prefix) ||
+            entry.name.indexOf(QLatin1Char('/'), prefix.size()) >= 0)
+            continue;
+        const QString target = m_destination + entry.name;
+        struct stat info;
+        if (::lstat(Encoded(target).constData(), &info) != 0) {
+            if (errno != ENOENT)
+                return refuse(m_ctx.LangText(SetPlanText::ReplacesDifferent, {entry.name, target}));
+            moves << Move{m_staging.tree() + entry.name, target, false, QString()};
+            continue;
+        }
+        if (entry.kind == StagedEntry::Kind::Folder && S_ISDIR(info.st_mode)) {
+            if (!planMerge(entry.name, moves))
+                return false;
+            continue;
+        }
+        if (entry.kind != StagedEntry::Kind::File || !mayReplace(entry.name, target, entry.size))
+            return entry.kind == StagedEntry::Kind::File
+                       ? false
+                       : refuse(
+                             m_ctx.LangText(SetPlanText::ReplacesDifferent, {entry.name, target}));
+        moves << Move{m_staging.tree() + entry.name, target, true,
+                      m_staging.replaced() + QString::number(moves.size())};
+    }
+    return true;
+}
+
+void SetPublisher::undo(const QList<Move> &done)
+{
+    for (auto it = done.crbegin(); it != done.crend(); ++it) {
+        ::rename(Encoded(it->to).constData(), Encoded(it->from).constData());
+        if (it->replaces)
+            ::rename(Encoded(it->backup).constData(), Encoded(it->to).constData());
+    }
+}
+
+bool SetPublisher::publish()
+{
+    QList<Move> moves;
+    if (!planMerge(QString(), moves))
+        return false;
+    QList<Move> done;
+    for (const Move &move : std::as_const(moves)) {
+        const QByteArray to = Encoded(move.to);
+        bool ok = !move.replaces || ::rename(to.constData(), Encoded(move.backup).constData()) == 0;
+        if (ok) {
+            // Never over something that appeared meanwhile.
+            ok = ::renameat2(AT_FDCWD, Encoded(move.from).constData(), AT_FDCWD, to.constData(),
+                             RENAME_NOREPLACE) == 0;
+            if (!ok && move.replaces)
+                ::rename(Encoded(move.backup).constData(), to.constData());
+        }
+        if (!ok) {
+            const int error = errno;
+            undo(done);
+            m_ctx.AddLogLine(
+                LogTag::Unpack +
+                m_ctx.LangText(RarText::EntryFailed,
+                               {move.to, error == ENAMETOOLONG
+                                             ? m_ctx.LangText(RarText::PathTooLong)
+                                             : m_ctx.LangText(RarText::CreateFailed)}));
+            return false;
+        }
+        done << move;
+    }
+    for (const StagedEntry &entry : std::as_const(m_tree)) {
+        if (entry.kind != StagedEntry::Kind::Folder)
+            m_published << m_destination + entry.name;
+    }
+    return true;
+}
