@@ -28,6 +28,8 @@ struct JobControl
     // The copies of damaged files that par2 made in this job's repairs (paths as NormalizeSlashes
     // gives them): the only "<volume>.1" files the clean-up may delete.
     QSet<QString> FilesMadeByRepair;
+    // The last RAR extraction ended on damaged data (a CRC error): a repair may mend it.
+    bool SetDataDamaged = false;
     // While watching: sets that failed and have not changed since; the round's job passes them
     // over.
     QSet<QString> SetsLeftForLater;

@@ -10,6 +10,7 @@ constexpr char16_t kMappedFirst = 0xE080;
 constexpr char16_t kMappedLast = 0xE0FF;
 constexpr unsigned kHostMsDos = 0;
 constexpr unsigned kHostOs2 = 1;
+constexpr unsigned kRar5Version = 50;
 
 bool IsCp932Lead(uchar byte)
 {
@@ -42,7 +43,7 @@ bool IsCp932WithBackslashTrail(const QByteArray &bytes)
 
 QString Decode(const char *codec, const QByteArray &bytes, bool *ok = nullptr)
 {
-    QStringDecoder decoder(codec);
+    QStringDecoder decoder(codec, QStringDecoder::Flag::Stateless);
     const QString text = decoder.isValid() ? decoder(bytes) : QString::fromLatin1(bytes);
     if (ok)
         *ok = decoder.isValid() && !decoder.hasError();
@@ -53,7 +54,8 @@ QString Decode(const char *codec, const QByteArray &bytes, bool *ok = nullptr)
 
 QString DecodeLegacyName(const QByteArray &bytes, LegacyCodePage fallback)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a sequence cut at the end is an error, not the start of more input.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
@@ -66,13 +68,20 @@ QString DecodeLegacyName(const QByteArray &bytes, LegacyCodePage fallback)
     return Decode(fallback == LegacyCodePage::Cp437 ? "IBM437" : "windows-1252", bytes);
 }
 
-QString RarEntryName(const wchar_t *name, size_t capacity, unsigned hostOs)
+QString ZipEntryName(const QByteArray &stored, const QByteArray &asLibzipReads)
+{
+    if (stored == asLibzipReads)
+        return QString::fromUtf8(asLibzipReads);
+    return DecodeLegacyName(stored, LegacyCodePage::Cp437);
+}
+
+QString RarEntryName(const wchar_t *name, size_t capacity, unsigned hostOs, unsigned unpackVersion)
 {
     size_t length = 0;
     while (length < capacity && name[length] != 0)
         ++length;
     const QString wide = QString::fromWCharArray(name, int(length));
-    if (!wide.contains(QChar(kMappedMark)))
+    if (unpackVersion >= kRar5Version || !wide.contains(QChar(kMappedMark)))
         return wide;
     // Back to the bytes the archive holds: the mapped ones as they were, the others as UTF-8.
     QByteArray bytes;

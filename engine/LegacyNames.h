@@ -16,8 +16,18 @@ enum class LegacyCodePage {
 // 0x5C, which a single-byte reading would take for a backslash; else the fallback code page.
 QString DecodeLegacyName(const QByteArray &bytes, LegacyCodePage fallback);
 
+// The name of a ZIP entry from its stored bytes and from what libzip made of them (UTF-8 when the
+// entry says so or the bytes are valid UTF-8, else CP437): libzip's reading, unless it took the
+// bytes for CP437, when DecodeLegacyName decides, so that a Shift-JIS name is not cut at its
+// 0x5C bytes.
+QString ZipEntryName(const QByteArray &stored, const QByteArray &asLibzipReads);
+
 // The name of a RAR entry as libunrar hands it over. libunrar keeps name bytes that are not
 // valid UTF-8 as the characters U+E080..U+E0FF after a U+FFFE mark; those bytes are decoded by
 // the system that made the archive (hostOs, RAR's numbering: 0 MS-DOS, 1 OS/2, 2 Windows, 3 Unix),
-// as the UnRAR tools of that system would read them.
-QString RarEntryName(const wchar_t *name, size_t capacity, unsigned hostOs);
+// as the UnRAR tools of that system would read them. (libunrar reports MS-DOS and OS/2 archives
+// as Windows ones, so those are read as Windows-1252 too.) (libunrar reports MS-DOS and OS/2
+// archives as Windows ones, so those are read as Windows-1252 too.) Names of RAR 5 archives
+// (unpackVersion 50 and later) are UTF-8 by definition; bytes that are not stay as libunrar gives
+// them.
+QString RarEntryName(const wchar_t *name, size_t capacity, unsigned hostOs, unsigned unpackVersion);

@@ -187,13 +187,13 @@ private:
     int m_counter = 0;
     bool m_extractionIncomplete = false;
     QList<ArchiveSet> m_sets;
+    // Files that carry an archive signature but belong to no set.
+    QStringList m_archivesInNoSet;
     // Opened once the sets are done, and only when none of them failed.
     QStringList m_nfoFiles;
     bool m_anySetFailed = false;
     // The volumes of the sets extracted in full: the only source files that may go.
     QSet<QString> m_usedVolumes;
-    // Files with archive signatures that no set took, found before the sets wrote anything.
-    QStringList m_archivesInNoSet;
 };
 
 // Close ends the whole job at the next check point: nothing after it is extracted, deleted or
@@ -287,6 +287,7 @@ void FolderRun::findSets()
     if (!m_settings.CheckOnly())
         RestoreNames(m_ctx, ScanFolder(m_releaseFolder));
     m_sets = BuildArchiveSets(m_ctx, ScanFolder(m_releaseFolder));
+    // Known before the sets write files of their own into the folder.
     m_archivesInNoSet = ArchivesInNoSet(m_ctx, ScanFolder(m_releaseFolder), m_sets);
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), m_nfoFiles, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".nfo")}));

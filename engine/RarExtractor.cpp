@@ -23,6 +23,7 @@
 #include "engine/EngineContext.h"
 #include "engine/EngineSink.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/LegacyNames.h"
 #include "engine/LibraryThread.h"
 #include "engine/ProgressText.h"
 #include "engine/ScopeGuard.h"
@@ -255,6 +256,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
     CurrentName.clear();
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
+    m_ctx.job.SetDataDamaged = false;
 
     Utf8CharacterType utf8Names;
     Run run(m_ctx);
@@ -296,7 +298,9 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
         // the same error again.
         const QString entry = CurrentName.isEmpty() ? run.archiveName : CurrentName;
         if (code == ERAR_BAD_DATA) {
-            const QString text = m_ctx.LangText(RarText::CrcError, {entry});
+            const QString text =
+                m_ctx.LangText(RarText::CrcError, {EntryWithVolumes(m_plan, entry)});
+            m_ctx.job.SetDataDamaged = true;
             showError(text, true);
             m_sink->logLine(LogTag::Unpack + text);
         } else {
@@ -311,7 +315,7 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
     } else {
         ProgressTotal = m_setTotal;
     }
-    CurrentName = fromWide(header.FileNameW, kHeaderNameChars);
+    CurrentName = RarEntryName(header.FileNameW, kHeaderNameChars, header.HostOS, header.UnpVer);
     return Step::Next;
 }
 
@@ -387,7 +391,17 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
     // An empty file needs no password, even when the archive marks it encrypted.
     if (!isFolder && run.entrySize == 0 && (header.Flags & RHDF_ENCRYPTED))
         return extractEmptyEncrypted(run);
-    const int code = process(run, RAR_EXTRACT);
+    // A name decoded from a code page is written under that name; the library would use the
+    // stored bytes.
+    const bool decoded = CurrentName != fromWide(header.FileNameW, kHeaderNameChars);
+    if (decoded && isFolder) {
+        QDir().mkpath(run.folder + CurrentName);
+        return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
+    }
+    if (decoded)
+        QDir().mkpath(QFileInfo(run.folder + CurrentName).path());
+    const int code =
+        process(run, RAR_EXTRACT, decoded ? run.folder + CurrentName : QString());
     if (code != ERAR_SUCCESS)
         return failedEntry(code);
     if (!isFolder && !isCopyEntry(header))
@@ -435,7 +449,9 @@ RarExtraction::Step RarExtraction::failedEntry(int code)
     if (m_sink->checkpoint().cancelled()) {
         reportEntryFailure(CurrentName, m_ctx.LangText(RarText::Aborted), false);
     } else if (code == ERAR_BAD_DATA) {
-        const QString text = m_ctx.LangText(RarText::CrcError, {CurrentName});
+        const QString text =
+            m_ctx.LangText(RarText::CrcError, {EntryWithVolumes(m_plan, CurrentName)});
+        m_ctx.job.SetDataDamaged = true;
         showError(text, true);
         m_sink->logLine(LogTag::Unpack + text);
     } else {
@@ -445,14 +461,16 @@ RarExtraction::Step RarExtraction::failedEntry(int code)
     return Step::Failed;
 }
 
-int RarExtraction::process(Run &run, int operation)
+int RarExtraction::process(Run &run, int operation, const QString &destName)
 {
     const RARHeaderDataEx &entry = *run.header;
-    wchar_t *folder = operation == RAR_EXTRACT ? run.folderW.data() : nullptr;
+    std::wstring destNameW = destName.toStdWString();
+    wchar_t *name = destName.isEmpty() ? nullptr : destNameW.data();
+    wchar_t *folder = operation == RAR_EXTRACT && !name ? run.folderW.data() : nullptr;
     // Small entries take less time than handing them over to the library thread would.
     if (entryBytes(entry) < kLibraryThreadMinimum) {
         m_callbackError = nullptr;
-        const int code = RARProcessFileW(run.archive->get(), operation, folder, nullptr);
+        const int code = RARProcessFileW(run.archive->get(), operation, folder, name);
         if (m_callbackError)
             std::rethrow_exception(m_callbackError);
         return code;
@@ -460,7 +478,7 @@ int RarExtraction::process(Run &run, int operation)
     return run.library.run([&] {
         // The library thread needs the UTF-8 character type for its names as well.
         Utf8CharacterType utf8OnThisThread;
-        return RARProcessFileW(run.archive->get(), operation, folder, nullptr);
+        return RARProcessFileW(run.archive->get(), operation, folder, name);
     });
 }
 
@@ -469,6 +487,8 @@ int RarExtraction::process(Run &run, int operation)
 bool RarExtraction::processOrFail(Run &run, int operation)
 {
     const int code = process(run, operation);
+    if (code == ERAR_BAD_DATA)
+        m_ctx.job.SetDataDamaged = true;
     if (code != ERAR_SUCCESS)
         reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), false);
     return code == ERAR_SUCCESS;
@@ -622,6 +642,7 @@ bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
     if (m_planKnown) {
         for (const PlannedEntry &entry : std::as_const(m_plan.entries))
             extraction.m_entryNames.insert(entry.name);
+        extraction.m_plan = &m_plan;
         setTotal = m_plan.unpackedTotal;
     }
     const bool extracted = extraction.extract(m_firstVolume, folder, setTotal);

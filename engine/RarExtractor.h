@@ -83,6 +83,8 @@ public:
     // Every entry name of the set, when its plan is known: an entry "name;n" is then an older
     // version of "name".
     QSet<QString> m_entryNames;
+    // The set's plan, when known: a damaged entry is reported with the volumes it lies in.
+    const SetPlan *m_plan = nullptr;
 
     // The last estimate of the remaining time; it is kept from one archive to the next.
     static QString EstimateText;
@@ -103,7 +105,8 @@ private:
     void showEntry(const Run &run);
     // Runs RARProcessFileW on the current entry: small entries here, others on the library
     // thread. A file or folder goes under the destination folder, never to a name of its own.
-    int process(Run &run, int operation);
+    // destName: the full name to write a file under, when not the library's own reading of it.
+    int process(Run &run, int operation, const QString &destName = QString());
     bool processOrFail(Run &run, int operation);
     int answerCallback(unsigned int message, long p1, long p2);
     bool onVolumeChange(const QString &nextVolume, bool libraryAsks);

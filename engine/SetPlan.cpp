@@ -148,15 +148,18 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
                 plan.modernFormat = true;
             PlannedEntry entry;
             entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
-                                      header.HostOS);
+                                      header.HostOS, header.UnpVer);
             entry.size = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
             entry.folder = header.Flags & RHDF_DIRECTORY;
+            entry.firstVolume = entry.lastVolume = int(plan.volumes.size()) - 1;
             plan.entries << entry;
             if (!entry.folder)
                 plan.unpackedTotal += entry.size;
             if (depth == Depth::FirstHeader)
                 return plan;
             code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
+            // Skipping an entry split over volumes opens the volumes it goes on in.
+            plan.entries.last().lastVolume = int(plan.volumes.size()) - 1;
             if (code == ERAR_SUCCESS)
                 continue;
         }
@@ -212,6 +215,22 @@ bool SetPlan::startsSet() const
     // A later volume: RAR 3 and later mark first volumes, and any volume that begins in the
     // middle of an entry follows another.
     return !modernFormat && !startsMidEntry;
+}
+
+QString EntryWithVolumes(const SetPlan *plan, const QString &entryName)
+{
+    if (!plan)
+        return entryName;
+    for (const PlannedEntry &entry : plan->entries) {
+        if (entry.name != entryName || entry.lastVolume >= plan->volumes.size())
+            continue;
+        const QString first = FileNameOf(plan->volumes.at(entry.firstVolume));
+        if (entry.firstVolume == entry.lastVolume)
+            return QStringLiteral("%1 (%2)").arg(entryName, first);
+        return QStringLiteral("%1 (%2 … %3)")
+            .arg(entryName, first, FileNameOf(plan->volumes.at(entry.lastVolume)));
+    }
+    return entryName;
 }
 
 SetPlan PeekSetPlan(EngineContext &ctx, const QString &path)

@@ -31,6 +31,9 @@ struct PlannedEntry
     QString name;    // the path inside the archive, as stored
     qint64 size = 0; // unpacked size in bytes
     bool folder = false;
+    // The volumes its data lies in: indexes into SetPlan::volumes, first and last.
+    int firstVolume = 0;
+    int lastVolume = 0;
 };
 
 struct SetPlan
@@ -59,6 +62,11 @@ struct SetPlan
     bool startsSet() const;
     QString lastVolume() const { return volumes.isEmpty() ? firstVolume : volumes.last(); }
 };
+
+// The entry's name followed by the volumes its data lies in, for the line that reports it damaged:
+// "movie.iso (movie.part04.rar)", or the first and last of several. Just the name when plan is
+// null or does not hold the entry.
+QString EntryWithVolumes(const SetPlan *plan, const QString &entryName);
 
 // Opens path in list mode and reads the archive flags and the first header only.
 SetPlan PeekSetPlan(EngineContext &ctx, const QString &path);

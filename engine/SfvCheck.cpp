@@ -4,13 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include "engine/Crc32.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
 #include "engine/FolderEntries.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/LegacyNames.h"
 #include "engine/ProgressText.h"
 
 namespace {
@@ -29,13 +29,12 @@ QString Plural(int n)
     return n == 1 ? QString() : QStringLiteral("s");
 }
 
-QString DecodeSfvText(const QByteArray &content)
+// The list as text. NULs and blanks at its end are padding (some tools fill the last block).
+QString DecodeSfvText(QByteArray content)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(content);
-    if (utf8.hasError())
-        text = QString::fromLatin1(content);
-    return text;
+    while (content.endsWith('\0') || content.endsWith(' '))
+        content.chop(1);
+    return DecodeLegacyName(content, LegacyCodePage::Windows1252);
 }
 
 // Whole seconds from a start tick to now; the tick counter wraps like the system's.

@@ -21,8 +21,9 @@ struct SfvEntry
 // The entries of an SFV file in order. Lines end with CR LF, LF or CR; empty lines and lines
 // starting with ";" are comments. A line that ends in blanks and eight hexadecimal digits is a
 // name (blanks inside it included, as checksum tools write them) and that CRC; any other line is
-// split at its first blank. Text that is not valid UTF-8 is read as Latin-1, the way
-// Windows tools write it. Never fails: any bytes give some list of entries.
+// split at its first blank. Text that is not valid UTF-8 is read as CP932 or Windows-1252, the way
+// Windows tools write it (DecodeLegacyName); NULs and blanks at the end of the file are padding.
+// Never fails: any bytes give some list of entries.
 QList<SfvEntry> ParseSfv(const QByteArray &content);
 
 // A real SFV file of a million volumes is still far below this; anything larger is not a

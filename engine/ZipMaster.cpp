@@ -16,6 +16,7 @@
 #include "engine/EngineContext.h"
 #include "engine/EngineSink.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/LegacyNames.h"
 #include "engine/ProgressText.h"
 #include "engine/StagingFolder.h"
 
@@ -306,8 +307,10 @@ TZipMaster::planEntries(zip *archive, const QString &destination, ZipExtractResu
         zip_stat_t stat;
         zip_stat_init(&stat);
         const char *rawName = zip_get_name(archive, entry.index, ZIP_FL_ENC_GUESS);
+        const char *storedName = zip_get_name(archive, entry.index, ZIP_FL_ENC_RAW);
         const bool statOk = zip_stat_index(archive, entry.index, 0, &stat) == 0;
-        entry.storedName = rawName ? QString::fromUtf8(rawName) : QString();
+        entry.storedName =
+            rawName && storedName ? ZipEntryName(storedName, rawName) : QString();
         entry.size = statOk && (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0;
         entry.modified = statOk && (stat.valid & ZIP_STAT_MTIME) ? stat.mtime : 0;
         entry.crc = statOk && (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0;

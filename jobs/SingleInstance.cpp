@@ -2,11 +2,13 @@
 
 #include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,14 +32,35 @@ QStringList withAbsoluteFolders(const QStringList &parameters)
 
 QString SingleInstance::serverPath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/tevo.socket");
+    const QString folder = privateRuntimeFolder();
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/tevo.socket");
+}
+
+bool SingleInstance::isPrivateFolder(const QString &folder)
+{
+    // lstat: a link, even to a private folder, could be swapped for one to another user's.
+    struct stat info = {};
+    if (folder.isEmpty() || ::lstat(QFile::encodeName(folder).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 07777) == 0700;
+}
+
+QString SingleInstance::privateRuntimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        return QDir::cleanPath(runtime);
+    // A folder of this user's own, never a name all users share; when another user holds it, or
+    // it is not private, there is no hand-over.
+    const QString own = QDir::tempPath() + QStringLiteral("/tevo-%1").arg(::getuid());
+    ::mkdir(QFile::encodeName(own).constData(), 0700);
+    return isPrivateFolder(own) ? own : QString();
 }
 
 bool SingleInstance::handOver(const QStringList &parameters, const QString &path)
 {
+    if (path.isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(path);
     if (!socket.waitForConnected(HandOverTimeoutMs))
@@ -64,6 +87,8 @@ SingleInstance::~SingleInstance() = default;
 bool SingleInstance::listen(std::function<void(const QStringList &)> received, const QString &path)
 {
     m_received = std::move(received);
+    if (path.isEmpty())
+        return false;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::takeConnection);

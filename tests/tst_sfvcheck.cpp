@@ -342,14 +342,35 @@ private slots:
         QCOMPARE(t.platform.processEventsCalls, 2); // inside.bin's block, and its entry
     }
 
-    void nonUtf8NamesAreFound()
+    // Lists of older tools: names in a code page, and a list that ends in NUL bytes.
+    void namesOfOlderToolsAreFound_data()
     {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("listed"); // the name's bytes in the list
+        QTest::addColumn<QByteArray>("end");    // what follows the CRC
+        QTest::newRow("Windows-1252")
+            << "Café.r00" << QByteArray("Caf\xe9.r00") << QByteArray("\r\n");
+        QTest::newRow("Shift-JIS, 0x5C as a second byte")
+            << "表ソフト.r00" << QByteArray("\x95\x5c\x83\x5c\x83\x74\x83\x67.r00")
+            << QByteArray("\r\n");
+        QTest::newRow("NUL bytes after the last line")
+            << "movie.r00" << QByteArray("movie.r00") << QByteArray("\n\0\0\0");
+        QTest::newRow("NUL byte and blanks right after the CRC")
+            << "movie.r00" << QByteArray("movie.r00") << QByteArray("\0 ");
+    }
+    void namesOfOlderToolsAreFound()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, listed);
+        QFETCH(QByteArray, end);
         QTemporaryDir dir;
-        writeFile(dir.filePath("Café.r00"), 500);
+        writeFile(dir.filePath(fileName), 500);
         writeText(dir.filePath("x.sfv"),
-                  "Caf\xe9.r00 " + Crc(dir.filePath("Café.r00")).toLatin1() + "\r\n");
+                  "; old tool\r\n" + listed + " " + Crc(dir.filePath(fileName)).toLatin1() + end);
         TestContext t;
-        QVERIFY(CheckSFV(t.context, dir.filePath("x.sfv")));
+        QVERIFY2(CheckSFV(t.context, dir.filePath("x.sfv")),
+                 qPrintable(t.log.messages().join('\n')));
+        QCOMPARE(SfvMessages(t).last(), QStringLiteral("1 OK, 0 failed, 0 missing (0 s)"));
     }
 
     void emptyHugeAndBinaryListsGiveClearResults()

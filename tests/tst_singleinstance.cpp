@@ -3,11 +3,14 @@
 
 #include <QDir>
 #include <QListWidget>
+#include <QLocalSocket>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "jobs/SingleInstance.h"
 #include "support/Fakes.h"
@@ -115,6 +118,73 @@ private slots:
         // The second process never got as far as a window of its own.
         const QFileInfo lastOsAfter(QStringLiteral(TEVO_BINARY_DIR "/last.os"));
         QCOMPARE(lastOsAfter.exists() ? lastOsAfter.lastModified() : QDateTime(), lastOsBefore);
+    }
+
+    // The socket lies in a folder only this user can enter, or there is none and no hand-over:
+    // never under a name every user shares, where another user's listener could take the folders.
+    void socketFolderIsPrivate_data()
+    {
+        QTest::addColumn<QString>("runtime");  // what $XDG_RUNTIME_DIR is
+        QTest::addColumn<int>("fallbackMode"); // 0: not made beforehand
+        QTest::addColumn<QString>("expected"); // "runtime", "fallback" or "" (no hand-over)
+        QTest::newRow("private runtime folder") << "private" << 0 << "runtime";
+        QTest::newRow("runtime folder open to others") << "open" << 0 << "fallback";
+        QTest::newRow("runtime folder a link to a private one") << "link" << 0 << "fallback";
+        QTest::newRow("no runtime folder") << "unset" << 0 << "fallback";
+        QTest::newRow("no runtime folder, own fallback open to others") << "unset" << 0777 << "";
+    }
+    void socketFolderIsPrivate()
+    {
+        QFETCH(QString, runtime);
+        QFETCH(int, fallbackMode);
+        QFETCH(QString, expected);
+        QTemporaryDir temp;
+        const QString tmp = temp.path();
+        const QString fallback = tmp + QStringLiteral("/tevo-%1").arg(::getuid());
+        if (fallbackMode) {
+            QVERIFY(QDir().mkdir(fallback));
+            QVERIFY(::chmod(QFile::encodeName(fallback).constData(), mode_t(fallbackMode)) == 0);
+        }
+        QString runtimeFolder = tmp + "/runtime";
+        QVERIFY(QDir().mkdir(runtimeFolder));
+        QVERIFY(::chmod(QFile::encodeName(runtimeFolder).constData(),
+                        runtime == "open" ? 0755 : 0700) == 0);
+        if (runtime == "link") {
+            QVERIFY(QFile::link(runtimeFolder, tmp + "/link"));
+            runtimeFolder = tmp + "/link";
+        }
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp));
+        if (runtime == "unset")
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder));
+        const QString path = SingleInstance::serverPath();
+        SingleInstance instance;
+        const bool listening = instance.listen([](const QStringList &) {}, path);
+        // The listener answers from the event loop, so a connection is what is looked at here.
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        const bool connected = socket.waitForConnected(2000);
+        const bool handedOver = !path.isEmpty() || SingleInstance::handOver({"/x"}, path);
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        qputenv("TMPDIR", oldTmp);
+
+        if (expected.isEmpty()) {
+            QCOMPARE(path, QString());
+            QVERIFY(!listening);
+            QVERIFY(!handedOver);
+            return;
+        }
+        QCOMPARE(path, (expected == "runtime" ? runtimeFolder : fallback) + "/tevo.socket");
+        QVERIFY(listening);
+        QVERIFY(connected);
+        struct stat info = {};
+        QCOMPARE(::lstat(QFile::encodeName(fallback).constData(), &info) == 0,
+                 expected == "fallback");
+        if (expected == "fallback")
+            QCOMPARE(int(info.st_mode & 07777), 0700);
     }
 
     // A socket left behind by a Tevo that did not end cleanly is taken over.

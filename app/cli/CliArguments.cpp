@@ -65,10 +65,10 @@ QString CliUsage()
         "  --version          shows the version\n"
         "\n"
         "The log goes to standard output, errors to standard error, and while standard error\n"
-        "is a terminal a progress line too. Ctrl+C or SIGTERM stops at the next safe point:\n"
-        "nothing is deleted that was not due already.\n"
+        "is a terminal a progress line too. Ctrl+C, SIGTERM or SIGHUP stops at the next safe\n"
+        "point: nothing is deleted that was not due already.\n"
         "\n"
         "Exit status: 0 when every set was extracted or there was nothing to do; 1 when a set\n"
-        "or check failed or a folder does not exist; 2 for a usage error; 130 or 143 when\n"
-        "stopped by SIGINT or SIGTERM.\n");
+        "or check failed or a folder does not exist; 2 for a usage error; 130, 143 or 129 when\n"
+        "stopped by SIGINT, SIGTERM or SIGHUP.\n");
 }

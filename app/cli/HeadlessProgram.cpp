@@ -55,7 +55,7 @@ HeadlessProgram::~HeadlessProgram() = default;
 
 int HeadlessProgram::run()
 {
-    // Ctrl+C and SIGTERM act as the window's Close from the start: a job stops at its next
+    // Ctrl+C, SIGTERM and SIGHUP act as the window's Close from the start: a job stops at its next
     // check point and nothing is deleted that was not due already.
     ResetJobControl(m_job);
     m_signals = std::make_unique<SignalWatch>([this](int signal) { onSignal(signal); });
@@ -143,9 +143,8 @@ void HeadlessProgram::onSignal(int signal)
     if (!m_signal)
         m_signal = signal;
     m_job.AbortRequested = true;
-    m_console.errorLine(
-        QStringLiteral("tevo-cli: %1: stopping at the next safe point")
-            .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
+    m_console.errorLine(QStringLiteral("tevo-cli: %1: stopping at the next safe point")
+                            .arg(SignalWatch::nameOf(signal)));
     // Between two watch rounds nothing runs: end now. A running job ends first (runJob).
     if (m_job.JobStartTick == 0 && m_watchMode)
         QCoreApplication::exit(signalExitCode(m_signal));

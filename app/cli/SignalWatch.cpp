@@ -19,6 +19,20 @@ extern "C" void onSignal(int signal)
 
 } // namespace
 
+const int SignalWatch::WatchedSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+
+QString SignalWatch::nameOf(int signal)
+{
+    switch (signal) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("SIGTERM");
+    }
+}
+
 SignalWatch::SignalWatch(std::function<void(int)> received, QObject *parent)
     : QObject(parent), m_received(std::move(received))
 {
@@ -30,14 +44,14 @@ SignalWatch::SignalWatch(std::function<void(int)> received, QObject *parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : WatchedSignals)
+        sigaction(signal, &action, nullptr);
 }
 
 SignalWatch::~SignalWatch()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int signal : WatchedSignals)
+        std::signal(signal, SIG_DFL);
     for (int &end : signalPipe) {
         if (end >= 0)
             close(end);

@@ -49,9 +49,12 @@ QByteArray FileBlock(const Entry &entry)
     fields.append(char(entry.unpackVersion));
     fields.append(char(0x30)); // stored
     Put16(fields, quint32(entry.name.size()));
-    Put32(fields, entry.hostOs == 3 ? 0100644 : 0x20);
+    if (entry.folder)
+        Put32(fields, entry.hostOs == 3 ? 040755 : 0x10);
+    else
+        Put32(fields, entry.hostOs == 3 ? 0100644 : 0x20);
     fields += entry.name;
-    return Block(0x74, 0x8000, fields) + entry.data;
+    return Block(0x74, entry.folder ? 0x80E0 : 0x8000, fields) + entry.data;
 }
 
 } // namespace

@@ -16,6 +16,7 @@ struct Entry
     QByteArray data;
     unsigned hostOs = 2;         // 0 MS-DOS, 2 Windows, 3 Unix
     unsigned unpackVersion = 20; // what RAR 3 writes for stored files
+    bool folder = false;
 };
 
 // One volume (or the single archive): the marker, the archive header, the entries, and, when

@@ -1,0 +1,105 @@
+// Names written by older tools in a code page: how the bytes are read, and what RAR sets of
+// RAR 2 to 4 and ZIP files without the UTF-8 flag then write.
+
+#include <cstdio>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "engine/LegacyNames.h"
+#include "engine/Pipeline.h"
+#include "support/Fakes.h"
+#include "support/Rar4Writer.h"
+#include "support/ReleaseMaker.h"
+
+using namespace ReleaseMaker;
+
+class TestLegacyNames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bytesAreReadInTurn_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("zipCodePage"); // CP437 instead of Windows-1252 as the fallback
+        QTest::addColumn<QString>("text");
+        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9") << true << "café";
+        QTest::newRow("Windows-1252") << QByteArray("caf\xe9") << false << "café";
+        QTest::newRow("CP437") << QByteArray("caf\x82") << true << "café";
+        QTest::newRow("Shift-JIS with 0x5C as a second byte")
+            << QByteArray("\x95\x5c\x83\x5c.txt") << true << "表ソ.txt";
+        QTest::newRow("Shift-JIS without such a byte: the fallback")
+            << QByteArray("\x83\x41") << true << "âA";
+        QTest::newRow("invalid Shift-JIS: the fallback")
+            << QByteArray("\x95\x5c\xff") << false << "•\\ÿ";
+    }
+    void bytesAreReadInTurn()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, zipCodePage);
+        QFETCH(QString, text);
+        QCOMPARE(DecodeLegacyName(bytes, zipCodePage ? LegacyCodePage::Cp437
+                                                     : LegacyCodePage::Windows1252),
+                 text);
+    }
+
+    // RAR 2 to 4 entries without a Unicode name are read by the system that wrote them.
+    void rarNamesByTheirHostSystem_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<unsigned>("hostOs");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("Windows, Windows-1252")
+            << QByteArray("caf\xe9.txt") << 2u << QStringList{"café.txt"};
+        QTest::newRow("Unix, Windows-1252")
+            << QByteArray("caf\xe9.txt") << 3u << QStringList{"café.txt"};
+        QTest::newRow("Unix, UTF-8")
+            << QByteArray("caf\xc3\xa9.txt") << 3u << QStringList{"café.txt"};
+        QTest::newRow("Windows, in a folder of a code-page name")
+            << QByteArray("d\xe9j\xe0\\caf\xe9.txt") << 2u << QStringList{"déjà/café.txt"};
+    }
+    void rarNamesByTheirHostSystem()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(unsigned, hostOs);
+        QFETCH(QStringList, written);
+        QTemporaryDir dir;
+        QList<Rar4Writer::Entry> entries;
+        const qsizetype slash = stored.indexOf('\\');
+        if (slash > 0)
+            entries << Rar4Writer::Entry{stored.left(slash), {}, hostOs, 20, true};
+        entries << Rar4Writer::Entry{stored, "coffee", hostOs};
+        writeText(dir.filePath("x.rar"), Rar4Writer::Volume(entries, false, false, true, false));
+        TestContext t;
+        t.settings.setDeleteSources(true);
+        UnPack(t.context, dir.path());
+        QCOMPARE(listTree(dir.path()), written);
+        QCOMPARE(readAll(dir.filePath(written.last())), QByteArray("coffee"));
+    }
+
+    // A ZIP file of a Japanese Windows without the UTF-8 flag: 表 ends in the byte of "\".
+    void zipNameInShiftJis()
+    {
+        QTemporaryDir dir;
+        const QString work = dir.filePath("work");
+        QDir().mkpath(work);
+        // A file name of these bytes has no QString form: written with the C library.
+        FILE *source = std::fopen(QFile::encodeName(work) + "/\x95\x5c\x83\x5c.txt", "wb");
+        QVERIFY(source);
+        std::fputs("kanji", source);
+        std::fclose(source);
+        QVERIFY(run("sh", {"-c", "LC_ALL=C zip -q ../x.zip *"}, work));
+        QDir(work).removeRecursively();
+        TestContext t;
+        t.settings.setUnpackZipFirst(true);
+        t.settings.setChecked(SettingKey::CheckBox18, true); // delete the ZIP after
+        UnPack(t.context, dir.path());
+        QCOMPARE(listTree(dir.path()), QStringList{"表ソ.txt"});
+        QCOMPARE(readAll(dir.filePath("表ソ.txt")), QByteArray("kanji"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLegacyNames)
+#include "tst_legacynames.moc"
