@@ -204,6 +204,11 @@ private slots:
         QTest::newRow("options without file") << QStringList{"/x", "--options"} << 2 << "--options";
         QTest::newRow("options file missing")
             << QStringList{"--options", "/nonexistent/x.os", "/x"} << 2 << "/nonexistent/x.os";
+        QTest::newRow("set unknown key")
+            << QStringList{"--set", "CheckBox99=1", "/x"} << 2 << "unknown key CheckBox99";
+        QTest::newRow("set bad value")
+            << QStringList{"--set=CheckBox3=yes", "/x"} << 2 << "CheckBox3 takes 0 or 1";
+        QTest::newRow("set without value") << QStringList{"/x", "--set"} << 2 << "--set";
         QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: tevo-cli";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "tevo-cli v1.06";
     }
@@ -215,6 +220,37 @@ private slots:
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2((r.out + r.err).contains(printed), qPrintable(r.out + r.err));
+    }
+
+    // The list of keys is the documentation, as the language file beside the program words it.
+    void listOptionsIsTheDocumentation()
+    {
+        const Run r = run({QStringLiteral("--list-options")});
+        QCOMPARE(r.exitCode, 0);
+        QFile doc(QStringLiteral(TEVO_SOURCE_DIR "/docs/options.md"));
+        QVERIFY(doc.open(QIODevice::ReadOnly));
+        QCOMPARE(r.out, QString::fromUtf8(doc.readAll()));
+    }
+
+    // --set applies over the option set, the last one of a key winning.
+    void setAppliesOverTheOptionSet_data()
+    {
+        QTest::addColumn<QStringList>("sets");
+        QTest::addColumn<bool>("extracted");
+        QTest::newRow("option set alone") << QStringList{} << false;
+        QTest::newRow("set over it") << QStringList{"--set", "checkbox9=0"} << true;
+        QTest::newRow("last one wins")
+            << QStringList{"--set", "CheckBox9=0", "--set=CheckBox9=1"} << false;
+    }
+    void setAppliesOverTheOptionSet()
+    {
+        QFETCH(QStringList, sets);
+        QFETCH(bool, extracted);
+        QTemporaryDir dir;
+        const QString folder = makeRelease(dir.path(), "rel");
+        const Run r = run(options([](SettingsModel &s) { s.setCheckOnly(true); }) + sets << folder);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(QFileInfo(QDir(folder).filePath("movie.iso")).isFile(), extracted);
     }
 
     // The window program answers --help and --version without a display, and says what to use
@@ -233,6 +269,8 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, printed);
+        if (!TEVO_WITH_GUI)
+            QSKIP("built without the window (TEVO_GUI=OFF)");
         const Run r = run(arguments, QStringLiteral(TEVO_BINARY_DIR "/tevo"));
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2((r.out + r.err).contains(printed), qPrintable(r.out + r.err));

@@ -21,6 +21,7 @@
 #include "jobs/JobWindow.h"
 #include "jobs/UnpackJob.h"
 #include "support/Fakes.h"
+#include "support/JobFakes.h"
 #include "support/ReleaseMaker.h"
 
 using namespace ReleaseMaker;
@@ -149,7 +150,7 @@ class TestFaults : public QObject
         t.view.onClearQueue = [&t] { t.settings.setQueue({}); };
         PipelineJob rig(t);
         UnpackJob &job = rig.job;
-        job.Button1Click();
+        job.start();
     }
 
 private slots:

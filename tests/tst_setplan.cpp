@@ -13,6 +13,7 @@
 #include "engine/SetPlan.h"
 #include "engine/SetWriteCheck.h"
 #include "support/Fakes.h"
+#include "support/JobFakes.h"
 #include "support/Rar4Writer.h"
 #include "support/ReleaseMaker.h"
 
@@ -331,7 +332,7 @@ private slots:
         t.settings.setDeleteSources(true);
         t.settings.setAfterAction(AfterActionChoice::RunApplication);
         PipelineJob job(t);
-        job.job.Button1Click();
+        job.job.start();
         QVERIFY(t.platform.startedPrograms.isEmpty());
         QVERIFY(!QFileInfo::exists(rel + "/b.bin"));
         QVERIFY(QFileInfo::exists(volumes.first()));
