@@ -50,8 +50,7 @@ bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &des
     const QString setName = FileNameOf(plan.firstVolume);
     auto refuse = [&](const QString &text) {
         ctx.AddLogLine(LogTag::Unpack + text);
-        if (!ctx.settings.SuppressErrors())
-            ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+        ctx.ReportError(text);
         return false;
     };
 

@@ -233,7 +233,6 @@ TZipMaster::TZipMaster(EngineContext &ctx)
     : m_ctx(ctx), m_ownSink(std::make_unique<EngineSink>(ctx)), m_sink(m_ownSink.get()),
       m_display(ctx)
 {
-    DLLDirectory = ctx.programFolder;
     OnProgress = [this](TZipMaster &sender, ZipProgressType type, const QString &fileName,
                         qint64 size) { m_display.ZIPProgress(sender, type, fileName, size); };
 }
