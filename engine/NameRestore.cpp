@@ -83,6 +83,18 @@ bool IsSfv(const QString &name)
     return name.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive);
 }
 
+// par2's copy of a described file ("<name>.1" ...), which a stopped repair leaves: it keeps its
+// name, and the next repair is handed it.
+bool IsRepairCopy(const QString &name, const QSet<QString> &described)
+{
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0 || dot == name.size() - 1)
+        return false;
+    bool numbered = false;
+    name.mid(dot + 1).toUInt(&numbered);
+    return numbered && described.contains(name.left(dot));
+}
+
 // A described file that is not there takes the name of a file that has its size and whose first
 // 16 KiB have its hash; only files no description names are looked at.
 void RestoreFromPar2(EngineContext &ctx, const QString &folder, QStringList names)
@@ -101,7 +113,7 @@ void RestoreFromPar2(EngineContext &ctx, const QString &folder, QStringList name
     }
     QStringList spare;
     for (const QString &name : names) {
-        if (!described.contains(name) && !IsPar2(name))
+        if (!described.contains(name) && !IsPar2(name) && !IsRepairCopy(name, described))
             spare << name;
     }
     QHash<QString, QByteArray> hashes;
