@@ -19,6 +19,7 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
+#include "engine/TextNumbers.h"
 #include "jobs/JobNotification.h"
 #include "ui/Pictures.h"
 
@@ -127,7 +128,8 @@ int main(int argc, char *argv[])
     dialogs.setParent(&form);
     if (!form.StartupLanguageLoad())
         return 1;
-    form.AddLogLine(LogTag::Init + form.context().LangText(137, {QStringLiteral("v1.06")}));
+    form.AddLogLine(LogTag::Init +
+                    form.context().LangText(Text::Started, {QStringLiteral("v1.06")}));
     form.show();
 
     const QStringList names{
@@ -171,8 +173,8 @@ int main(int argc, char *argv[])
     auto notifier = std::make_unique<RecordingNotifier>();
     RecordingNotifier *sent = notifier.get();
     form.setNotifier(std::move(notifier));
-    form.CheckBox5->setChecked(false); // no NFO viewer
-    form.Edit1->setText(release);
+    form.settings().setOpenNfo(false); // no NFO viewer
+    form.settings().setInputFolder(release);
     bool grabbed = false;
     QObject::connect(form.pbCurrentFile, &QProgressBar::valueChanged, &form, [&](int value) {
         if (grabbed || value < form.pbCurrentFile->maximum() * 45 / 100)
@@ -192,7 +194,7 @@ int main(int argc, char *argv[])
     // The window in a language with longer captions, showing a real progress text.
     if (arguments.size() == 3) {
         form.LoadLanguage(arguments.at(2));
-        form.Edit1->clear(); // the release of the job above is gone
+        form.settings().setInputFolder({}); // the release of the job above is gone
         form.setProgressEnabled(true);
         form.setCurrentFileText(QStringLiteral(
             "Some.Movie.2024.1080p.BluRay.x264.iso (Source: some.movie.2024.part03.rar)"));

@@ -15,6 +15,9 @@ public:
 
     virtual MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
                                      MessageButtons buttons = MessageButtons::Ok) = 0;
+    // An error that the window shows in its log only (the settings or the moment keep it out of
+    // a box); a program without a window still writes it where its errors go.
+    virtual void errorWithoutBox(const QString &text) { Q_UNUSED(text); }
     // A folder chooser starting at startFolder; empty when cancelled.
     virtual QString chooseFolder(const QString &title, const QString &startFolder) = 0;
     // File choosers; filter is "Name|*.ext|Name|*.*" as the window defines it; empty when

@@ -1,5 +1,7 @@
 #include "engine/EngineContext.h"
 
+#include <QFile>
+
 QString LogTimeStamp(const QDateTime &when)
 {
     return when.toString(QStringLiteral("'['hh:mm']'"));
@@ -13,6 +15,29 @@ void EngineContext::AddLogLine(const QString &text)
 QString EngineContext::LangText(int n, const QStringList &values) const
 {
     return language.LangText(n, values);
+}
+
+JobEvents &EngineContext::Events()
+{
+    static JobEvents none;
+    return events ? *events : none;
+}
+
+bool EngineContext::RemoveFile(const QString &path)
+{
+    if (!QFile::remove(path))
+        return false;
+    Events().fileDeleted(path);
+    return true;
+}
+
+void EngineContext::ReportError(const QString &text, bool boxWhileWatching)
+{
+    Events().error(text);
+    if (!settings.SuppressErrors() && (boxWhileWatching || !job.WatchTimerEnabled))
+        dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+    else
+        dialogs.errorWithoutBox(text);
 }
 
 void EngineContext::OpenNfo(const QString &path)

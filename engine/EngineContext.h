@@ -9,6 +9,7 @@
 #include "engine/Dialogs.h"
 #include "engine/JobCheckpoint.h"
 #include "engine/JobControl.h"
+#include "engine/JobEvents.h"
 #include "engine/JobView.h"
 #include "engine/LanguageTexts.h"
 #include "engine/LogSink.h"
@@ -51,6 +52,8 @@ public:
     BackendFactory backendFactory;
     // The folder of the program file, ending with "/".
     QString programFolder;
+    // Who hears of the job's events besides the log; none in the window.
+    JobEvents *events = nullptr;
     // The NFO files opened since watching began: each is opened once per watch session, not at
     // every round that finds its release again.
     QSet<QString> watchOpenedNfos;
@@ -59,6 +62,16 @@ public:
     void AddLogLine(const QString &text);
     // Language text n with its "%s" filled from left to right.
     QString LangText(int n, const QStringList &values = {}) const;
+
+    // The job's event listener, or one that ignores everything.
+    JobEvents &Events();
+    // Deletes a file that the job is done with; true when it is gone (the events hear of it).
+    bool RemoveFile(const QString &path);
+
+    // An error for the user (the caller has logged it): an error box unless the settings
+    // suppress them or, while watching, boxWhileWatching is false (a box would hold every
+    // round); otherwise Dialogs::errorWithoutBox, so that tevo-cli still reports it.
+    void ReportError(const QString &text, bool boxWhileWatching = true);
 
     // Opens an NFO file with the desktop; while watching, only the first time.
     void OpenNfo(const QString &path);

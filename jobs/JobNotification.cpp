@@ -6,10 +6,9 @@
 
 #include "engine/JobControl.h"
 #include "engine/LanguageTexts.h"
+#include "engine/TextNumbers.h"
 
 namespace {
-constexpr int TextNothingFailed = 190;
-constexpr int TextSomeFailed = 191;
 // A busy or hung service must not hold up the window.
 constexpr int ServiceTimeoutMs = 2000;
 } // namespace
@@ -49,6 +48,6 @@ QString JobEndText(const LanguageTexts &language, const JobTally &tally)
 {
     const QString unpacked = QString::number(tally.archivesUnpacked);
     if (tally.failures == 0)
-        return language.LangText(TextNothingFailed, {unpacked});
-    return language.LangText(TextSomeFailed, {unpacked, QString::number(tally.failures)});
+        return language.LangText(Text::NothingFailed, {unpacked});
+    return language.LangText(Text::SomeFailed, {unpacked, QString::number(tally.failures)});
 }

@@ -1,11 +1,8 @@
 #include "jobs/ProcessPriority.h"
 
 #include "engine/EngineContext.h"
+#include "engine/TextNumbers.h"
 #include "settings/SettingsModel.h"
-
-namespace {
-constexpr int TextPriorityRefused = 225;
-} // namespace
 
 PriorityChoice ApplyProcessPriority(EngineContext &ctx, PriorityChoice wanted)
 {
@@ -16,7 +13,7 @@ PriorityChoice ApplyProcessPriority(EngineContext &ctx, PriorityChoice wanted)
         const QStringList &texts = SettingsModel::priorityTexts();
         ctx.AddLogLine(
             LogTag::Notice +
-            ctx.LangText(TextPriorityRefused, {texts.at(int(wanted)), texts.at(int(inForce))}));
+            ctx.LangText(Text::PriorityRefused, {texts.at(int(wanted)), texts.at(int(inForce))}));
     }
     return inForce;
 }

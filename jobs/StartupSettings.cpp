@@ -5,13 +5,10 @@
 
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
+#include "engine/TextNumbers.h"
 #include "engine/Version.h"
 #include "settings/OptionSetFile.h"
 #include "settings/SettingsModel.h"
-
-namespace {
-constexpr int TextStarted = 137;
-} // namespace
 
 void ResetJobControl(JobControl &job)
 {
@@ -55,5 +52,5 @@ StartupLanguage FindStartupLanguage(const SettingsModel &settings,
 
 void LogStartupLine(EngineContext &ctx)
 {
-    ctx.AddLogLine(LogTag::Init + ctx.LangText(TextStarted, {TevoVersionText}));
+    ctx.AddLogLine(LogTag::Init + ctx.LangText(Text::Started, {TevoVersionText}));
 }

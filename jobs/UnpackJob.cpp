@@ -8,32 +8,19 @@
 #include "engine/Errors.h"
 #include "engine/GeneralFuncs.h"
 #include "engine/ProgressText.h"
+#include "engine/TextNumbers.h"
 #include "jobs/JobWindow.h"
-
-namespace {
-constexpr int TextJobStarted = 132;
-constexpr int TextJobTime = 133;
-constexpr int TextJobFinished = 134;
-constexpr int TextStopPendingCaption = 141;
-constexpr int TextStopPendingNotice = 142;
-constexpr int TextStopCaption = 143;
-constexpr int TextStopCancelledNotice = 144;
-constexpr int TextPausing = 145;
-constexpr int TextPausedCaption = 146;
-constexpr int TextResuming = 147;
-constexpr int TextPauseCaption = 148;
-} // namespace
 
 UnpackJob::UnpackJob(EngineContext &ctx, JobWindow &window, SoundOutput &sound, FolderRun folderRun)
     : m_ctx(ctx), m_window(window), m_sound(sound), m_folderRun(std::move(folderRun))
 {
 }
 
-void UnpackJob::Button1Click()
+void UnpackJob::start()
 {
     m_ctx.view.showTab(WindowTab::ProgressLog);
     m_ctx.AddLogLine(EngineContext::equalsLine());
-    m_ctx.AddLogLine(m_ctx.LangText(TextJobStarted));
+    m_ctx.AddLogLine(m_ctx.LangText(Text::JobStarted));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     m_ctx.job.JobStartTick = m_ctx.platform.tickCount();
     // A Stop or Pause belongs to the job it was pressed in.
@@ -53,7 +40,9 @@ void UnpackJob::Button1Click()
     m_window.setWatchEnabled(false);
 
     m_folderRuns = 0;
+    m_outcomes.clear();
     m_ctx.job.Tally = {};
+    m_ctx.Events().jobStarted();
     std::optional<QString> error;
     try {
         runFolders();
@@ -80,7 +69,7 @@ void UnpackJob::runFolders()
 {
     const Settings &settings = m_ctx.settings;
     if (settings.InputMode() == InputModeChoice::SingleFolder) {
-        const QStringList extracted = runFolder(settings.InputFolder());
+        const QStringList extracted = runFolder(settings.InputFolder(), 1, 1);
         if (!m_ctx.job.AbortRequested)
             AfterUnpack(m_ctx, m_sound, extracted);
         return;
@@ -95,7 +84,7 @@ void UnpackJob::runFolders()
         const QStringList queue = settings.Queue();
         if (index >= queue.size())
             break;
-        const QStringList extracted = runFolder(queue.at(index));
+        const QStringList extracted = runFolder(queue.at(index), index + 1, queue.size());
         if (m_ctx.job.AbortRequested)
             return;
         AfterUnpack(m_ctx, m_sound, extracted);
@@ -104,14 +93,41 @@ void UnpackJob::runFolders()
         m_ctx.view.clearQueue();
 }
 
-QStringList UnpackJob::runFolder(const QString &folder)
+QStringList UnpackJob::runFolder(const QString &folder, int number, int count)
 {
+    if (!folder.isEmpty()) {
+        m_ctx.AddLogLine(LogTag::Unpack +
+                         m_ctx.LangText(Text::FolderStarts,
+                                        {QString::number(number), QString::number(count), folder}));
+        m_ctx.Events().folderStarted(folder);
+    }
+    const JobTally before = m_ctx.job.Tally;
     m_ctx.job.FolderRefused = false;
     QStringList extracted = m_folderRun(folder);
     // A refused folder (none given, or none there) unpacks nothing: no reason to power off.
     if (!m_ctx.job.FolderRefused)
         ++m_folderRuns;
+    if (!folder.isEmpty()) {
+        const FolderOutcome outcome{folder,
+                                    m_ctx.job.Tally.archivesUnpacked - before.archivesUnpacked,
+                                    m_ctx.job.Tally.failures - before.failures};
+        m_outcomes << outcome;
+        m_ctx.Events().folderEnded(folder, outcome.unpacked, outcome.failed);
+    }
     return extracted;
+}
+
+void UnpackJob::logSummary()
+{
+    for (const FolderOutcome &outcome : std::as_const(m_outcomes)) {
+        const QString unpacked = QString::number(outcome.unpacked);
+        m_ctx.AddLogLine(
+            LogTag::Unpack +
+            (outcome.failed == 0
+                 ? m_ctx.LangText(Text::FolderNothingFailed, {outcome.folder, unpacked})
+                 : m_ctx.LangText(Text::FolderSomeFailed,
+                                  {outcome.folder, unpacked, QString::number(outcome.failed)})));
+    }
 }
 
 void UnpackJob::endJob()
@@ -120,18 +136,21 @@ void UnpackJob::endJob()
     m_window.setPauseEnabled(false);
     m_window.setWatchEnabled(true);
 
+    logSummary();
     const std::uint32_t elapsed = (m_ctx.platform.tickCount() - m_ctx.job.JobStartTick) / 1000u;
-    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextJobTime, {ProgressDuration(elapsed)}));
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::JobTime, {ProgressDuration(elapsed)}));
     m_ctx.AddLogLine(EngineContext::equalsLine());
-    m_ctx.AddLogLine(m_ctx.LangText(TextJobFinished));
+    m_ctx.AddLogLine(m_ctx.LangText(Text::JobFinished));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     m_ctx.view.setApplicationTitle(QStringLiteral("[Tevo]"));
+    m_ctx.Events().jobEnded(m_ctx.job.Tally.archivesUnpacked, m_ctx.job.Tally.failures,
+                            int(elapsed));
 
     m_ctx.job.JobStartTick = 0;
     m_window.setUnpackEnabled(true);
 }
 
-void UnpackJob::Button14Click()
+void UnpackJob::stop()
 {
     // Stop and Pause act on a running job only (the tray menu reaches them at any time).
     if (!m_running)
@@ -139,29 +158,29 @@ void UnpackJob::Button14Click()
     JobControl &job = m_ctx.job;
     if (!job.StopRequested) {
         job.StopRequested = true;
-        m_window.setStopCaption(m_ctx.LangText(TextStopPendingCaption));
-        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(TextStopPendingNotice));
+        m_window.setStopCaption(m_ctx.LangText(Text::StopPendingCaption));
+        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(Text::StopPendingNotice));
     } else {
         job.StopRequested = false;
-        m_window.setStopCaption(m_ctx.LangText(TextStopCaption));
-        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(TextStopCancelledNotice));
+        m_window.setStopCaption(m_ctx.LangText(Text::StopCaption));
+        m_ctx.AddLogLine(LogTag::Notice + m_ctx.LangText(Text::StopCancelledNotice));
     }
 }
 
-void UnpackJob::Button15Click()
+void UnpackJob::togglePause()
 {
     if (!m_running)
         return;
     JobControl &job = m_ctx.job;
     if (!job.Paused) {
-        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextPausing));
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::Pausing));
         // Lets the log line show before the job holds.
         m_ctx.platform.processEvents();
         job.Paused = true;
-        m_window.setPauseCaption(m_ctx.LangText(TextPausedCaption));
+        m_window.setPauseCaption(m_ctx.LangText(Text::PausedCaption));
     } else {
         job.Paused = false;
-        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextResuming));
-        m_window.setPauseCaption(m_ctx.LangText(TextPauseCaption));
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::Resuming));
+        m_window.setPauseCaption(m_ctx.LangText(Text::PauseCaption));
     }
 }

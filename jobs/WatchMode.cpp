@@ -4,23 +4,16 @@
 
 #include "engine/EngineContext.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/TextNumbers.h"
 #include "jobs/JobWindow.h"
 #include "jobs/WatchRound.h"
 #include "settings/SettingsModel.h"
 
-namespace {
-constexpr int TextStartupCaption = 1;
-constexpr int TextWatchingCaption = 154;
-constexpr int TextWatchCaption = 155;
-constexpr int TextIntervalNotANumber = 153;
-constexpr int TextWatchNeedsDeleteFiles = 181;
-} // namespace
-
 WatchMode::WatchMode(EngineContext &ctx, SettingsModel &settings, JobWindow &window, QTimer *timer,
                      std::function<void()> runJob, QObject *parent)
     : QObject(parent), m_ctx(ctx), m_settings(settings), m_window(window),
-      m_timer(std::make_unique<QtWatchTimer>(timer ? timer : new QTimer(this),
-                                             [this] { Timer1Timer(); })),
+      m_timer(
+          std::make_unique<QtWatchTimer>(timer ? timer : new QTimer(this), [this] { runRound(); })),
       m_unpack([this, runJob = std::move(runJob)] {
           // A round with nothing to do writes no job lines: an idle watch keeps the log quiet.
           if (WatchRoundHasWork(m_ctx, m_memory) && runJob)
@@ -38,7 +31,7 @@ void WatchMode::setTimer(std::unique_ptr<WatchTimer> timer)
     m_ctx.job.WatchTimerEnabled = m_timer->isActive();
 }
 
-void WatchMode::Button17Click()
+void WatchMode::toggle()
 {
     // The running timer decides, not only the caption: a language change re-captions the
     // button with its start-up text while watching, which must not make watching unstoppable.
@@ -49,8 +42,8 @@ void WatchMode::Button17Click()
     // The start-up caption (text 1) counts as "Watch" too, for language files that word the
     // two differently.
     const QString caption = m_window.watchCaption();
-    if (caption == m_ctx.LangText(TextWatchCaption) ||
-        caption == m_ctx.LangText(TextStartupCaption))
+    if (caption == m_ctx.LangText(Text::WatchCaption) ||
+        caption == m_ctx.LangText(Text::WatchButtonCaption))
         StartWatching();
 }
 
@@ -63,12 +56,12 @@ bool WatchMode::StartWatching()
     bool converted = false;
     const qlonglong seconds = text.toLongLong(&converted, 10);
     if (!IsNumeric(text) || !converted || seconds > MaxIntervalSeconds) {
-        ctx.dialogs.messageBox(ctx.LangText(TextIntervalNotANumber), QStringLiteral("Error"),
+        ctx.dialogs.messageBox(ctx.LangText(Text::IntervalNotANumber), QStringLiteral("Error"),
                                MessageIcon::Error);
         return false;
     }
     if (!m_settings.DeleteSources()) {
-        ctx.dialogs.messageBox(ctx.LangText(TextWatchNeedsDeleteFiles), QStringLiteral("Error"),
+        ctx.dialogs.messageBox(ctx.LangText(Text::WatchNeedsDeleteFiles), QStringLiteral("Error"),
                                MessageIcon::Error);
         return false;
     }
@@ -78,7 +71,7 @@ bool WatchMode::StartWatching()
     m_ctx.job.WatchTimerEnabled = true;
     ctx.watchOpenedNfos.clear();
     m_memory = WatchMemory();
-    m_window.setWatchCaption(ctx.LangText(TextWatchingCaption));
+    m_window.setWatchCaption(ctx.LangText(Text::WatchingCaption));
     m_window.setUnpackEnabled(false);
     m_window.setPauseEnabled(false);
     m_window.setStopEnabled(false);
@@ -89,12 +82,12 @@ void WatchMode::StopWatching()
 {
     m_timer->stop();
     m_ctx.job.WatchTimerEnabled = false;
-    m_window.setWatchCaption(m_ctx.LangText(TextWatchCaption));
+    m_window.setWatchCaption(m_ctx.LangText(Text::WatchCaption));
     // Stop and Pause belong to a running job; none runs between two watch rounds.
     m_window.setUnpackEnabled(true);
 }
 
-void WatchMode::Timer1Timer()
+void WatchMode::runRound()
 {
     if (m_ctx.job.JobStartTick == 0 && m_unpack)
         m_unpack();

@@ -35,15 +35,15 @@ public:
     // Whether watching is on: the timer runs.
     bool watching() const { return m_timer->isActive(); }
 
-    // Watch (Button17): stops watching when the timer runs; otherwise starts it when the
+    // The Watch command: stops watching when the timer runs; otherwise starts it when the
     // caption says "Watch".
-    void Button17Click();
+    void toggle();
     // Starts watching, whatever the caption says; false (after telling the user) when the
     // interval is no number of seconds or "Delete Files" is off.
     bool StartWatching();
     void StopWatching();
     // A tick starts the Unpack command unless a job runs; ticks during a job are dropped.
-    void Timer1Timer();
+    void runRound();
 
     // The longest interval the timer takes, in seconds.
     static constexpr int MaxIntervalSeconds = 2147483;

@@ -11,11 +11,10 @@
 #include "engine/FolderEntries.h"
 #include "engine/GeneralFuncs.h"
 #include "engine/SfvCheck.h"
+#include "engine/TextNumbers.h"
 
 namespace {
 
-constexpr int TextListedFileMissing = 101;
-constexpr int TextFolderMissing = 188;
 // The scan's own lines (skip-list hits, the archive count) belong to the round that runs.
 class SilentLog : public LogSink
 {
@@ -104,7 +103,7 @@ bool folderHasWork(EngineContext &ctx, EngineContext &quiet, const QString &fold
                 ctx.job.SetsLeftForLater.insert(candidate);
         } else if (!reported.contains(candidate + QLatin1Char('/') + missing)) {
             reported.insert(candidate + QLatin1Char('/') + missing);
-            ctx.AddLogLine(LogTag::Sfv + ctx.LangText(TextListedFileMissing, {missing}));
+            ctx.AddLogLine(LogTag::Sfv + ctx.LangText(Text::ListedFileMissing, {missing}));
         }
     }
     if (work)
@@ -141,7 +140,7 @@ bool WatchRoundHasWork(EngineContext &ctx, WatchMemory &memory)
         if (!QFileInfo(folder).isDir()) {
             if (!reported.contains(folder)) {
                 reported.insert(folder);
-                ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextFolderMissing, {folder}));
+                ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::FolderMissing, {folder}));
             }
             continue;
         }

@@ -526,10 +526,6 @@ void SettingsModel::setRunCommand(const QString &command)
 {
     setText(SettingKey::Edit4, command);
 }
-void SettingsModel::setRunPerQueueEntry(bool on)
-{
-    setChecked(SettingKey::CheckBox13, on);
-}
 
 void SettingsModel::setRunFileFilter(RunFileFilterChoice filter)
 {

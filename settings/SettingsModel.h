@@ -146,7 +146,6 @@ public:
     void setAfterAction(AfterActionChoice action);
     void setSoundFile(const QString &path);
     void setRunCommand(const QString &command);
-    void setRunPerQueueEntry(bool on);
     void setRunFileFilter(RunFileFilterChoice filter);
     void setRunExtension(const QString &extension);
     void setRunOnce(bool on);

@@ -1,5 +1,7 @@
 #include "settings/SettingsTable.h"
 
+#include "engine/TextNumbers.h"
+
 // The row's name is spelt from its key, so the two cannot differ.
 #define TEVO_ROW(key, kind, value, group, caption, english, values)                                \
     SettingRow                                                                                     \
@@ -40,10 +42,10 @@ constexpr std::array<SettingRow, std::size_t(SettingKey::ActiveLanguageFile) + 1
     TEVO_CHECK(CheckBox17, "1", 40),
     TEVO_CHECK(CheckBox7, "1", 41),
     TEVO_CHECK(CheckBox18, "1", 42),
-    TEVO_CHECK(CheckBox25, "1", 224),
+    TEVO_CHECK(CheckBox25, "1", Text::Par2Caption),
     TEVO_CHECK(CheckBox19, "0", 44),
     TEVO_CHECK(CheckBox20, "0", 45),
-    TEVO_CHECK(CheckBox23, "1", 189),
+    TEVO_CHECK(CheckBox23, "1", Text::NotifyCaption),
     TEVO_CHECK(CheckBox12, "0", 50),
     TEVO_ROW(Edit6, Text, "15", "", 58, "", "whole seconds"),
     TEVO_ROW(ComboBox1, Text, "", "", NoCaption, "Language file", "the name of a language file"),
@@ -66,7 +68,7 @@ constexpr std::array<SettingRow, std::size_t(SettingKey::ActiveLanguageFile) + 1
     TEVO_ROW(ListBox2, List, "", "", 77, "", "wildcard patterns (* ? #), separated by |"),
     TEVO_ROW(ListBox3, List, "", "", 81, "", "wildcard patterns (* ? #), separated by |"),
     // The log.
-    TEVO_CHECK(CheckBox24, "0", 192),
+    TEVO_CHECK(CheckBox24, "0", Text::LogFileCaption),
     // No control shows these.
     TEVO_ROW(LastOpenPath, Text, "", "", NoCaption, "The folder last chosen in a folder browser",
              "a folder"),

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -204,6 +206,11 @@ private slots:
         QTest::newRow("options without file") << QStringList{"/x", "--options"} << 2 << "--options";
         QTest::newRow("options file missing")
             << QStringList{"--options", "/nonexistent/x.os", "/x"} << 2 << "/nonexistent/x.os";
+        QTest::newRow("set unknown key")
+            << QStringList{"--set", "CheckBox99=1", "/x"} << 2 << "unknown key CheckBox99";
+        QTest::newRow("set bad value")
+            << QStringList{"--set=CheckBox3=yes", "/x"} << 2 << "CheckBox3 takes 0 or 1";
+        QTest::newRow("set without value") << QStringList{"/x", "--set"} << 2 << "--set";
         QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: tevo-cli";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "tevo-cli v1.06";
     }
@@ -215,6 +222,113 @@ private slots:
         const Run r = run(arguments);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2((r.out + r.err).contains(printed), qPrintable(r.out + r.err));
+    }
+
+    // The list of keys is the documentation, as the language file beside the program words it.
+    void listOptionsIsTheDocumentation()
+    {
+        const Run r = run({QStringLiteral("--list-options")});
+        QCOMPARE(r.exitCode, 0);
+        QFile doc(QStringLiteral(TEVO_SOURCE_DIR "/docs/options.md"));
+        QVERIFY(doc.open(QIODevice::ReadOnly));
+        QCOMPARE(r.out, QString::fromUtf8(doc.readAll()));
+    }
+
+    // --set applies over the option set, the last one of a key winning.
+    void setAppliesOverTheOptionSet_data()
+    {
+        QTest::addColumn<QStringList>("sets");
+        QTest::addColumn<bool>("extracted");
+        QTest::newRow("option set alone") << QStringList{} << false;
+        QTest::newRow("set over it") << QStringList{"--set", "checkbox9=0"} << true;
+        QTest::newRow("last one wins")
+            << QStringList{"--set", "CheckBox9=0", "--set=CheckBox9=1"} << false;
+    }
+    void setAppliesOverTheOptionSet()
+    {
+        QFETCH(QStringList, sets);
+        QFETCH(bool, extracted);
+        QTemporaryDir dir;
+        const QString folder = makeRelease(dir.path(), "rel");
+        const Run r = run(options([](SettingsModel &s) { s.setCheckOnly(true); }) + sets << folder);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        QCOMPARE(QFileInfo(QDir(folder).filePath("movie.iso")).isFile(), extracted);
+    }
+
+    // Errors reach standard error whatever "Supress error messages" says (the shipped server
+    // option set turns it on); it governs message boxes only, and tevo-cli has none.
+    void errorsReachStandardError_data()
+    {
+        QTest::addColumn<QString>("release");
+        QTest::addColumn<bool>("suppress");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("damaged, suppressed") << "damaged" << true << "movie.part2.rar";
+        QTest::newRow("damaged, shown") << "damaged" << false << "movie.part2.rar";
+        QTest::newRow("missing folder, suppressed") << "absent" << true << "does not exist";
+        QTest::newRow("missing folder, shown") << "absent" << false << "does not exist";
+    }
+    void errorsReachStandardError()
+    {
+        QFETCH(QString, release);
+        QFETCH(bool, suppress);
+        QFETCH(QString, printed);
+        QTemporaryDir dir;
+        QString folder = dir.filePath(release);
+        if (release == QLatin1String("damaged")) {
+            folder = makeRelease(dir.path(), release);
+            QFile volume(QDir(folder).filePath("movie.part2.rar"));
+            QVERIFY(volume.open(QIODevice::ReadWrite));
+            volume.seek(volume.size() / 2);
+            volume.write("damage");
+        }
+        const Run r =
+            run(options([&](SettingsModel &s) { s.setSuppressErrors(suppress); }) << folder);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(printed), qPrintable(r.err));
+        // Once, not as a box and again as an error kept out of one.
+        QCOMPARE(r.err.count(printed), 1);
+    }
+
+    // --json: one object a line on standard output, in the order the job went.
+    void jsonEvents_data()
+    {
+        QTest::addColumn<QString>("release");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("extracted")
+            << "good" << QStringList{"job_start", "folder_start", "set_found",  "check",
+                                     "set_done",  "deleted",      "folder_end", "job_end"};
+        QTest::newRow("damaged") << "damaged"
+                                 << QStringList{"job_start",  "folder_start", "set_found", "check",
+                                                "set_failed", "folder_end",   "job_end"};
+    }
+    void jsonEvents()
+    {
+        QFETCH(QString, release);
+        QFETCH(QStringList, events);
+        QTemporaryDir dir;
+        const QString folder = makeRelease(dir.path(), release);
+        if (release == QLatin1String("damaged")) {
+            QFile volume(QDir(folder).filePath("movie.part2.rar"));
+            QVERIFY(volume.open(QIODevice::ReadWrite));
+            volume.seek(volume.size() / 2);
+            volume.write("damage");
+        }
+        const Run r = run(options([](SettingsModel &s) { s.setDeleteSources(true); })
+                          << QStringLiteral("--json") << folder);
+        QStringList seen;
+        for (const QString &line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QJsonDocument object = QJsonDocument::fromJson(line.toUtf8());
+            QVERIFY2(object.isObject(), qPrintable(line));
+            const QString event = object.object().value(QStringLiteral("event")).toString();
+            // Progress comes when the extraction takes long enough; each deletion is one line.
+            if (event != QLatin1String("progress") &&
+                !(event == QLatin1String("deleted") && seen.endsWith(event)))
+                seen << event;
+            if (event == QLatin1String("folder_end"))
+                QCOMPARE(object.object().value(QStringLiteral("unpacked")).toInt(),
+                         release == QLatin1String("good") ? 1 : 0);
+        }
+        QCOMPARE(seen, events);
     }
 
     // The window program answers --help and --version without a display, and says what to use

@@ -151,7 +151,7 @@ class TestFaults : public QObject
         t.view.onClearQueue = [&t] { t.settings.setQueue({}); };
         PipelineJob rig(t);
         UnpackJob &job = rig.job;
-        job.Button1Click();
+        job.start();
     }
 
 private slots:

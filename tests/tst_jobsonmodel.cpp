@@ -131,14 +131,14 @@ private slots:
         watch.setTimer(std::make_unique<ManualWatchTimer>());
         QVERIFY(watch.StartWatching());
 
-        watch.Timer1Timer();
+        watch.runRound();
         QCOMPARE(jobs, 0);
         t.settings.setInputFolder(folder);
         t.job.JobStartTick = 5; // a job runs
-        watch.Timer1Timer();
+        watch.runRound();
         QCOMPARE(jobs, 0);
         t.job.JobStartTick = 0;
-        watch.Timer1Timer();
+        watch.runRound();
         QCOMPARE(jobs, 1);
     }
 
@@ -160,7 +160,7 @@ private slots:
         t.settings.setInputMode(InputModeChoice::Queue);
         t.view.onClearQueue = [&t] { t.settings.setQueue({}); };
         PipelineJob job(t);
-        job.job.Button1Click();
+        job.job.start();
         QCOMPARE(t.job.Tally.archivesUnpacked, 2);
         QCOMPARE(t.job.Tally.failures, 0);
         QVERIFY(QFileInfo(dir.filePath("one/one.iso")).isFile());

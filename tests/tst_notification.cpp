@@ -79,7 +79,7 @@ private slots:
         w.form.Edit1->setText(release);
         if (watching) {
             w.form.CheckBox3->setChecked(true); // watching needs "Delete Files"
-            w.form.watchMode().Button17Click();
+            w.form.watchMode().toggle();
         }
         w.form.Button1Click();
         if (text.isEmpty()) {

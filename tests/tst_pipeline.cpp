@@ -492,11 +492,11 @@ private slots:
         t.view.onProgress = [&] {
             if (!armed && t.log.contains(QStringLiteral("Dest:     "))) {
                 armed = true;
-                QTimer::singleShot(0, [&] { job.Button14Click(); });
+                QTimer::singleShot(0, [&] { job.stop(); });
             }
         };
         t.settings.setInputFolder(rel);
-        job.Button1Click();
+        job.start();
         // The first set in the file system's order is finished; no other is started.
         const QStringList extractedIsos = listTree(rel).filter(".iso");
         QCOMPARE(extractedIsos.size(), 1);
@@ -527,15 +527,15 @@ private slots:
             if (!armed && t.view.progressPosition > 0 &&
                 t.log.contains(QStringLiteral("Dest:     "))) {
                 armed = true;
-                QTimer::singleShot(0, [&] { job.Button15Click(); });
+                QTimer::singleShot(0, [&] { job.togglePause(); });
             }
         };
         t.platform.onProcessEvents = [&] {
             if (t.job.Paused && ++pumpsWhilePaused == 20)
-                QTimer::singleShot(0, [&] { job.Button15Click(); });
+                QTimer::singleShot(0, [&] { job.togglePause(); });
         };
         t.settings.setInputFolder(rel);
-        job.Button1Click();
+        job.start();
         QVERIFY(pumpsWhilePaused >= 20);
         QVERIFY(!t.job.Paused);
         QCOMPARE(readAll(rel + "/w.iso"), readAll(staging + "/w.iso"));
@@ -622,7 +622,7 @@ private slots:
         t.view.onClearQueue = [&] { t.settings.setQueue({}); };
         PipelineJob rig(t);
         UnpackJob &job = rig.job;
-        job.Button1Click();
+        job.start();
         QVERIFY(QFile::exists(folders[0] + "/q1.iso"));
         QVERIFY(!QFile::exists(folders[1] + "/q2.iso"));
         QVERIFY(!QFile::exists(folders[2] + "/q3.iso"));
@@ -648,7 +648,7 @@ private slots:
             shutdownsAtStart << t.platform.shutdownRequests;
             return UnPack(t.context, folder);
         });
-        job.Button1Click();
+        job.start();
         QCOMPARE(shutdownsAtStart, (QList<int>{0, 0}));
         QCOMPARE(t.platform.shutdownRequests, 1);
         QVERIFY(QFile::exists(folders[1] + "/h2.iso"));
@@ -685,7 +685,7 @@ private slots:
         RecordingSound sound;
         UnpackJob job(context, window, sound,
                       [&](const QString &folder) { return UnPack(context, folder); });
-        job.Button1Click();
+        job.start();
         QCOMPARE(platform.startedPrograms.size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
         const QString firstCue = platform.startedPrograms[0].last();
@@ -787,7 +787,7 @@ private slots:
                                  !t.view.progressEnabled && t.view.closeRequests == 1 &&
                                  t.log.messages().last() == Eq();
         };
-        job.Button1Click();
+        job.start();
         QCOMPARE(t.dialogs.shownMessages.size(), 1);
         QCOMPARE(t.dialogs.shownMessages[0].caption, QStringLiteral("Error"));
         QVERIFY(t.dialogs.shownMessages[0].text.contains(blocker));

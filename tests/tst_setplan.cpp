@@ -332,7 +332,7 @@ private slots:
         t.settings.setDeleteSources(true);
         t.settings.setAfterAction(AfterActionChoice::RunApplication);
         PipelineJob job(t);
-        job.job.Button1Click();
+        job.job.start();
         QVERIFY(t.platform.startedPrograms.isEmpty());
         QVERIFY(!QFileInfo::exists(rel + "/b.bin"));
         QVERIFY(QFileInfo::exists(volumes.first()));

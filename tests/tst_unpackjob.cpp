@@ -63,13 +63,15 @@ private slots:
             r.t.view.setApplicationTitle(QStringLiteral("[Tevo] 50%"));
             return QStringList{folder + QStringLiteral("x.iso")};
         };
-        r.job.Button1Click();
+        r.job.start();
         QVERIFY(midJobState);
         QCOMPARE(r.runFolders, QStringList{" /data/rel "});
         QCOMPARE(r.sound.played, QStringList{"/snd/done.wav"});
-        QCOMPARE(r.t.log.messages(),
-                 (QStringList{eq(), "Unpack job started", eq(), "[UNPACK ] Job time: 1 h 2 m 5 s",
-                              eq(), "Unpack job finished", eq()}));
+        QCOMPARE(
+            r.t.log.messages(),
+            (QStringList{eq(), "Unpack job started", eq(), "[UNPACK ] Folder 1 of 1:  /data/rel ",
+                         "[UNPACK ]  /data/rel : 0 archive(s) unpacked, nothing failed",
+                         "[UNPACK ] Job time: 1 h 2 m 5 s", eq(), "Unpack job finished", eq()}));
         QCOMPARE(r.t.view.applicationTitle, QStringLiteral("[Tevo]"));
         QCOMPARE(r.t.job.JobStartTick, 0u);
         QVERIFY(r.window.unpackEnabled);
@@ -81,10 +83,57 @@ private slots:
         QVERIFY(r.t.dialogs.shownMessages.isEmpty());
     }
 
+    // A queue names each folder as it starts and sums each up at the end of the job; a folder
+    // never reached (Close) has no line.
+    void queueSummary_data()
+    {
+        QTest::addColumn<QList<int>>("unpacked");
+        QTest::addColumn<QList<int>>("failed");
+        QTest::addColumn<int>("closeAfter");
+        QTest::addColumn<QStringList>("lines");
+        const QStringList starts{"[UNPACK ] Folder 1 of 2: /q/a", "[UNPACK ] Folder 2 of 2: /q/b"};
+        QTest::newRow("both fine")
+            << QList<int>{2, 1} << QList<int>{0, 0} << 0
+            << (starts + QStringList{"[UNPACK ] /q/a: 2 archive(s) unpacked, nothing failed",
+                                     "[UNPACK ] /q/b: 1 archive(s) unpacked, nothing failed"});
+        QTest::newRow("second failed")
+            << QList<int>{1, 0} << QList<int>{0, 2} << 0
+            << (starts + QStringList{"[UNPACK ] /q/a: 1 archive(s) unpacked, nothing failed",
+                                     "[UNPACK ] /q/b: 0 archive(s) unpacked, 2 failed"});
+        QTest::newRow("closed in the first")
+            << QList<int>{0, 0} << QList<int>{1, 0} << 1
+            << QStringList{starts.first(), "[UNPACK ] /q/a: 0 archive(s) unpacked, 1 failed"};
+    }
+    void queueSummary()
+    {
+        QFETCH(QList<int>, unpacked);
+        QFETCH(QList<int>, failed);
+        QFETCH(int, closeAfter);
+        QFETCH(QStringList, lines);
+        JobRig r;
+        r.t.settings.setInputMode(InputModeChoice::Queue);
+        r.t.settings.setQueue({"/q/a", "/q/b"});
+        r.onRun = [&](const QString &) {
+            const int n = r.runFolders.size() - 1;
+            r.t.job.Tally.archivesUnpacked += unpacked.at(n);
+            r.t.job.Tally.failures += failed.at(n);
+            r.t.job.AbortRequested = closeAfter == n + 1;
+            return QStringList();
+        };
+        r.job.start();
+        QStringList logged;
+        for (const QString &message : r.t.log.messages()) {
+            if (message.startsWith(QLatin1String("[UNPACK ] Folder")) ||
+                message.startsWith(QLatin1String("[UNPACK ] /q/")))
+                logged << message;
+        }
+        QCOMPARE(logged, lines);
+    }
+
     void shortJobShowsZeroSeconds()
     {
         JobRig r;
-        r.job.Button1Click();
+        r.job.start();
         QVERIFY(r.t.log.messages().contains(QStringLiteral("[UNPACK ] Job time: 0 s")));
     }
 
@@ -97,7 +146,7 @@ private slots:
             r.t.platform.tick += 12000;
             return QStringList();
         };
-        r.job.Button1Click();
+        r.job.start();
         QVERIFY(r.t.log.messages().contains(QStringLiteral("[UNPACK ] Job time: 12 s")));
     }
 
@@ -109,7 +158,7 @@ private slots:
         r.t.settings.setInputMode(InputModeChoice::Queue);
         r.t.settings.setQueue(QStringList{"/q/a", "/q/b", "/q/c"});
         r.t.settings.setAfterAction(AfterActionChoice::ClearQueue);
-        r.job.Button1Click();
+        r.job.start();
         QCOMPARE(r.runFolders, QStringList{"/q/a"});
         QVERIFY(r.t.settings.Queue().isEmpty());
         QCOMPARE(r.t.view.inputFolderClears, 1);
@@ -124,7 +173,7 @@ private slots:
             r.window.watching = watching;
             r.t.settings.setInputMode(InputModeChoice::Queue);
             r.t.settings.setQueue(QStringList{"/q/a", "/q/b"});
-            r.job.Button1Click();
+            r.job.start();
             QCOMPARE(r.runFolders, (QStringList{"/q/a", "/q/b"}));
             QCOMPARE(r.sound.played.size(), 2);
             QCOMPARE(r.t.settings.Queue().isEmpty(), !watching);
@@ -136,7 +185,7 @@ private slots:
         JobRig r;
         r.t.settings.setInputMode(InputModeChoice::Queue);
         r.t.settings.setShutdownAfter(true);
-        r.job.Button1Click();
+        r.job.start();
         QVERIFY(r.runFolders.isEmpty());
         QCOMPARE(r.t.log.messages().size(), 7);
         QCOMPARE(r.t.platform.shutdownRequests, 0);
@@ -156,7 +205,7 @@ private slots:
             shutdownsDuringRuns += r.t.platform.shutdownRequests;
             return QStringList{folder + QStringLiteral("/x.iso")};
         };
-        r.job.Button1Click();
+        r.job.start();
         soundsWhenShutdown = r.sound.played.size();
         QCOMPARE(r.runFolders.size(), 3);
         QCOMPARE(shutdownsDuringRuns, 0);
@@ -192,7 +241,7 @@ private slots:
         t.settings.setQueue(folders);
         t.settings.setInputFolder(folders.constFirst());
         PipelineJob rig(t);
-        rig.job.Button1Click();
+        rig.job.start();
         QCOMPARE(t.platform.shutdownRequests, shutdowns);
         QCOMPARE(t.view.closeRequests, int(folders.size()));
     }
@@ -217,7 +266,7 @@ private slots:
                                   r.t.job.JobStartTick == 0 && r.window.unpackEnabled &&
                                   r.t.view.applicationTitle == QLatin1String("[Tevo]");
         };
-        r.job.Button1Click();
+        r.job.start();
         QCOMPARE(r.runFolders, (QStringList{"/q/a", "/q/b"}));
         QCOMPARE(r.sound.played.size(), 1);
         QCOMPARE(r.t.dialogs.shownMessages.size(), 1);
@@ -237,14 +286,14 @@ private slots:
         JobRig r;
         QStringList seen;
         r.onRun = [&](const QString &) {
-            r.job.Button14Click();
+            r.job.stop();
             seen << QString::number(r.t.job.StopRequested) + r.window.stopCaption;
-            r.job.Button14Click();
+            r.job.stop();
             seen << QString::number(r.t.job.StopRequested) + r.window.stopCaption;
-            r.job.Button14Click();
+            r.job.stop();
             return QStringList();
         };
-        r.job.Button1Click();
+        r.job.start();
         QCOMPARE(seen, (QStringList{"1Don't stop", "0Stop"}));
         const QStringList messages = r.t.log.messages();
         QCOMPARE(messages.mid(3, 3),
@@ -258,14 +307,14 @@ private slots:
             stopAtStart = r.t.job.StopRequested;
             return QStringList();
         };
-        r.job.Button1Click();
+        r.job.start();
         QCOMPARE(r.window.stopCaption, QStringLiteral("Stop"));
         QVERIFY(!stopAtStart);
 
         // While no job runs, Stop and Pause (reachable from the tray) do nothing at all.
         r.t.log.lines.clear();
-        r.job.Button14Click();
-        r.job.Button15Click();
+        r.job.stop();
+        r.job.togglePause();
         QVERIFY(!r.t.job.StopRequested);
         QVERIFY(!r.t.job.Paused);
         QVERIFY(r.t.log.lines.isEmpty());
@@ -280,15 +329,15 @@ private slots:
         r.onRun = [&](const QString &) {
             r.t.platform.onProcessEvents = [&] { pausedDuringPump = r.t.job.Paused; };
             const int before = r.t.platform.processEventsCalls;
-            r.job.Button15Click();
+            r.job.togglePause();
             seen << QString::number(r.t.job.Paused) + r.window.pauseCaption;
-            r.job.Button15Click();
+            r.job.togglePause();
             seen << QString::number(r.t.job.Paused) + r.window.pauseCaption;
             pumps = r.t.platform.processEventsCalls - before;
             r.t.platform.onProcessEvents = nullptr;
             return QStringList();
         };
-        r.job.Button1Click();
+        r.job.start();
         QVERIFY(!pausedDuringPump); // the pump runs before the job holds
         QCOMPARE(seen, (QStringList{"1Resume", "0Pause"}));
         QCOMPARE(r.t.log.messages().mid(3, 2),

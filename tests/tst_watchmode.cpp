@@ -106,7 +106,7 @@ private slots:
         m_form->CheckBox3->setChecked(true);
         m_form->CheckBox4->setChecked(false);
         m_form->Edit6->setText(seconds);
-        watch().Button17Click();
+        watch().toggle();
         if (interval > 0) {
             QVERIFY(m_dialogs->shownMessages.isEmpty());
             QVERIFY(watch().watching());
@@ -129,7 +129,7 @@ private slots:
     {
         m_form->CheckBox3->setChecked(false);
         m_form->CheckBox4->setChecked(false);
-        watch().Button17Click();
+        watch().toggle();
         QCOMPARE(m_dialogs->shownMessages.size(), 1);
         QCOMPARE(m_dialogs->shownMessages.at(0).text, text(TextWatchNeedsDeleteFiles));
         QVERIFY(m_dialogs->shownMessages.at(0).text.contains(QStringLiteral("\"Delete Files\"")));
@@ -143,7 +143,7 @@ private slots:
     {
         m_form->CheckBox3->setChecked(true);
         m_form->Button17->setText(QStringLiteral("watch")); // letter case counts
-        watch().Button17Click();
+        watch().toggle();
         QVERIFY(!watch().watching());
         QVERIFY(m_dialogs->shownMessages.isEmpty());
     }
@@ -151,7 +151,7 @@ private slots:
     void aLanguageChangeWhileWatchingKeepsItStoppable()
     {
         m_form->CheckBox3->setChecked(true);
-        watch().Button17Click();
+        watch().toggle();
         QVERIFY(watch().watching());
         // Another language whose Watch caption differs from its start-up caption.
         QStringList lines;
@@ -163,31 +163,31 @@ private slots:
         m_form->language().setText(lines.join(QLatin1Char('\n')));
         m_form->InitGUILanguage();
         QCOMPARE(m_form->Button17->text(), QStringLiteral("Beobachten"));
-        watch().Button17Click();
+        watch().toggle();
         QVERIFY(!watch().watching());
         QCOMPARE(m_form->Button17->text(), QStringLiteral("Beobachten!"));
-        watch().Button17Click();
+        watch().toggle();
         QVERIFY(watch().watching());
         QCOMPARE(m_form->Button17->text(), QStringLiteral("Nicht mehr beobachten"));
         // Right after start-up the button shows text 1, which starts watching as well.
-        watch().Button17Click();
+        watch().toggle();
         m_form->InitGUILanguage();
-        watch().Button17Click();
+        watch().toggle();
         QVERIFY(watch().watching());
     }
 
     void ticksStartAJobOnlyWhenNoneRuns()
     {
         m_form->CheckBox3->setChecked(true);
-        watch().Button17Click();
-        watch().Timer1Timer();
+        watch().toggle();
+        watch().runRound();
         QCOMPARE(m_unpacks, 1);
         m_form->jobControl().JobStartTick = 12345; // a job runs
-        watch().Timer1Timer();
-        watch().Timer1Timer();
+        watch().runRound();
+        watch().runRound();
         QCOMPARE(m_unpacks, 1);
         m_form->jobControl().JobStartTick = 0;
-        watch().Timer1Timer();
+        watch().runRound();
         QCOMPARE(m_unpacks, 2);
     }
 

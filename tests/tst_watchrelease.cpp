@@ -100,15 +100,15 @@ private slots:
         platform.onProcessEvents = [&] {
             if (form.jobControl().JobStartTick != 0 && ticksDuringJob < 3) {
                 ++ticksDuringJob;
-                form.watchMode().Timer1Timer();
+                form.watchMode().runRound();
             }
         };
         const QString jobStarted = form.context().LangText(TextJobStarted);
         auto jobsStarted = [&] { return form.Memo1->toPlainText().count(jobStarted); };
 
         // Rounds while it is incomplete start no job and name the missing volume once.
-        form.watchMode().Timer1Timer();
-        form.watchMode().Timer1Timer();
+        form.watchMode().runRound();
+        form.watchMode().runRound();
         QCOMPARE(jobsStarted(), 0);
         QCOMPARE(form.jobControl().JobStartTick, 0u);
         QVERIFY(!QFileInfo::exists(release + QStringLiteral("/movie.iso")));
@@ -119,7 +119,7 @@ private slots:
 
         // The download completes; the next tick unpacks the release and cleans up.
         QVERIFY(QFile::rename(lastAside, last));
-        form.watchMode().Timer1Timer();
+        form.watchMode().runRound();
         QCOMPARE(jobsStarted(), 1);
         QVERIFY(ticksDuringJob > 0);
         QFile extracted(release + QStringLiteral("/movie.iso"));
@@ -153,14 +153,14 @@ private slots:
 
         WatchWindow w(release, false);
         const QString jobStarted = w.form.context().LangText(TextJobStarted);
-        w.form.watchMode().Timer1Timer();
-        w.form.watchMode().Timer1Timer();
+        w.form.watchMode().runRound();
+        w.form.watchMode().runRound();
         QCOMPARE(w.form.Memo1->toPlainText().count(jobStarted), 0);
         for (int i = 0; i + 1 < random.size(); ++i)
             QVERIFY(QFileInfo::exists(random.at(i)));
 
         QVERIFY(QFile::rename(aside, random.last()));
-        w.form.watchMode().Timer1Timer();
+        w.form.watchMode().runRound();
         QCOMPARE(w.form.Memo1->toPlainText().count(jobStarted), 1);
         QCOMPARE(ReleaseMaker::readAll(release + QStringLiteral("/movie.iso")), expected);
         QCOMPARE(ReleaseMaker::listTree(release), QStringList{"movie.iso"});
@@ -206,7 +206,7 @@ private slots:
         auto jobs = [&] { return form.Memo1->toPlainText().count(jobStarted); };
         const QString extracted = release + QStringLiteral("/movie.iso");
 
-        form.watchMode().Timer1Timer();
+        form.watchMode().runRound();
         QCOMPARE(jobs(), 1);
         if (withPar2) {
             QVERIFY2(QFileInfo::exists(extracted), qPrintable(form.Memo1->toPlainText()));
@@ -214,13 +214,13 @@ private slots:
             return;
         }
         QVERIFY(!QFileInfo::exists(extracted));
-        form.watchMode().Timer1Timer(); // nothing changed: not tried again
+        form.watchMode().runRound(); // nothing changed: not tried again
         QCOMPARE(jobs(), 1);
         QVERIFY(QFile::remove(damaged));
         QVERIFY(QFile::copy(good, damaged));
-        form.watchMode().Timer1Timer(); // just changed: it may still be arriving
+        form.watchMode().runRound(); // just changed: it may still be arriving
         QCOMPARE(jobs(), 1);
-        form.watchMode().Timer1Timer(); // the same for a round: taken again
+        form.watchMode().runRound(); // the same for a round: taken again
         QCOMPARE(jobs(), 2);
         QVERIFY2(QFileInfo::exists(extracted), qPrintable(form.Memo1->toPlainText()));
         for (const QString &volume : volumes)
@@ -248,8 +248,8 @@ private slots:
         auto lines = [&] { return form.Memo1->toPlainText().split(QLatin1Char('\n')).size(); };
         const QString jobStarted = form.context().LangText(TextJobStarted);
 
-        form.watchMode().Timer1Timer(); // the list checks out each time
-        form.watchMode().Timer1Timer();
+        form.watchMode().runRound(); // the list checks out each time
+        form.watchMode().runRound();
         QCOMPARE(form.Memo1->toPlainText().count(jobStarted), 2);
         QCOMPARE(platform.openedPaths, QStringList{nfo});
 
@@ -257,13 +257,13 @@ private slots:
         QVERIFY(QFile::remove(release + QStringLiteral("/ep.sfv")));
         const int idle = lines();
         for (int round = 0; round < 3; ++round)
-            form.watchMode().Timer1Timer();
+            form.watchMode().runRound();
         QCOMPARE(lines(), idle);
 
         const QString gone = work.filePath(QStringLiteral("Not.There"));
         form.Edit1->setText(gone);
-        form.watchMode().Timer1Timer();
-        form.watchMode().Timer1Timer();
+        form.watchMode().runRound();
+        form.watchMode().runRound();
         QCOMPARE(lines(), idle + 1);
         QVERIFY(
             form.Memo1->toPlainText().endsWith(form.context().LangText(TextFolderMissing, {gone})));

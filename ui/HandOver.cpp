@@ -41,7 +41,7 @@ void applyCommandLine(TForm1 &form, const CommandLine &commandLine)
     }
     for (const QString &option : commandLine.switches) {
         if (option == QLatin1String("watch") && !form.watchMode().watching())
-            form.watchMode().Button17Click();
+            form.watchMode().toggle();
         else if (option == QLatin1String("unpack"))
             whenNoJobRuns(form, [](TForm1 &window) { window.Button1Click(); });
     }

@@ -14,16 +14,12 @@
 #include <QUrl>
 
 #include "engine/GeneralFuncs.h"
+#include "engine/TextNumbers.h"
+#include "jobs/CommandLine.h"
+#include "settings/SettingsModel.h"
 #include "ui/MainWindow.h"
 
 namespace {
-
-constexpr int TextChooseInputFolder = 100;
-constexpr int TextChooseOutputFolder = 135;
-constexpr int TextChooseQueueFolder = 138;
-constexpr int TextChooseParentFolder = 149;
-constexpr int TextPatternPrompt = 156;
-constexpr int TextSelectEntryFirst = 157;
 
 // The selected entry's row, or -1 when nothing is selected.
 int selectedRow(const QListWidget *list)
@@ -32,11 +28,21 @@ int selectedRow(const QListWidget *list)
     return selected.isEmpty() ? -1 : list->row(selected.constFirst());
 }
 
-void deleteSelected(QListWidget *list)
+// The list's setting loses the selected entry; the binding shows it.
+void deleteSelected(SettingsModel &settings, const QListWidget *list)
 {
     const int row = selectedRow(list);
-    if (row >= 0)
-        delete list->takeItem(row);
+    if (row < 0)
+        return;
+    QStringList items = settings.list(list->objectName());
+    if (row < items.size())
+        items.removeAt(row);
+    settings.setList(list->objectName(), items);
+}
+
+void append(SettingsModel &settings, const QListWidget *list, const QStringList &entries)
+{
+    settings.setList(list->objectName(), settings.list(list->objectName()) + entries);
 }
 
 // The local paths of a drop from the file manager.
@@ -58,15 +64,6 @@ bool isExistingFolder(const QString &path)
 QString BrowseFolder(Dialogs &dialogs, const QString &title, const QString &initial)
 {
     return dialogs.chooseFolder(title, initial);
-}
-
-bool IsInQueue(const QListWidget *queue, const QString &normalizedFolder)
-{
-    for (int i = 0; i < queue->count(); ++i) {
-        if (NormalizeFolder(queue->item(i)->text()) == normalizedFolder)
-            return true;
-    }
-    return false;
 }
 
 QListWidget *GetParentBox(const QWidget *button)
@@ -105,31 +102,33 @@ InputQueue::InputQueue(TForm1 &form) : QObject(&form), m_form(form)
 
 void InputQueue::Button4Click()
 {
-    browseInto(m_form.Edit1, TextChooseInputFolder);
+    browseInto(SettingKey::Edit1, Text::ChooseInputFolder);
 }
 
 void InputQueue::Button5Click()
 {
-    browseInto(m_form.Edit2, TextChooseOutputFolder);
+    browseInto(SettingKey::Edit2, Text::ChooseOutputFolder);
 }
 
-void InputQueue::browseInto(QLineEdit *field, int titleText)
+void InputQueue::browseInto(SettingKey field, int titleText)
 {
     EngineContext &ctx = m_form.context();
     // Cancelling empties the field, as the chooser's answer is taken as it is.
-    field->setText(BrowseFolder(ctx.dialogs, ctx.LangText(titleText), m_form.LastOpenPath()));
-    if (!field->text().isEmpty())
-        m_form.setLastOpenPath(field->text());
+    const QString folder =
+        BrowseFolder(ctx.dialogs, ctx.LangText(titleText), m_form.LastOpenPath());
+    m_form.settings().setText(field, folder);
+    if (!folder.isEmpty())
+        m_form.setLastOpenPath(folder);
 }
 
 void InputQueue::Button6Click()
 {
     EngineContext &ctx = m_form.context();
     const QString folder =
-        BrowseFolder(ctx.dialogs, ctx.LangText(TextChooseQueueFolder), m_form.LastOpenPath());
+        BrowseFolder(ctx.dialogs, ctx.LangText(Text::ChooseQueueFolder), m_form.LastOpenPath());
     if (folder.isEmpty())
         return;
-    m_form.ListBox1->addItem(folder);
+    append(m_form.settings(), m_form.ListBox1, {folder});
     m_form.setLastOpenPath(folder);
 }
 
@@ -137,7 +136,7 @@ void InputQueue::Button16Click()
 {
     EngineContext &ctx = m_form.context();
     const QString folder =
-        BrowseFolder(ctx.dialogs, ctx.LangText(TextChooseParentFolder), m_form.LastOpenPath());
+        BrowseFolder(ctx.dialogs, ctx.LangText(Text::ChooseParentFolder), m_form.LastOpenPath());
     if (folder.isEmpty())
         return;
     m_form.setLastOpenPath(folder);
@@ -145,18 +144,20 @@ void InputQueue::Button16Click()
     const QDir parent(folder);
     const QStringList names = parent.entryList(
         QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    QStringList subfolders;
     for (const QString &name : names)
-        m_form.ListBox1->addItem(NormalizeSlashes(folder + QLatin1Char('/') + name));
+        subfolders << NormalizeSlashes(folder + QLatin1Char('/') + name);
+    append(m_form.settings(), m_form.ListBox1, subfolders);
 }
 
 void InputQueue::Button7Click()
 {
-    deleteSelected(m_form.ListBox1);
+    deleteSelected(m_form.settings(), m_form.ListBox1);
 }
 
 void InputQueue::Button10Click()
 {
-    m_form.ListBox1->clear();
+    m_form.settings().setQueue({});
 }
 
 void InputQueue::Button11Click()
@@ -165,7 +166,7 @@ void InputQueue::Button11Click()
     const QString file = ctx.dialogs.chooseOpenFile(TForm1::od.title, QString(), TForm1::od.filter,
                                                     TForm1::od.defaultSuffix);
     if (!file.isEmpty())
-        m_form.Edit3->setText(file);
+        m_form.settings().setSoundFile(file);
 }
 
 void InputQueue::AddItemClick(const QWidget *button)
@@ -175,9 +176,9 @@ void InputQueue::AddItemClick(const QWidget *button)
         return;
     EngineContext &ctx = m_form.context();
     const std::optional<QString> pattern = ctx.dialogs.inputBox(
-        QStringLiteral("Add Item"), ctx.LangText(TextPatternPrompt), QString());
+        QStringLiteral("Add Item"), ctx.LangText(Text::PatternPrompt), QString());
     if (pattern && !pattern->isEmpty())
-        list->addItem(*pattern);
+        append(m_form.settings(), list, {*pattern});
 }
 
 void InputQueue::DeleteItemClick(const QWidget *button)
@@ -187,24 +188,24 @@ void InputQueue::DeleteItemClick(const QWidget *button)
         return;
     if (selectedRow(list) < 0) {
         EngineContext &ctx = m_form.context();
-        ctx.dialogs.messageBox(ctx.LangText(TextSelectEntryFirst), QStringLiteral("Error"),
+        ctx.dialogs.messageBox(ctx.LangText(Text::SelectEntryFirst), QStringLiteral("Error"),
                                MessageIcon::Error);
         return;
     }
-    deleteSelected(list);
+    deleteSelected(m_form.settings(), list);
 }
 
 void InputQueue::DeleteAllItemsClick(const QWidget *button)
 {
-    if (QListWidget *list = GetParentBox(button))
-        list->clear();
+    if (const QListWidget *list = GetParentBox(button))
+        m_form.settings().setList(list->objectName(), {});
 }
 
 void InputQueue::FoldersDropped(const QStringList &paths)
 {
     if (paths.size() == 1) {
         if (isExistingFolder(paths.constFirst()))
-            m_form.Edit1->setText(paths.constFirst());
+            m_form.settings().setInputFolder(paths.constFirst());
         return;
     }
     QStringList folders;
@@ -213,21 +214,18 @@ void InputQueue::FoldersDropped(const QStringList &paths)
             folders << path;
     }
     if (folders.size() == 1) {
-        m_form.Edit1->setText(folders.constFirst());
+        m_form.settings().setInputFolder(folders.constFirst());
         return;
     }
-    // Checking the radio button runs the input-mode rule.
-    m_form.RadioButton7->setChecked(true);
-    for (const QString &folder : std::as_const(folders)) {
-        if (!IsInQueue(m_form.ListBox1, NormalizeFolder(folder)))
-            m_form.ListBox1->addItem(folder);
-    }
+    // The queue mode's rule runs through its radio button.
+    m_form.settings().setInputMode(InputModeChoice::Queue);
+    m_form.settings().setQueue(QueueWith(m_form.settings().Queue(), folders));
 }
 
 void InputQueue::ListBoxKeyDown(QListWidget *list, const QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Delete)
-        deleteSelected(list);
+        deleteSelected(m_form.settings(), list);
 }
 
 bool InputQueue::eventFilter(QObject *watched, QEvent *event)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "settings/SettingsTable.h"
+
 class Dialogs;
 class QKeyEvent;
 class QLineEdit;
@@ -14,8 +16,6 @@ class TForm1;
 
 // The folder chooser, opening at initial; the chosen folder, or empty when cancelled.
 QString BrowseFolder(Dialogs &dialogs, const QString &title, const QString &initial);
-// True when some queue entry's NormalizeFolder form equals normalizedFolder.
-bool IsInQueue(const QListWidget *queue, const QString &normalizedFolder);
 // The first list box of the group box that directly holds the button; null when the button
 // sits elsewhere or the group box holds no list.
 QListWidget *GetParentBox(const QWidget *button);
@@ -48,7 +48,7 @@ protected:
 
 private:
     // The Browse buttons of the input and output folders: the chosen folder goes to the field.
-    void browseInto(QLineEdit *field, int titleText);
+    void browseInto(SettingKey field, int titleText);
     // The Delete key in one of the three lists.
     void ListBoxKeyDown(QListWidget *list, const QKeyEvent *event);
 

@@ -52,7 +52,7 @@ TForm1::TForm1(Dialogs &dialogs, Platform &platform, QWidget *parent)
     m_watchMode = new WatchMode(
         m_context, m_settings, *m_jobWindow, Timer1, [this] { emit Button1->clicked(false); },
         this);
-    connect(Button17, &QPushButton::clicked, m_watchMode, &WatchMode::Button17Click);
+    connect(Button17, &QPushButton::clicked, m_watchMode, &WatchMode::toggle);
     connectProgramWindows();
     // The enabled states at creation follow the rules.
     InputModeRule();
@@ -175,12 +175,12 @@ void TForm1::showTab(WindowTab tab)
 
 void TForm1::clearQueue()
 {
-    ListBox1->clear();
+    m_settings.setQueue({});
 }
 
 void TForm1::clearInputFolder()
 {
-    Edit1->clear();
+    m_settings.setInputFolder({});
 }
 
 void TForm1::requestClose()

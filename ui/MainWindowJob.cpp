@@ -5,14 +5,13 @@
 #include <QPushButton>
 
 #include "engine/Pipeline.h"
+#include "engine/TextNumbers.h"
 #include "jobs/JobNotification.h"
 #include "jobs/WatchMode.h"
 #include "ui/MainWindow.h"
 #include "ui/TrayIcon.h"
 
 namespace {
-
-constexpr int TextJobFinished = 134;
 
 // The command buttons and the watch timer as the unpack job sees them.
 class FormJobWindow : public JobWindow
@@ -59,13 +58,13 @@ void TForm1::connectJobCommands()
 
 void TForm1::Button1Click()
 {
-    m_unpackJob->Button1Click();
+    m_unpackJob->start();
     const JobTally &tally = m_job.Tally;
     // While watching, a round that unpacked nothing is tried again at the next one: only the
     // log tells about it, not a notification every few seconds.
     const bool worthTelling = !watchMode().watching() || tally.archivesUnpacked > 0;
     if (m_settings.NotifyAtJobEnd() && m_notifier && worthTelling) {
-        m_notifier->notify(m_context.LangText(TextJobFinished), JobEndText(m_language, tally),
+        m_notifier->notify(m_context.LangText(Text::JobFinished), JobEndText(m_language, tally),
                            tally.failures > 0);
     }
 }
@@ -73,17 +72,17 @@ void TForm1::Button1Click()
 void TForm1::ApplyCommandLine(const CommandLine &commandLine)
 {
     ::ApplyCommandLine(m_settings, commandLine,
-                       {[this] { Button1Click(); }, [this] { m_watchMode->Button17Click(); }});
+                       {[this] { Button1Click(); }, [this] { m_watchMode->toggle(); }});
 }
 
 void TForm1::Button14Click()
 {
-    m_unpackJob->Button14Click();
+    m_unpackJob->stop();
 }
 
 void TForm1::Button15Click()
 {
-    m_unpackJob->Button15Click();
+    m_unpackJob->togglePause();
 }
 
 void TForm1::Button12Click()

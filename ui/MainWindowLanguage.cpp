@@ -14,6 +14,7 @@
 #include <QTabWidget>
 
 #include "engine/Errors.h"
+#include "engine/TextNumbers.h"
 #include "jobs/StartupSettings.h"
 
 namespace {
@@ -157,8 +158,9 @@ void TForm1::InitGUILanguage()
     for (const auto &[number, control] : CaptionControls())
         setCaption(Pages, control, m_language.LangText(number));
     // Captions added since: a language file written before them keeps the English one.
-    for (const auto &[number, control] :
-         {QPair<int, QWidget *>{189, CheckBox23}, {192, CheckBox24}, {224, CheckBox25}}) {
+    for (const auto &[number, control] : {QPair<int, QWidget *>{Text::NotifyCaption, CheckBox23},
+                                          {Text::LogFileCaption, CheckBox24},
+                                          {Text::Par2Caption, CheckBox25}}) {
         if (number < m_language.count())
             setCaption(Pages, control, m_language.LangText(number));
     }

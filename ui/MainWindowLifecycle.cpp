@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "engine/Errors.h"
+#include "engine/TextNumbers.h"
 #include "settings/ConfigLocation.h"
 #include "ui/AboutWindow.h"
 #include "ui/DiskSpaceWindow.h"
@@ -15,7 +16,6 @@
 #include "ui/TrayIcon.h"
 
 namespace {
-constexpr int TextCloseWhileRunning = 99;
 // How often a waiting close looks whether the job has ended.
 constexpr int PendingCloseCheckMs = 20;
 } // namespace
@@ -45,7 +45,7 @@ void TForm1::connectProgramWindows()
 void TForm1::Button3Click()
 {
     if (m_job.UnpackRunning &&
-        m_context.dialogs.messageBox(m_context.LangText(TextCloseWhileRunning),
+        m_context.dialogs.messageBox(m_context.LangText(Text::CloseWhileRunning),
                                      QStringLiteral("Question"), MessageIcon::Question,
                                      MessageButtons::YesNo) != MessageAnswer::Yes)
         return;

@@ -48,7 +48,7 @@ void TForm1::SaveLog()
 
 void TForm1::appendToLogFile(const QString &line)
 {
-    if (!CheckBox24->isChecked())
+    if (!m_settings.WriteLogFile())
         return;
     // Opened for each line, so that the file is complete whenever Tevo ends; a failure leaves
     // the on-screen log as it is.

@@ -4,20 +4,16 @@
 #include <QPushButton>
 
 #include "engine/Errors.h"
+#include "engine/TextNumbers.h"
 #include "settings/ConfigLocation.h"
 #include "settings/OptionSetFile.h"
 #include "ui/MainWindow.h"
-
-namespace {
-constexpr int TextOptionsSaved = 139;
-constexpr int TextOptionsLoaded = 140;
-} // namespace
 
 void TForm1::SaveOptionSet(const QString &fileName, bool confirm)
 {
     ::SaveOptionSet(m_settings, fileName);
     if (confirm)
-        m_context.dialogs.messageBox(m_context.LangText(TextOptionsSaved),
+        m_context.dialogs.messageBox(m_context.LangText(Text::OptionsSaved),
                                      QStringLiteral("Successful"), MessageIcon::Information);
 }
 
@@ -27,7 +23,7 @@ void TForm1::LoadOptionSet(const QString &fileName, bool confirm)
     // has run the drop-down's change rule already.
     ::LoadOptionSet(m_settings, fileName, [this] { ComboBox2Change(); });
     if (confirm)
-        m_context.dialogs.messageBox(m_context.LangText(TextOptionsLoaded),
+        m_context.dialogs.messageBox(m_context.LangText(Text::OptionsLoaded),
                                      QStringLiteral("Successful"), MessageIcon::Information);
 }
 

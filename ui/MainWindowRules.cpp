@@ -61,8 +61,8 @@ void TForm1::connectRules()
 
 void TForm1::InputModeRule()
 {
-    const bool single = RadioButton6->isChecked();
-    const bool queue = RadioButton7->isChecked();
+    const bool queue = m_settings.InputMode() == InputModeChoice::Queue;
+    const bool single = !queue;
     Label1->setEnabled(single);
     Edit1->setEnabled(single);
     Button4->setEnabled(single);
@@ -79,7 +79,7 @@ void TForm1::OutputModeRule()
     // While a folder run holds the output controls, the rule's result waits for the unlock.
     if (m_runControlsLocked)
         return;
-    const bool custom = RadioButton2->isChecked();
+    const bool custom = m_settings.OutputMode() == OutputModeChoice::CustomDir;
     Edit2->setEnabled(custom);
     Button5->setEnabled(custom);
     CheckBox2->setEnabled(custom);
@@ -90,7 +90,8 @@ void TForm1::CheckBox2Click()
 {
     if (m_runControlsLocked)
         return;
-    const bool naming = RadioButton2->isChecked() && CheckBox2->isChecked();
+    const bool naming =
+        m_settings.OutputMode() == OutputModeChoice::CustomDir && m_settings.SubdirPerEntry();
     RadioButton12->setEnabled(naming);
     RadioButton14->setEnabled(naming);
 }
@@ -99,8 +100,8 @@ void TForm1::CheckBox3Click()
 {
     if (m_runControlsLocked)
         return;
-    RadioButton4->setEnabled(CheckBox3->isChecked());
-    RadioButton5->setEnabled(CheckBox3->isChecked());
+    RadioButton4->setEnabled(m_settings.DeleteSources());
+    RadioButton5->setEnabled(m_settings.DeleteSources());
 }
 
 void TForm1::ComboBox2Change()
@@ -122,13 +123,13 @@ void TForm1::ComboBox2Change()
 void TForm1::ApplyTrayRule()
 {
     if (m_trayIcon)
-        m_trayIcon->AlwaysInTrayChanged(CheckBox20->isChecked());
+        m_trayIcon->AlwaysInTrayChanged(m_settings.AlwaysInTray());
 }
 
 // The folder context-menu entry follows the check box; failures are silent.
 void TForm1::ApplyShellIntegrationRule()
 {
-    ShellIntegration::Apply(CheckBox12->isChecked(), QCoreApplication::applicationFilePath());
+    ShellIntegration::Apply(m_settings.ShellIntegration(), QCoreApplication::applicationFilePath());
 }
 
 QList<QWidget *> TForm1::OptionSetContainers() const

@@ -2,10 +2,9 @@
 
 #include "engine/LanguageTexts.h"
 #include "engine/Platform.h"
+#include "engine/TextNumbers.h"
 
 namespace {
-constexpr int TextSoundPlaying = 150; // the caption while a sound plays ("Stop")
-constexpr int TextSoundIdle = 151;    // the caption after a sound ("Play")
 constexpr int PollMs = 50;
 } // namespace
 
@@ -24,13 +23,13 @@ SoundTestButton::SoundTestButton(const LanguageTexts &language, Platform &platfo
 
 void SoundTestButton::Button12Click(const QString &soundFile)
 {
-    if (m_caption() == m_language.LangText(TextSoundPlaying)) {
+    if (m_caption() == m_language.LangText(Text::SoundPlaying)) {
         // The press that arrives while the first one is still looping below.
         m_stopSoundRequested = true;
         return;
     }
     m_stopSoundRequested = false;
-    m_setCaption(m_language.LangText(TextSoundPlaying));
+    m_setCaption(m_language.LangText(Text::SoundPlaying));
     std::unique_ptr<SoundClip> player = m_factory(soundFile);
     while (player->IsPlaying()) {
         if (m_stopSoundRequested) {
@@ -41,5 +40,5 @@ void SoundTestButton::Button12Click(const QString &soundFile)
         m_platform.processEvents();
     }
     player.reset();
-    m_setCaption(m_language.LangText(TextSoundIdle));
+    m_setCaption(m_language.LangText(Text::SoundIdle));
 }

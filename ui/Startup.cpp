@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "engine/Errors.h"
+#include "engine/TextNumbers.h"
 #include "jobs/CommandLine.h"
 #include "jobs/StartupSettings.h"
 #include "jobs/WatchMode.h"
@@ -17,7 +18,6 @@
 #include "ui/TrayIcon.h"
 
 namespace {
-constexpr int TextSoundUnavailable = 136;
 constexpr int SplashStepMs = 10;
 } // namespace
 
@@ -41,21 +41,19 @@ bool RunStartupSequence(TForm1 &form, const QStringList &parameters, bool *sound
     if (form.settings().AlwaysInTray())
         form.trayIcon().SendToTray(false);
 
-    // The context-menu entry: its state on disk decides the check box, then its rule rewrites
-    // the entry for the program's current path (or removes it).
-    {
-        const QSignalBlocker quiet(form.CheckBox12);
-        form.CheckBox12->setChecked(ShellIntegration::ReadState());
-    }
-    // Set with the rule held back; the model learns the state now, and the control, holding it
-    // already, runs no rule for it.
-    form.settings().setShellIntegration(form.CheckBox12->isChecked());
-    form.ApplyShellIntegrationRule();
+    // The context-menu entry: its state on disk decides the setting, then the setting's rule
+    // rewrites the entry for the program's current path (or removes it), run once: by the change,
+    // or here when there is none.
+    const bool registered = ShellIntegration::ReadState();
+    if (form.settings().ShellIntegration() != registered)
+        form.settings().setShellIntegration(registered);
+    else
+        form.ApplyShellIntegrationRule();
 
     LogStartupLine(form.context());
     // Said once, here; a box only when a sound is chosen (TevoProgram::exec).
     if (noSound)
-        form.AddLogLine(LogTag::Init + form.context().LangText(TextSoundUnavailable));
+        form.AddLogLine(LogTag::Init + form.context().LangText(Text::SoundUnavailable));
 
     // Dropped folders are taken by ListBox1 and Edit1 from the window's creation on.
 
@@ -128,7 +126,7 @@ int TevoProgram::exec()
     m_form->show();
     // Told only now, so that a command-line job was not held up by a box waiting for OK.
     if (m_soundUnavailable && m_form->settings().AfterAction() == AfterActionChoice::PlaySound)
-        m_form->ShowError(m_form->context().LangText(TextSoundUnavailable));
+        m_form->ShowError(m_form->context().LangText(Text::SoundUnavailable));
     if (m_form->hasClosed())
         return 0;
     return QApplication::exec();

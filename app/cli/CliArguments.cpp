@@ -1,5 +1,30 @@
 #include "CliArguments.h"
 
+#include "settings/OptionsReference.h"
+#include "settings/SettingsModel.h"
+
+namespace {
+
+// The value of "--name VALUE" or "--name=VALUE" at arguments[*i], moving *i past it; nullopt
+// when the argument is another one. An empty or absent value sets *error.
+std::optional<QString> valueOf(const QString &name, const QStringList &arguments, int *i,
+                               QString *error)
+{
+    const QString &argument = arguments.at(*i);
+    std::optional<QString> value;
+    if (argument == name && *i + 1 < arguments.size())
+        value = arguments.at(++*i);
+    else if (argument == name)
+        value = QString();
+    else if (argument.startsWith(name + QLatin1Char('=')))
+        value = argument.mid(name.size() + 1);
+    if (value && value->isEmpty())
+        *error = QStringLiteral("%1 needs a value").arg(name);
+    return value;
+}
+
+} // namespace
+
 std::optional<CliArguments> ParseCliArguments(const QStringList &arguments, QString *error)
 {
     CliArguments result;
@@ -19,24 +44,30 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &arguments, QStr
             result.watch = true;
         } else if (argument == QLatin1String("--yes") || argument == QLatin1String("-y")) {
             result.yes = true;
-        } else if (argument == QLatin1String("--options")) {
-            if (i + 1 >= arguments.size()) {
+        } else if (argument == QLatin1String("--list-options")) {
+            result.listOptions = true;
+        } else if (argument == QLatin1String("--json")) {
+            result.json = true;
+        } else if (const auto file = valueOf(QStringLiteral("--options"), arguments, &i, error)) {
+            if (file->isEmpty()) {
                 *error = QStringLiteral("--options needs the name of an option-set file");
                 return std::nullopt;
             }
-            result.optionSetFile = arguments.at(++i);
-        } else if (argument.startsWith(QLatin1String("--options="))) {
-            result.optionSetFile = argument.mid(10);
-            if (result.optionSetFile.isEmpty()) {
-                *error = QStringLiteral("--options needs the name of an option-set file");
+            result.optionSetFile = *file;
+        } else if (const auto assignment = valueOf(QStringLiteral("--set"), arguments, &i, error)) {
+            // A key or value that cannot be set is a usage error before anything runs.
+            SettingsModel scratch;
+            if (error->isEmpty())
+                *error = ApplySettingAssignment(scratch, *assignment);
+            if (!error->isEmpty())
                 return std::nullopt;
-            }
+            result.assignments << *assignment;
         } else {
             *error = QStringLiteral("unknown option %1").arg(argument);
             return std::nullopt;
         }
     }
-    if (result.help || result.version)
+    if (result.help || result.version || result.listOptions)
         return result;
     if (result.folders.isEmpty()) {
         *error = QStringLiteral("no folder given");
@@ -48,7 +79,9 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &arguments, QStr
 QString CliUsage()
 {
     return QStringLiteral(
-        "Usage: tevo-cli [--options FILE.os] [--watch] [--yes] FOLDER...\n"
+        "Usage: tevo-cli [--options FILE.os] [--set KEY=VALUE]... [--watch] [--yes] [--json]\n"
+        "                FOLDER...\n"
+        "       tevo-cli --list-options\n"
         "\n"
         "Unpacks the release folders without a window: unpacks ZIP files, checks the RAR sets\n"
         "against their SFV lists, extracts them and cleans up, with the settings of the window\n"
@@ -56,6 +89,10 @@ QString CliUsage()
         "\n"
         "  --options FILE.os  the settings of this option-set file, instead of those the window\n"
         "                     program saved last (last.os), or the defaults when there is none\n"
+        "  --set KEY=VALUE    sets one key over the option set, for this run only; may be\n"
+        "                     given several times (--list-options names every key)\n"
+        "  --list-options     lists every key with its caption, values and default\n"
+        "  --json             prints one JSON object a line in place of the log lines\n"
         "  --watch            keeps watching the folders and unpacks what arrives, at the\n"
         "                     interval of the settings, until stopped (Ctrl+C, SIGTERM); needs\n"
         "                     \"Delete Files\" on\n"

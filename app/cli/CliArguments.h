@@ -12,6 +12,9 @@ struct CliArguments
     bool yes = false;      // --yes: the question before deleting after all sets is answered Yes
     bool help = false;
     bool version = false;
+    bool listOptions = false; // --list-options: every settings key, then the end
+    bool json = false;        // --json: one JSON object a line in place of the log lines
+    QStringList assignments;  // --set KEY=VALUE, in order, over the option set
     QStringList folders;
 };
 

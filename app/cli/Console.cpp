@@ -100,6 +100,8 @@ void ConsoleJobView::setProgressText(const QString &text)
 
 void ConsoleJobView::show()
 {
+    if (m_enabled && m_json && m_maximum > 0)
+        m_json->progress(m_file, int(qint64(m_position) * 100 / m_maximum), m_bytes);
     // Called for every block extracted: the line is put together only when it will be shown.
     if (!m_enabled || !m_console.progressDue())
         return;
@@ -134,4 +136,12 @@ MessageAnswer ConsoleDialogs::messageBox(const QString &text, const QString &cap
         ++m_errors;
     m_console.errorLine(QStringLiteral("%1 %2: %3").arg(m_stamp(), caption, oneLine));
     return buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
+}
+
+void ConsoleDialogs::errorWithoutBox(const QString &text)
+{
+    ++m_errors;
+    m_console.errorLine(
+        QStringLiteral("%1 Error: %2")
+            .arg(m_stamp(), QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
 }

@@ -10,6 +10,7 @@
 #include "engine/Dialogs.h"
 #include "engine/JobView.h"
 #include "engine/LogSink.h"
+#include "JsonEvents.h"
 
 class Console
 {
@@ -31,14 +32,20 @@ private:
     QElapsedTimer m_sinceProgress;
 };
 
+// The log on standard output; with --json the events take its place and the log is left out.
 class ConsoleLog : public LogSink
 {
 public:
-    explicit ConsoleLog(Console &console) : m_console(console) {}
-    void appendLogLine(const QString &line) override { m_console.logLine(line); }
+    ConsoleLog(Console &console, bool shown) : m_console(console), m_shown(shown) {}
+    void appendLogLine(const QString &line) override
+    {
+        if (m_shown)
+            m_console.logLine(line);
+    }
 
 private:
     Console &m_console;
+    bool m_shown;
 };
 
 // The progress display as one line: current file, its share done, and the window's progress text
@@ -46,7 +53,8 @@ private:
 class ConsoleJobView : public JobView
 {
 public:
-    explicit ConsoleJobView(Console &console) : m_console(console) {}
+    // With json, the progress also goes there as events.
+    ConsoleJobView(Console &console, JsonEvents *json) : m_console(console), m_json(json) {}
     void setProgressEnabled(bool enabled) override;
     void setProgressRange(int maximum) override;
     void setProgressPosition(int position) override;
@@ -66,6 +74,7 @@ private:
     void show();
 
     Console &m_console;
+    JsonEvents *m_json;
     bool m_enabled = false;
     int m_maximum = 0;
     // The speed over the current step: bytes and time at its first report, and now.
@@ -77,8 +86,9 @@ private:
     QString m_text;
 };
 
-// Message boxes become lines on standard error; the question before the deletion after all sets
-// is answered Yes only when the user said so. Nothing is ever chosen from a browser.
+// Message boxes, and the errors kept out of them, become lines on standard error; the question
+// before the deletion after all sets is answered Yes only when the user said so. Nothing is ever
+// chosen from a browser.
 class ConsoleDialogs : public Dialogs
 {
 public:
@@ -89,6 +99,8 @@ public:
     }
     MessageAnswer messageBox(const QString &text, const QString &caption, MessageIcon icon,
                              MessageButtons buttons) override;
+    // tevo-cli has no boxes to suppress: an error reaches standard error whatever the settings.
+    void errorWithoutBox(const QString &text) override;
     QString chooseFolder(const QString &, const QString &) override { return {}; }
     QString chooseOpenFile(const QString &, const QString &, const QString &,
                            const QString &) override

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "jobs/WatchMode.h"
 #include "settings/ConfigLocation.h"
 #include "settings/LanguageFolders.h"
+#include "settings/OptionsReference.h"
 #include "SignalWatch.h"
 
 // No buttons to enable or caption; watching is the watch mode's timer.
@@ -38,15 +40,18 @@ public:
 };
 
 HeadlessProgram::HeadlessProgram(const CliArguments &arguments)
-    : m_arguments(arguments), m_console(isatty(STDERR_FILENO) == 1), m_log(m_console),
-      m_view(m_console), m_dialogs(m_console, arguments.yes,
-                                   [this] { return LogTimeStamp(m_platform.currentDateTime()); }),
+    : m_arguments(arguments), m_json(arguments.json ? std::make_unique<JsonEvents>() : nullptr),
+      m_console(isatty(STDERR_FILENO) == 1 && !arguments.json), m_log(m_console, !arguments.json),
+      m_view(m_console, m_json.get()),
+      m_dialogs(m_console, arguments.yes,
+                [this] { return LogTimeStamp(m_platform.currentDateTime()); }),
       m_platform([this](const QString &text) { m_ctx.AddLogLine(LogTag::Notice + text); }),
       m_sound([this](const QString &text) { m_ctx.AddLogLine(LogTag::Notice + text); }),
       m_ctx(m_settings, m_language, m_log, m_view, m_dialogs, m_platform, m_job),
       m_window(std::make_unique<HeadlessJobWindow>())
 {
     m_ctx.programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    m_ctx.events = m_json.get();
     m_unpackJob = std::make_unique<UnpackJob>(
         m_ctx, *m_window, m_sound, [this](const QString &folder) { return UnPack(m_ctx, folder); });
 }
@@ -62,8 +67,13 @@ int HeadlessProgram::run()
 
     if (!loadSettings())
         return 2;
+    applyAssignments();
     if (!loadLanguage())
         return 1;
+    if (m_arguments.listOptions) {
+        std::fputs(OptionsReference(m_language).toUtf8().constData(), stdout);
+        return 0;
+    }
     ApplyProcessPriority(m_ctx, m_settings.Priority());
     LogStartupLine(m_ctx);
     takeFolders();
@@ -102,6 +112,13 @@ bool HeadlessProgram::loadSettings()
                        });
     // An unreadable last.os leaves the defaults, as in the window; a file asked for must be read.
     return readable || own.isEmpty();
+}
+
+void HeadlessProgram::applyAssignments()
+{
+    // Each was tried on the command line already; what is left cannot fail.
+    for (const QString &assignment : std::as_const(m_arguments.assignments))
+        ApplySettingAssignment(m_settings, assignment);
 }
 
 bool HeadlessProgram::loadLanguage()
@@ -152,7 +169,7 @@ void HeadlessProgram::onSignal(int signal)
 
 void HeadlessProgram::runJob()
 {
-    m_unpackJob->Button1Click();
+    m_unpackJob->start();
     if (m_signal && m_watchMode)
         QCoreApplication::exit(signalExitCode(m_signal));
 }

@@ -10,6 +10,7 @@
 #include "engine/JobControl.h"
 #include "engine/LanguageTexts.h"
 #include "HeadlessPlatform.h"
+#include "JsonEvents.h"
 #include "settings/SettingsModel.h"
 
 class UnpackJob;
@@ -33,6 +34,8 @@ private:
     // The settings of the option-set file, else of last.os, else the defaults; false when the
     // file asked for cannot be read.
     bool loadSettings();
+    // The --set assignments, in order, over the loaded settings.
+    void applyAssignments();
     // The settings' language file, else english.lng; false when there is none.
     bool loadLanguage();
     void takeFolders();
@@ -41,6 +44,7 @@ private:
     int jobExitCode() const;
 
     CliArguments m_arguments;
+    std::unique_ptr<JsonEvents> m_json; // with --json only
     Console m_console;
     ConsoleLog m_log;
     ConsoleJobView m_view;
