@@ -145,6 +145,13 @@
     X(Par2Caption, 224)                                                                            \
     X(PriorityRefused, 225)                                                                        \
     X(SetNotChecked, 226)                                                                          \
+    /* Archives known by their content, names restored. */                                         \
+    X(RenamedByPar2, 227)                                                                          \
+    X(TakenByContent, 228)                                                                         \
+    X(RenamedBySfv, 229)                                                                           \
+    X(RenamedByHeaders, 230)                                                                       \
+    X(NotRenamed, 231)                                                                             \
+    X(ArchivesInNoSet, 232)                                                                        \
     /* The queue's folders. */                                                                     \
     X(FolderStarts, 233)                                                                           \
     X(FolderNothingFailed, 234)                                                                    \
