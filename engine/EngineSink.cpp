@@ -43,8 +43,11 @@ void EngineSink::logLine(const QString &text)
 
 void EngineSink::errorBox(const QString &text, const QString &caption)
 {
+    m_ctx.Events().error(text);
     if (!m_ctx.settings.SuppressErrors())
         m_ctx.dialogs.messageBox(text, caption, MessageIcon::Error);
+    else
+        m_ctx.dialogs.errorWithoutBox(text);
 }
 
 bool EngineSink::question(const QString &text)

@@ -22,6 +22,7 @@
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
 #include "engine/StagedExtraction.h"
+#include "engine/StagingFolder.h"
 #include "engine/ZipMaster.h"
 
 namespace {
@@ -154,7 +155,6 @@ public:
         : m_ctx(ctx), m_settings(ctx.settings), m_job(ctx.job), m_checkpoint(ctx.checkpoint),
           m_zipMaster(ctx), m_releaseFolder(NormalizeFolder(folderText))
     {
-        m_zipMaster.DLLDirectory = ctx.programFolder;
     }
 
     QStringList run();
@@ -174,7 +174,7 @@ private:
     bool extractAndPublish(const QString &candidate, const SetPlan &plan,
                            const QString &destination);
     void cleanUpSet(const QString &candidate, const SetPlan &plan, const QStringList &leftOut);
-    void setFailed();
+    void setFailed(const QString &candidate);
     void deleteListAndSummary();
 
     EngineContext &m_ctx;
@@ -194,6 +194,8 @@ private:
     bool m_anySetFailed = false;
     // The volumes of the sets extracted in full: the only source files that may go.
     QSet<QString> m_usedVolumes;
+    // The set in hand was given to par2 already: it is not repaired a second time.
+    bool m_repairTried = false;
 };
 
 // Close ends the whole job at the next check point: nothing after it is extracted, deleted or
@@ -337,6 +339,7 @@ bool FolderRun::repairWithPar2(const QString &candidate, SetPlan &plan, bool &sf
         return true;
     if (!Par2DescribesSet(plan))
         return true;
+    m_repairTried = true;
     const Par2Outcome outcome = RepairSet(m_ctx, plan);
     if (closing())
         return false;
@@ -363,8 +366,7 @@ void FolderRun::reportSfvFailure(const QString &candidate, const SfvFindings &fi
          findings.missing.isEmpty() ? none : findings.missing.join(QStringLiteral(", ")),
          findings.damaged.isEmpty() ? none : findings.damaged.join(QStringLiteral(", "))});
     m_ctx.AddLogLine(LogTag::Sfv + text);
-    if (!m_settings.SuppressErrors() && !m_job.WatchTimerEnabled)
-        m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+    m_ctx.ReportError(text, false);
 }
 
 // Whether the set's plan allows extracting it: it is complete, and it holds a file.
@@ -382,8 +384,8 @@ bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
             m_ctx.LangText(SetPlanText::SetIncomplete,
                            {FileNameOf(candidate), plan.problem, FileNameOf(plan.lastVolume())});
         m_ctx.AddLogLine(LogTag::Unpack + text);
-        if (!m_settings.SuppressErrors())
-            m_ctx.dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+        m_ctx.ReportError(text);
+        m_ctx.Events().setFailed(candidate, text);
         m_extractionIncomplete = true;
         ++m_job.Tally.failures;
         return false;
@@ -410,8 +412,9 @@ void FolderRun::prepareDestination(const QString &destination)
     }
 }
 
-void FolderRun::setFailed()
+void FolderRun::setFailed(const QString &candidate)
 {
+    m_ctx.Events().setFailed(candidate, {});
     m_anySetFailed = true;
     m_extractionIncomplete = true;
     ++m_job.Tally.failures;
@@ -422,8 +425,10 @@ void FolderRun::setFailed()
 bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
                                   const QString &destination)
 {
+    // A killed run's staging folder goes first, so that its space counts as free.
+    RemoveDeadStagingFolders(destination);
     if (plan.opened && !SetCanBeWritten(m_ctx, plan, destination, HasOwnFolder(m_settings))) {
-        setFailed();
+        setFailed(candidate);
         return false;
     }
     const std::unique_ptr<ArchiveBackend> backend = BackendForSet(m_ctx, candidate, &plan);
@@ -431,9 +436,14 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
     StagedExtraction staged;
     staged.ownFolder = HasOwnFolder(m_settings);
     if (!ExtractStaged(m_ctx, *backend, sink, destination, staged)) {
-        setFailed();
+        // Damaged data that no check saw (no SFV list): repaired and extracted again, once.
+        if (RepairAfterDamage(m_ctx, plan, m_repairTried))
+            return extractAndPublish(candidate, BackendForSet(m_ctx, candidate)->list(),
+                                     destination);
+        setFailed(candidate);
         return false;
     }
+    m_ctx.Events().setDone(candidate);
     // The set's files reach the follow-up actions only when the whole set was written.
     ++m_counter;
     m_extractedFiles << staged.files;
@@ -466,6 +476,7 @@ SetEnd FolderRun::takeSet(int index)
 {
     const ArchiveSet &set = m_sets.at(index);
     const QString candidate = set.path;
+    m_repairTried = false;
     if (m_job.WatchTimerEnabled && m_job.SetsLeftForLater.contains(candidate))
         return SetEnd::Next;
     m_ctx.AddLogLine(EngineContext::dashLine());
@@ -475,6 +486,7 @@ SetEnd FolderRun::takeSet(int index)
         m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextCandidateGone, {candidate}));
         return SetEnd::Next;
     }
+    m_ctx.Events().setFound(candidate);
     SfvFindings findings;
     bool sfvVerdict = checkSfvLists(index, findings);
     if (closing())
@@ -488,8 +500,12 @@ SetEnd FolderRun::takeSet(int index)
     SetPlan plan = set.plan.opened ? BackendForSet(m_ctx, candidate)->list() : set.plan;
     if (!repairWithPar2(candidate, plan, sfvVerdict, index, findings))
         return SetEnd::Closing;
-    if (!sfvVerdict)
+    if (m_settings.CheckSfv())
+        m_ctx.Events().setChecked(candidate, sfvVerdict);
+    if (!sfvVerdict) {
         reportSfvFailure(candidate, findings);
+        m_ctx.Events().setFailed(candidate, {});
+    }
     if (!sfvVerdict || m_settings.CheckOnly() || !planIsUsable(candidate, plan))
         return SetEnd::Next;
 
@@ -549,6 +565,7 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     // A mistyped folder or one on a disk that is not mounted is named, not taken for an empty one.
     if (!QFileInfo(folderText).isDir()) {
         ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextFolderMissing, {folderText}));
+        ctx.dialogs.errorWithoutBox(ctx.LangText(TextFolderMissing, {folderText}));
         ++ctx.job.Tally.failures;
         if (ctx.settings.CloseAfter())
             ctx.view.requestClose();

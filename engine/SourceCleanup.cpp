@@ -1,6 +1,5 @@
 #include "engine/SourceCleanup.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include "engine/ArchiveSets.h"
@@ -56,7 +55,7 @@ void DeleteZipFiles(EngineContext &ctx, const QStringList &zips, const QSet<QStr
         }
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + zip + quote +
                        QStringLiteral(" in procedure Unpack"));
-        if (!QFile::remove(zip))
+        if (!ctx.RemoveFile(zip))
             ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::ZipNotDeleted, {zip}));
     }
 }
@@ -107,7 +106,7 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + path + quote + QLatin1Char('/') +
                        quote + firstVolume + quote +
                        QStringLiteral(" in procedure Unpack after Extractfilename"));
-        if (!QFile::remove(path))
+        if (!ctx.RemoveFile(path))
             ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
         ++k;
     }
@@ -117,7 +116,7 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + path + quote + QLatin1Char('/') +
                        quote + firstVolume + quote +
                        QStringLiteral(" in procedure Unpack after Extractfilename"));
-        if (!QFile::remove(path))
+        if (!ctx.RemoveFile(path))
             ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
         workList << path;
     }
@@ -164,7 +163,7 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
     for (const QString &path : std::as_const(deletable)) {
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + path + quote +
                        QStringLiteral(" in procedure unpack 3"));
-        if (!QFile::remove(path))
+        if (!ctx.RemoveFile(path))
             ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::AllFileNotDeleted, {path}));
     }
     ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::AllFilesDeleted));

@@ -145,7 +145,7 @@
     X(Par2Caption, 224)                                                                            \
     X(PriorityRefused, 225)                                                                        \
     X(SetNotChecked, 226)                                                                          \
-    /* Archives known by their content, names restored. */                                         \
+    /* Names restored, archives found by content. */                                               \
     X(RenamedByPar2, 227)                                                                          \
     X(TakenByContent, 228)                                                                         \
     X(RenamedBySfv, 229)                                                                           \

@@ -233,7 +233,6 @@ TZipMaster::TZipMaster(EngineContext &ctx)
     : m_ctx(ctx), m_ownSink(std::make_unique<EngineSink>(ctx)), m_sink(m_ownSink.get()),
       m_display(ctx)
 {
-    DLLDirectory = ctx.programFolder;
     OnProgress = [this](TZipMaster &sender, ZipProgressType type, const QString &fileName,
                         qint64 size) { m_display.ZIPProgress(sender, type, fileName, size); };
 }
@@ -309,8 +308,7 @@ TZipMaster::planEntries(zip *archive, const QString &destination, ZipExtractResu
         const char *rawName = zip_get_name(archive, entry.index, ZIP_FL_ENC_GUESS);
         const char *storedName = zip_get_name(archive, entry.index, ZIP_FL_ENC_RAW);
         const bool statOk = zip_stat_index(archive, entry.index, 0, &stat) == 0;
-        entry.storedName =
-            rawName && storedName ? ZipEntryName(storedName, rawName) : QString();
+        entry.storedName = rawName && storedName ? ZipEntryName(storedName, rawName) : QString();
         entry.size = statOk && (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0;
         entry.modified = statOk && (stat.valid & ZIP_STAT_MTIME) ? stat.mtime : 0;
         entry.crc = statOk && (stat.valid & ZIP_STAT_CRC) ? stat.crc : 0;

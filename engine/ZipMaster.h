@@ -99,8 +99,6 @@ public:
     // The ZIP to extract and the folder its files are written to.
     QString ZipFileName;
     QString ExtrBaseDir;
-    // Where the unzip library would be loaded from; libzip is linked in, so it is only kept.
-    QString DLLDirectory;
     ProgressHandler OnProgress;
 
     // Extracts every file entry of ZipFileName directly into ExtrBaseDir. A file that already

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -251,6 +253,82 @@ private slots:
         const Run r = run(options([](SettingsModel &s) { s.setCheckOnly(true); }) + sets << folder);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QCOMPARE(QFileInfo(QDir(folder).filePath("movie.iso")).isFile(), extracted);
+    }
+
+    // Errors reach standard error whatever "Supress error messages" says (the shipped server
+    // option set turns it on); it governs message boxes only, and tevo-cli has none.
+    void errorsReachStandardError_data()
+    {
+        QTest::addColumn<QString>("release");
+        QTest::addColumn<bool>("suppress");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("damaged, suppressed") << "damaged" << true << "movie.part2.rar";
+        QTest::newRow("damaged, shown") << "damaged" << false << "movie.part2.rar";
+        QTest::newRow("missing folder, suppressed") << "absent" << true << "does not exist";
+        QTest::newRow("missing folder, shown") << "absent" << false << "does not exist";
+    }
+    void errorsReachStandardError()
+    {
+        QFETCH(QString, release);
+        QFETCH(bool, suppress);
+        QFETCH(QString, printed);
+        QTemporaryDir dir;
+        QString folder = dir.filePath(release);
+        if (release == QLatin1String("damaged")) {
+            folder = makeRelease(dir.path(), release);
+            QFile volume(QDir(folder).filePath("movie.part2.rar"));
+            QVERIFY(volume.open(QIODevice::ReadWrite));
+            volume.seek(volume.size() / 2);
+            volume.write("damage");
+        }
+        const Run r =
+            run(options([&](SettingsModel &s) { s.setSuppressErrors(suppress); }) << folder);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(printed), qPrintable(r.err));
+        // Once, not as a box and again as an error kept out of one.
+        QCOMPARE(r.err.count(printed), 1);
+    }
+
+    // --json: one object a line on standard output, in the order the job went.
+    void jsonEvents_data()
+    {
+        QTest::addColumn<QString>("release");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("extracted")
+            << "good" << QStringList{"job_start", "folder_start", "set_found",  "check",
+                                     "set_done",  "deleted",      "folder_end", "job_end"};
+        QTest::newRow("damaged") << "damaged"
+                                 << QStringList{"job_start",  "folder_start", "set_found", "check",
+                                                "set_failed", "folder_end",   "job_end"};
+    }
+    void jsonEvents()
+    {
+        QFETCH(QString, release);
+        QFETCH(QStringList, events);
+        QTemporaryDir dir;
+        const QString folder = makeRelease(dir.path(), release);
+        if (release == QLatin1String("damaged")) {
+            QFile volume(QDir(folder).filePath("movie.part2.rar"));
+            QVERIFY(volume.open(QIODevice::ReadWrite));
+            volume.seek(volume.size() / 2);
+            volume.write("damage");
+        }
+        const Run r = run(options([](SettingsModel &s) { s.setDeleteSources(true); })
+                          << QStringLiteral("--json") << folder);
+        QStringList seen;
+        for (const QString &line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QJsonDocument object = QJsonDocument::fromJson(line.toUtf8());
+            QVERIFY2(object.isObject(), qPrintable(line));
+            const QString event = object.object().value(QStringLiteral("event")).toString();
+            // Progress comes when the extraction takes long enough; each deletion is one line.
+            if (event != QLatin1String("progress") &&
+                !(event == QLatin1String("deleted") && seen.endsWith(event)))
+                seen << event;
+            if (event == QLatin1String("folder_end"))
+                QCOMPARE(object.object().value(QStringLiteral("unpacked")).toInt(),
+                         release == QLatin1String("good") ? 1 : 0);
+        }
+        QCOMPARE(seen, events);
     }
 
     // The window program answers --help and --version without a display, and says what to use

@@ -158,11 +158,8 @@ public:
     void Button14Click();
     void Button15Click();
     void Button12Click();
-    UnpackJob &unpackJob() { return *m_unpackJob; }
     // Where the notification at a job's end goes (CheckBox23); tests put in their own.
     void setNotifier(std::unique_ptr<Notifier> notifier) { m_notifier = std::move(notifier); }
-    // Where the after-extraction sounds play; they live as long as the window.
-    QtSoundOutput &soundOutput() { return *m_soundOutput; }
 
     // The click and change rules that tie controls together; each runs on every change, also
     // when code makes it.
@@ -184,8 +181,7 @@ public:
     // written) or applies a file to the window, each with an optional confirmation box.
     void SaveOptionSet(const QString &fileName, bool confirm);
     void LoadOptionSet(const QString &fileName, bool confirm);
-    // The queue and list commands, and watch mode (its timer state says whether it watches).
-    InputQueue &inputQueue() { return *m_inputQueue; }
+    // Watch mode (its timer state says whether it watches).
     WatchMode &watchMode() { return *m_watchMode; }
     // The control of that object name, compared without regard to letter case (option-set
     // files name controls that way); null when there is none.

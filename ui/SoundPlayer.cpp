@@ -25,7 +25,7 @@ bool SoundUnavailable()
     return g_soundUnavailable;
 }
 
-TPMP3::TPMP3(const QString &fileName) : m_fileName(fileName)
+TPMP3::TPMP3(const QString &fileName)
 {
     if (g_soundUnavailable || !QFileInfo(fileName).isFile())
         return;

@@ -35,11 +35,9 @@ public:
     // Position and length in milliseconds; -1 when nothing is loaded.
     qint64 Position() const;
     qint64 Length() const;
-    QString FileName() const { return m_fileName; }
     bool HasStream() const { return m_player != nullptr; }
 
 private:
-    QString m_fileName;
     std::unique_ptr<QAudioOutput> m_output;
     std::unique_ptr<QMediaPlayer> m_player;
 };
