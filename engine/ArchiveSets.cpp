@@ -9,12 +9,12 @@
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
 #include "engine/LibarchiveBackend.h"
+#include "engine/TextNumbers.h"
 
 namespace {
 
 constexpr int PartStyleFoundText = 115;
 constexpr int ArchivesFoundText = 116;
-constexpr int ArchivesInNoSetText = 232;
 
 QString FileNameOf(const QString &path)
 {
@@ -139,7 +139,7 @@ void NoteArchivesInNoSet(EngineContext &ctx, const QStringList &files)
     for (const QString &file : files)
         names << FileNameOf(file);
     ctx.AddLogLine(LogTag::Note +
-                   ctx.LangText(ArchivesInNoSetText, {names.join(QStringLiteral(", "))}));
+                   ctx.LangText(Text::ArchivesInNoSet, {names.join(QStringLiteral(", "))}));
     // While watching, the rest of such a set may still be arriving: a later round takes it, as it
     // takes a named set that is not complete yet.
     if (!ctx.job.WatchTimerEnabled)

@@ -9,11 +9,10 @@
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
 #include "engine/RarVolumeOrder.h"
+#include "engine/TextNumbers.h"
 #include "engine/Wildcard.h"
 
 namespace {
-
-constexpr int TextTakenByContent = 228;
 
 QString FileNameOf(const QString &path)
 {
@@ -161,7 +160,7 @@ QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder)
                 continue;
             ctx.AddLogLine(
                 LogTag::Archive +
-                ctx.LangText(TextTakenByContent, {FileNameOf(path), QStringLiteral("RAR")}));
+                ctx.LangText(Text::TakenByContent, {FileNameOf(path), QStringLiteral("RAR")}));
             candidates << path;
         }
     }
@@ -170,7 +169,7 @@ QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder)
             if (file.kind != ArchiveKind::SevenZip)
                 continue;
             ctx.AddLogLine(LogTag::Archive +
-                           ctx.LangText(TextTakenByContent,
+                           ctx.LangText(Text::TakenByContent,
                                         {FileNameOf(file.path), ArchiveKindName(file.kind)}));
             candidates << file.path;
         }
