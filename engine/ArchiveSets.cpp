@@ -6,12 +6,9 @@
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/TextNumbers.h"
 
 namespace {
-
-constexpr int PartStyleFoundText = 115;
-constexpr int ArchivesFoundText = 116;
-constexpr int ArchivesInNoSetText = 232;
 
 QString FileNameOf(const QString &path)
 {
@@ -96,9 +93,9 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
     }
 
     if (partStyle)
-        ctx.AddLogLine(LogTag::Archive + ctx.LangText(PartStyleFoundText));
+        ctx.AddLogLine(LogTag::Archive + ctx.LangText(Text::PartStyleFound));
     ctx.AddLogLine(LogTag::Archive +
-                   ctx.LangText(ArchivesFoundText, {QString::number(sets.size())}));
+                   ctx.LangText(Text::ArchivesFound, {QString::number(sets.size())}));
     return sets;
 }
 
@@ -130,7 +127,7 @@ void NoteArchivesInNoSet(EngineContext &ctx, const QStringList &files)
     for (const QString &file : files)
         names << FileNameOf(file);
     ctx.AddLogLine(LogTag::Note +
-                   ctx.LangText(ArchivesInNoSetText, {names.join(QStringLiteral(", "))}));
+                   ctx.LangText(Text::ArchivesInNoSet, {names.join(QStringLiteral(", "))}));
     // While watching, the rest of such a set may still be arriving: a later round takes it, as it
     // takes a named set that is not complete yet.
     if (!ctx.job.WatchTimerEnabled)

@@ -9,11 +9,10 @@
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
 #include "engine/RarVolumeOrder.h"
+#include "engine/TextNumbers.h"
 #include "engine/Wildcard.h"
 
 namespace {
-
-constexpr int TextTakenByContent = 228;
 
 QString FileNameOf(const QString &path)
 {
@@ -158,7 +157,8 @@ QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder)
         for (const QString &path : std::as_const(starts)) {
             if (lone.contains(path))
                 continue;
-            ctx.AddLogLine(LogTag::Archive + ctx.LangText(TextTakenByContent, {FileNameOf(path)}));
+            ctx.AddLogLine(LogTag::Archive +
+                           ctx.LangText(Text::TakenByContent, {FileNameOf(path)}));
             candidates << path;
         }
     }

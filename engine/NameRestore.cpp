@@ -13,13 +13,10 @@
 #include "engine/Par2Files.h"
 #include "engine/RarVolumeOrder.h"
 #include "engine/SfvCheck.h"
+#include "engine/TextNumbers.h"
 
 namespace {
 
-constexpr int TextRenamedByPar2 = 227;
-constexpr int TextRenamedBySfv = 229;
-constexpr int TextRenamedByHeaders = 230;
-constexpr int TextNotRenamed = 231;
 constexpr qint64 kPar2HashedBytes = 16 * 1024;
 
 QString FileNameOf(const QString &path)
@@ -58,7 +55,7 @@ bool RenameInFolder(EngineContext &ctx, const QString &folder, const QString &fr
     const QString target = folder + QLatin1Char('/') + to;
     if (!SafeName(to) || Exists(target) ||
         !QFile::rename(folder + QLatin1Char('/') + from, target)) {
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNotRenamed, {from, to}));
+        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::NotRenamed, {from, to}));
         return false;
     }
     ctx.AddLogLine(LogTag::Unpack + done);
@@ -117,8 +114,9 @@ void RestoreFromPar2(EngineContext &ctx, const QString &folder, QStringList name
                 hashes.insert(name, Hash16k(path));
             if (hashes.value(name) != d.hash16KiB)
                 continue;
-            if (RenameInFolder(ctx, folder, name, d.name,
-                               ctx.LangText(TextRenamedByPar2, {name, d.name, describedBy.at(i)})))
+            if (RenameInFolder(
+                    ctx, folder, name, d.name,
+                    ctx.LangText(Text::RenamedByPar2, {name, d.name, describedBy.at(i)})))
                 spare.removeOne(name);
             break;
         }
@@ -164,7 +162,7 @@ void RestoreFromSfv(EngineContext &ctx, const QString &folder, const QStringList
             if (crcs.value(name).compare(m.entry.expectedCrc, Qt::CaseInsensitive) != 0)
                 continue;
             if (RenameInFolder(ctx, folder, name, m.entry.name,
-                               ctx.LangText(TextRenamedBySfv, {name, m.entry.name, m.list})))
+                               ctx.LangText(Text::RenamedBySfv, {name, m.entry.name, m.list})))
                 spare.removeOne(name);
             break;
         }
@@ -205,12 +203,12 @@ void RestoreFromHeaders(EngineContext &ctx, const QString &folder)
             const QString name = FileNameOf(chain.volumes.at(i).path);
             if (!free) {
                 ctx.AddLogLine(LogTag::Unpack +
-                               ctx.LangText(TextNotRenamed, {name, targets.at(i)}));
+                               ctx.LangText(Text::NotRenamed, {name, targets.at(i)}));
                 continue;
             }
-            RenameInFolder(
-                ctx, folder, name, targets.at(i),
-                ctx.LangText(TextRenamedByHeaders, {name, targets.at(i), QString::number(i + 1)}));
+            RenameInFolder(ctx, folder, name, targets.at(i),
+                           ctx.LangText(Text::RenamedByHeaders,
+                                        {name, targets.at(i), QString::number(i + 1)}));
         }
     }
 }

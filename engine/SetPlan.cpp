@@ -165,11 +165,11 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
         }
         // The listing ended early: a volume missing or unreadable, damaged headers, an abort.
         if (lister.aborted || ctx.checkpoint.cancelled())
-            plan.problem = ctx.LangText(RarText::Aborted);
+            plan.problem = ctx.LangText(Text::Aborted);
         else if (!lister.refusedVolume.isEmpty())
             plan.problem =
-                ctx.LangText(QFileInfo::exists(lister.refusedVolume) ? SetPlanText::VolumeUnreadable
-                                                                     : SetPlanText::VolumeMissing,
+                ctx.LangText(QFileInfo::exists(lister.refusedVolume) ? Text::VolumeUnreadable
+                                                                     : Text::PlanVolumeMissing,
                              {FileNameOf(lister.refusedVolume)});
         else
             plan.problem = RarErrorReason(ctx, code);
@@ -185,18 +185,18 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
         plan.complete = true;
         break;
     case ArchiveEnd::NotLast:
-        plan.problem = ctx.LangText(SetPlanText::SetContinues, {FileNameOf(plan.lastVolume())});
+        plan.problem = ctx.LangText(Text::SetContinues, {FileNameOf(plan.lastVolume())});
         break;
     case ArchiveEnd::Absent:
         if (plan.modernFormat || EarlierVolumesGoOn(plan)) {
-            plan.problem = ctx.LangText(SetPlanText::CutShort, {FileNameOf(plan.lastVolume())});
+            plan.problem = ctx.LangText(Text::CutShort, {FileNameOf(plan.lastVolume())});
             break;
         }
         if (plan.isVolume) {
             const QStringList unread = UnreadSiblings(plan);
             if (!unread.isEmpty()) {
                 plan.problem =
-                    ctx.LangText(SetPlanText::VolumesNotRead, {unread.join(QStringLiteral(", "))});
+                    ctx.LangText(Text::VolumesNotRead, {unread.join(QStringLiteral(", "))});
                 break;
             }
         }

@@ -50,13 +50,13 @@ void DeleteZipFiles(EngineContext &ctx, const QStringList &zips, const QSet<QStr
 {
     for (const QString &zip : zips) {
         if (!completeZips.contains(zip)) {
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::ZipKept, {zip}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::ZipKept, {zip}));
             continue;
         }
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + zip + quote +
                        QStringLiteral(" in procedure Unpack"));
         if (!ctx.RemoveFile(zip))
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::ZipNotDeleted, {zip}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::ZipNotDeleted, {zip}));
     }
 }
 
@@ -94,7 +94,7 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
         const bool ownVolume = ownVolumes.contains(NormalizeSlashes(path));
         if (!ownVolume && !(isSfv(path) && SfvCoveredBy(path, usedVolumes))) {
             if (isSfv(path) && IsSetMember(firstVolume, path))
-                ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SfvKept, {path}));
+                ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::SfvKept, {path}));
             else
                 ctx.AddLogLine(QStringLiteral("[DELETE] Debug: Skipping ") + path +
                                QStringLiteral(", it doesnt match the unpacked file (") +
@@ -107,7 +107,7 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
                        quote + firstVolume + quote +
                        QStringLiteral(" in procedure Unpack after Extractfilename"));
         if (!ctx.RemoveFile(path))
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::SetFileNotDeleted, {path}));
         ++k;
     }
     // What a repair of this job left: the copies par2 made of the damaged volumes, and the PAR2
@@ -117,12 +117,12 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
                        quote + firstVolume + quote +
                        QStringLiteral(" in procedure Unpack after Extractfilename"));
         if (!ctx.RemoveFile(path))
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::SetFileNotDeleted, {path}));
         workList << path;
     }
     if (!workList.isEmpty())
-        ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFilesDeleted,
-                                                     {QString::number(workList.size())}));
+        ctx.AddLogLine(LogTag::Delete +
+                       ctx.LangText(Text::SetFilesDeleted, {QString::number(workList.size())}));
     ProcessDeletelist(ctx, folder);
     if (ctx.settings.DeleteEmptySourceFolder())
         RemoveDirIfEmpty(ctx, folder);
@@ -156,7 +156,7 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
     if (deletable.isEmpty())
         return;
     const MessageAnswer answer = ctx.dialogs.messageBox(
-        ctx.LangText(CleanupText::ConfirmDeleteAll, {QString::number(deletable.size())}),
+        ctx.LangText(Text::ConfirmDeleteAll, {QString::number(deletable.size())}),
         QStringLiteral("Confirmation"), MessageIcon::Question, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes)
         return;
@@ -164,7 +164,7 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + path + quote +
                        QStringLiteral(" in procedure unpack 3"));
         if (!ctx.RemoveFile(path))
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::AllFileNotDeleted, {path}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::AllFileNotDeleted, {path}));
     }
-    ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::AllFilesDeleted));
+    ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::AllFilesDeleted));
 }
