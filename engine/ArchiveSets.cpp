@@ -10,11 +10,6 @@
 
 namespace {
 
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 const QRegularExpression &PartStyleName()
 {
     static const QRegularExpression pattern(QStringLiteral("\\.part([0-9]+)\\.rar$"),

@@ -27,16 +27,6 @@
 
 namespace {
 
-QString FolderOf(const QString &path)
-{
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // The scan and the delete list join folder and name with a "/" of their own.
 QString ScanFolder(const QString &folder)
 {
@@ -90,7 +80,7 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
     QString destination;
     switch (settings.OutputMode()) {
     case OutputModeChoice::InputFolder:
-        destination = FolderOf(candidate);
+        destination = FolderOf(candidate) + QLatin1Char('/');
         break;
     case OutputModeChoice::NewDirInInput:
         destination =
@@ -224,7 +214,7 @@ bool FolderRun::zipsFirst()
     m_job.StepStartTick = m_ctx.platform.tickCount();
     for (const QString &zip : std::as_const(zips)) {
         // Into the ZIP's own folder; the component creates it when missing.
-        m_zipMaster.ExtractZip(zip, FolderOf(zip));
+        m_zipMaster.ExtractZip(zip, FolderOf(zip) + QLatin1Char('/'));
         if (closing())
             return false;
         if (m_checkpoint.stopPending())
@@ -280,7 +270,7 @@ bool FolderRun::checkSfvLists(int index, SfvFindings &findings)
 {
     const QString candidate = m_sets.at(index).path;
     QStringList lists;
-    FindFiles(m_ctx, ScanFolder(FolderOf(candidate)), lists, false,
+    FindFiles(m_ctx, ScanFolder(FolderOf(candidate) + QLatin1Char('/')), lists, false,
               Tokens({QStringLiteral(".sfv")}));
     findings = SfvFindings();
     if (lists.isEmpty()) {

@@ -61,11 +61,6 @@ constexpr unsigned kRedirHardLink = 4;
 constexpr unsigned kRedirFileCopy = 5;
 constexpr unsigned kHostUnix = 3;
 
-QString fileNamePart(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 QString fromWide(const wchar_t *text, size_t capacity)
 {
     size_t length = 0;
@@ -230,7 +225,7 @@ bool RarExtraction::openFailed(const QString &archiveName, int code)
 
 bool RarExtraction::openArchive(Run &run, const QString &archivePath)
 {
-    run.archiveName = fileNamePart(archivePath);
+    run.archiveName = FileNameOf(archivePath);
     if (archivePath.toUtf8().size() >= kLibraryPathBytes)
         return openFailed(run.archiveName, ERAR_SMALL_BUF);
     std::wstring archiveW = archivePath.toStdWString();
@@ -356,7 +351,7 @@ void RarExtraction::showEntry(const Run &run)
         ProgressTotal = FirstVolumeSize;
     m_sink->progressRange(ProgressTotal / 1024);
     m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
-                         fileNamePart(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
+                         FileNameOf(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
                          QLatin1Char(')'));
     m_sink->checkpoint().pump();
 }
@@ -507,7 +502,7 @@ void RarExtraction::skipLink(const QString &name, const QString &target)
 
 bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
 {
-    m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") + fileNamePart(nextVolume) +
+    m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") + FileNameOf(nextVolume) +
                          QLatin1Char(')'));
     if (m_ctx.checkpoint.cancelled())
         return false;
@@ -516,8 +511,8 @@ bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
     // The library asks only for a volume it could not open. Saying it is there would make it try
     // again for ever; Tevo never offers another file in its place.
     const bool there = QFileInfo(nextVolume).isFile();
-    const QString text = there ? m_ctx.LangText(Text::VolumeUnreadable, {fileNamePart(nextVolume)})
-                               : m_ctx.LangText(Text::VolumeMissing, {fileNamePart(nextVolume)});
+    const QString text = there ? m_ctx.LangText(Text::VolumeUnreadable, {FileNameOf(nextVolume)})
+                               : m_ctx.LangText(Text::VolumeMissing, {FileNameOf(nextVolume)});
     showError(text, true);
     m_sink->logLine(LogTag::Unpack + text);
     m_volumeMissingReported = true;

@@ -14,6 +14,7 @@
 
 #include <unrar/dll.hpp>
 
+#include "engine/GeneralFuncs.h"
 #include "engine/RarArchiveHandle.h"
 
 namespace {
@@ -21,16 +22,6 @@ namespace {
 // The earliest compression version of RAR 3; archives of RAR 3 and later mark their first volume
 // and end with an end record.
 constexpr unsigned kRar3Version = 29;
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString FolderOf(const QString &path)
-{
-    return path.left(path.lastIndexOf(QLatin1Char('/')));
-}
 
 // One listing: the library's callback records the volumes it opens and refuses every volume it
 // has to ask for, since it asks only for a volume it could not open.

@@ -10,11 +10,6 @@
 
 namespace {
 
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // The nearest folder of path that exists: the destination may not have been created yet.
 QString ExistingAncestor(QString path)
 {

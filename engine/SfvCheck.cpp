@@ -40,7 +40,7 @@ class SfvChecker
 public:
     SfvChecker(EngineContext &ctx, const QString &sfvPath, const QSet<QString> &otherSetsVolumes)
         : m_ctx(ctx), m_sfvPath(sfvPath), m_otherSetsVolumes(otherSetsVolumes),
-          m_folder(sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1))
+          m_folder(FolderOf(sfvPath) + QLatin1Char('/'))
     {
     }
 

@@ -15,16 +15,6 @@ namespace {
 
 const QChar quote = QLatin1Char('"');
 
-QString folderOf(const QString &path)
-{
-    return path.left(path.lastIndexOf(QLatin1Char('/')));
-}
-
-QString fileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 bool isSfv(const QString &path)
 {
     return path.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive);
@@ -66,7 +56,7 @@ bool SfvCoveredBy(const QString &sfvPath, const QSet<QString> &usedVolumes)
     // A list that names nothing (comments only) is covered by no set.
     if (!entries || entries->isEmpty())
         return false;
-    const QString folder = sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString folder = FolderOf(sfvPath) + QLatin1Char('/');
     for (const SfvEntry &entry : *entries) {
         const QString path = SfvEntryPath(folder, entry.name);
         if (path.isEmpty())
@@ -81,8 +71,8 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
                       QStringList &workList)
 {
     const QString firstVolume = plan.firstVolume;
-    const QString folder = folderOf(firstVolume);
-    const QString firstStem = VolumeSetStem(fileNameOf(firstVolume));
+    const QString folder = FolderOf(firstVolume);
+    const QString firstStem = VolumeSetStem(FileNameOf(firstVolume));
     const QSet<QString> ownVolumes = PlanVolumes(plan);
     workList.clear();
     FindFiles(ctx, folder, workList, false, ExtensionList::setVolumes());
@@ -98,7 +88,7 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
             else
                 ctx.AddLogLine(QStringLiteral("[DELETE] Debug: Skipping ") + path +
                                QStringLiteral(", it doesnt match the unpacked file (") +
-                               VolumeSetStem(fileNameOf(path)) + QStringLiteral(" vs ") +
+                               VolumeSetStem(FileNameOf(path)) + QStringLiteral(" vs ") +
                                firstStem);
             workList.removeAt(k);
             continue;
@@ -143,7 +133,7 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
     // What repairs left beside the used volumes.
     QSet<QString> folders;
     for (const QString &volume : usedVolumes)
-        folders.insert(folderOf(volume));
+        folders.insert(FolderOf(volume));
     for (const QString &folder : std::as_const(folders))
         deletable << RepairLeftovers(folder, usedVolumes, ctx.job.FilesMadeByRepair);
     // Volumes whose names the scan does not look for (x.s00 after x.r99, x.100 ...).

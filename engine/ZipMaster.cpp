@@ -25,11 +25,6 @@ namespace {
 // Big enough for full-speed copying, small enough that memory does not depend on entry sizes.
 constexpr qint64 kBlockSize = 256 * 1024;
 
-QString fileNamePart(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 bool pathTaken(const QString &path)
 {
     struct stat info;
@@ -245,8 +240,8 @@ void TZipMaster::progress(ZipProgressType type, const QString &fileName, qint64 
 
 void TZipMaster::logEntryFailure(const QString &entry, const QString &reason)
 {
-    m_sink->logLine(LogTag::Unpack + m_ctx.LangText(Text::ZipEntryFailed,
-                                                    {entry, fileNamePart(ZipFileName), reason}));
+    m_sink->logLine(LogTag::Unpack +
+                    m_ctx.LangText(Text::ZipEntryFailed, {entry, FileNameOf(ZipFileName), reason}));
 }
 
 // One file entry of the ZIP and what is to become of it.
@@ -270,7 +265,7 @@ bool TZipMaster::openZip(zip **archive, ZipExtractResult &result)
     if (!*archive) {
         m_sink->logLine(LogTag::Unpack +
                         m_ctx.LangText(Text::ZipFailed,
-                                       {fileNamePart(ZipFileName), m_ctx.LangText(Text::NotAZip)}));
+                                       {FileNameOf(ZipFileName), m_ctx.LangText(Text::NotAZip)}));
         return false;
     }
     result.opened = true;
@@ -342,8 +337,8 @@ bool TZipMaster::cancelled(ZipExtractResult &result)
         return false;
     result.cancelled = true;
     m_sink->logLine(LogTag::Unpack +
-                    m_ctx.LangText(Text::ZipFailed, {fileNamePart(ZipFileName),
-                                                     m_ctx.LangText(Text::ZipCancelled)}));
+                    m_ctx.LangText(Text::ZipFailed,
+                                   {FileNameOf(ZipFileName), m_ctx.LangText(Text::ZipCancelled)}));
     progress(ZipProgressType::EndOfBatch, QString(), 0);
     return true;
 }
@@ -352,7 +347,7 @@ bool TZipMaster::cancelled(ZipExtractResult &result)
 bool TZipMaster::passOver(const PlannedEntry &entry, const QString &destination,
                           ZipExtractResult &result)
 {
-    const QString zipName = fileNamePart(ZipFileName);
+    const QString zipName = FileNameOf(ZipFileName);
     if (!entry.refusal.isEmpty()) {
         ++result.failed;
         logEntryFailure(entry.storedName, entry.refusal);
@@ -470,7 +465,7 @@ ZipExtractResult TZipMaster::Extract()
         ZipExtractResult result;
         result.opened = true;
         m_sink->logLine(LogTag::Unpack +
-                        m_ctx.LangText(Text::ZipFailed, {fileNamePart(ZipFileName),
+                        m_ctx.LangText(Text::ZipFailed, {FileNameOf(ZipFileName),
                                                          m_ctx.LangText(Text::CreateFailed)}));
         return result;
     }
@@ -549,7 +544,7 @@ QStringList ZipBackend::extractedEntries() const
 bool TZipMaster::ExtractZip(const QString &zipPath, const QString &baseDir)
 {
     m_display.ZipDoneKiB = 0;
-    m_display.CurrentZipName = fileNamePart(zipPath);
+    m_display.CurrentZipName = FileNameOf(zipPath);
     ZipFileName = zipPath;
     ExtrBaseDir = baseDir.endsWith(QLatin1Char('/')) ? baseDir : baseDir + QLatin1Char('/');
     ForceDirectory(ExtrBaseDir);
