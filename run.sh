@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup-deps
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --target tevo -j"$(nproc)"
+# Everything "cmake --install build" needs, so that the README's install works after this too.
+cmake --build build --target tevo-install-parts -j"$(nproc)"
 if [ $# -eq 0 ]; then
   sample=$(mktemp -d "${TMPDIR:-/tmp}/tevo-sample.XXXXXX")
   release=$(scripts/make-sample-release "$sample")

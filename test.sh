@@ -6,4 +6,4 @@ scripts/setup-deps
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)"
 cd build
-ctest --output-on-failure -j"$(nproc)" "$@"
+ctest --output-on-failure --no-label-summary -j"$(nproc)" "$@"

@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 
 #include "engine/ArchiveSets.h"
+#include "engine/Backends.h"
 #include "engine/ContentScan.h"
 #include "engine/NameRestore.h"
 #include "engine/Par2Repair.h"
@@ -97,14 +98,14 @@ int main(int argc, char *argv[])
         ok = RepairWithPar2(ctx, args.at(2)) == Par2Outcome::Repaired;
     } else {
         // As the folder run does it: names restored and the files no name places looked at
-        // (over the folder of the set and its subfolders), the set's plan from its headers, then
+        // (over the folder of the set and its subfolders), the set's plan from its back-end, then
         // the checks before writing, then the extraction.
         const QString folder = args.at(2).left(args.at(2).lastIndexOf(QLatin1Char('/')));
         RestoreNames(ctx, folder);
         ContentCandidates(ctx, folder);
         (void)ArchivesInNoSet(ctx, folder, {});
         contentSeconds = clock.nsecsElapsed() / 1e9;
-        const SetPlan plan = ReadSetPlan(ctx, args.at(2));
+        const SetPlan plan = BackendForSet(ctx, args.at(2))->list();
         planSeconds = clock.nsecsElapsed() / 1e9 - contentSeconds;
         QStringList extracted;
         bool incomplete = false;

@@ -2,10 +2,13 @@
 
 #include <QRegularExpression>
 
+#include "engine/ArchiveBackend.h"
+#include "engine/Backends.h"
 #include "engine/ContentScan.h"
 #include "engine/EngineContext.h"
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/LibarchiveBackend.h"
 #include "engine/TextNumbers.h"
 
 namespace {
@@ -21,7 +24,8 @@ const QRegularExpression &PartStyleName()
 
 QString ExtensionList::candidates(bool withSfvFiles)
 {
-    QStringList tokens{QStringLiteral(".rar"), QStringLiteral(".001"), QStringLiteral(".000")};
+    QStringList tokens{QStringLiteral(".rar"), QStringLiteral(".001"), QStringLiteral(".000"),
+                       QStringLiteral(".7z")};
     if (withSfvFiles)
         tokens << QStringLiteral(".sfv");
     return make(tokens);
@@ -63,6 +67,11 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
         set.path = path;
         if (name.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive)) {
             set.sfvOnly = true;
+            sets << set;
+            continue;
+        }
+        if (IsLibarchiveSet(path)) {
+            set.plan = BackendForSet(ctx, path)->list();
             sets << set;
             continue;
         }

@@ -20,7 +20,8 @@ struct ArchiveSet
 };
 
 namespace ExtensionList {
-// Candidate first volumes (and, when checking without an archive, SFV files).
+// Candidate first volumes: RAR and numbered volumes, 7z files (and, when checking without an
+// archive, SFV files).
 QString candidates(bool withSfvFiles);
 // Every file that may be a volume or checksum list of a set: ".r", ".0", ".sfv".
 QString setVolumes();

@@ -14,6 +14,6 @@ using BackendFactory = std::function<std::unique_ptr<ArchiveBackend>(
     EngineContext &ctx, const QString &firstVolume, const SetPlan *knownPlan)>;
 
 // The back-end for the set whose first volume is firstVolume: ctx.backendFactory when one is
-// set, otherwise libunrar's. knownPlan (opened) spares a second listing.
+// set, libarchive's for 7z sets, otherwise libunrar's. knownPlan (opened) spares a second listing.
 std::unique_ptr<ArchiveBackend> BackendForSet(EngineContext &ctx, const QString &firstVolume,
                                               const SetPlan *knownPlan = nullptr);

@@ -31,14 +31,15 @@ bool IsRarName(const QString &name)
 bool KeptByExtension(const QString &name)
 {
     static const QSet<QString> kept{
-        QStringLiteral("zip"),  QStringLiteral("sfv"),  QStringLiteral("par2"),
-        QStringLiteral("nfo"),  QStringLiteral("epub"), QStringLiteral("cbz"),
-        QStringLiteral("cbr"),  QStringLiteral("cb7"),  QStringLiteral("docx"),
-        QStringLiteral("xlsx"), QStringLiteral("pptx"), QStringLiteral("odt"),
-        QStringLiteral("ods"),  QStringLiteral("odp"),  QStringLiteral("jar"),
-        QStringLiteral("apk"),  QStringLiteral("xpi"),  QStringLiteral("whl"),
-        QStringLiteral("ipa"),  QStringLiteral("kmz"),  QStringLiteral("3mf"),
-        QStringLiteral("war"),  QStringLiteral("aar"),  QStringLiteral("vsix")};
+        QStringLiteral("zip"),  QStringLiteral("7z"),   QStringLiteral("sfv"),
+        QStringLiteral("par2"), QStringLiteral("nfo"),  QStringLiteral("epub"),
+        QStringLiteral("cbz"),  QStringLiteral("cbr"),  QStringLiteral("cb7"),
+        QStringLiteral("docx"), QStringLiteral("xlsx"), QStringLiteral("pptx"),
+        QStringLiteral("odt"),  QStringLiteral("ods"),  QStringLiteral("odp"),
+        QStringLiteral("jar"),  QStringLiteral("apk"),  QStringLiteral("xpi"),
+        QStringLiteral("whl"),  QStringLiteral("ipa"),  QStringLiteral("kmz"),
+        QStringLiteral("3mf"),  QStringLiteral("war"),  QStringLiteral("aar"),
+        QStringLiteral("vsix")};
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     return dot >= 0 && kept.contains(name.mid(dot + 1).toLower());
 }
@@ -153,9 +154,20 @@ QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder)
         for (const QString &path : std::as_const(starts)) {
             if (lone.contains(path))
                 continue;
-            ctx.AddLogLine(LogTag::Archive +
-                           ctx.LangText(Text::TakenByContent, {FileNameOf(path)}));
+            ctx.AddLogLine(
+                LogTag::Archive +
+                ctx.LangText(Text::TakenByContent, {FileNameOf(path), QStringLiteral("RAR")}));
             candidates << path;
+        }
+    }
+    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
+        for (const ContentFile &file : UnplacedArchives(folder)) {
+            if (file.kind != ArchiveKind::SevenZip)
+                continue;
+            ctx.AddLogLine(LogTag::Archive +
+                           ctx.LangText(Text::TakenByContent,
+                                        {FileNameOf(file.path), ArchiveKindName(file.kind)}));
+            candidates << file.path;
         }
     }
     return candidates;

@@ -36,9 +36,9 @@ bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems);
 // their first bytes are read.
 QList<ContentFile> UnplacedArchives(const QString &folder);
 
-// The RAR archives of the release that start a set of their own by their content: single archives
-// and volume sets whose own headers say they are complete. lone files are left to the name rules.
-// Logs each one as taken by its content.
+// The archives of the release that start a set of their own by their content: single RAR
+// archives, RAR volume sets whose own headers say they are complete, and 7z archives. lone files
+// are left to the name rules. Logs each one as taken by its content.
 QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder);
 
 // The ZIP files of the release known by their content, for the ZIP phase.

@@ -22,6 +22,7 @@
 #include "engine/SfvCheck.h"
 #include "engine/SourceCleanup.h"
 #include "engine/StagedExtraction.h"
+#include "engine/StagingFolder.h"
 #include "engine/TextNumbers.h"
 #include "engine/ZipMaster.h"
 
@@ -163,6 +164,8 @@ private:
     bool m_anySetFailed = false;
     // The volumes of the sets extracted in full: the only source files that may go.
     QSet<QString> m_usedVolumes;
+    // The set in hand was given to par2 already: it is not repaired a second time.
+    bool m_repairTried = false;
 };
 
 // Close ends the whole job at the next check point: nothing after it is extracted, deleted or
@@ -306,6 +309,7 @@ bool FolderRun::repairWithPar2(const QString &candidate, SetPlan &plan, bool &sf
         return true;
     if (!Par2DescribesSet(plan))
         return true;
+    m_repairTried = true;
     const Par2Outcome outcome = RepairSet(m_ctx, plan);
     if (closing())
         return false;
@@ -391,6 +395,8 @@ void FolderRun::setFailed(const QString &candidate)
 bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
                                   const QString &destination)
 {
+    // A killed run's staging folder goes first, so that its space counts as free.
+    RemoveDeadStagingFolders(destination);
     if (plan.opened && !SetCanBeWritten(m_ctx, plan, destination, HasOwnFolder(m_settings))) {
         setFailed(candidate);
         return false;
@@ -400,6 +406,10 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
     StagedExtraction staged;
     staged.ownFolder = HasOwnFolder(m_settings);
     if (!ExtractStaged(m_ctx, *backend, sink, destination, staged)) {
+        // Damaged data that no check saw (no SFV list): repaired and extracted again, once.
+        if (RepairAfterDamage(m_ctx, plan, m_repairTried))
+            return extractAndPublish(candidate, BackendForSet(m_ctx, candidate)->list(),
+                                     destination);
         setFailed(candidate);
         return false;
     }
@@ -436,6 +446,7 @@ SetEnd FolderRun::takeSet(int index)
 {
     const ArchiveSet &set = m_sets.at(index);
     const QString candidate = set.path;
+    m_repairTried = false;
     if (m_job.WatchTimerEnabled && m_job.SetsLeftForLater.contains(candidate))
         return SetEnd::Next;
     m_ctx.AddLogLine(EngineContext::dashLine());

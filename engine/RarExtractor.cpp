@@ -53,6 +53,9 @@ constexpr size_t kHeaderNameChars = 1024;
 // most, less than the hand-over to the library thread costs for a release of thousands of files.
 constexpr qint64 kLibraryThreadMinimum = 256 * 1024;
 
+// How often at most the progress texts are worded anew within one per cent (milliseconds).
+constexpr std::uint32_t kTextInterval = 100;
+
 // The redirection kinds of libunrar's header record.
 constexpr unsigned kRedirUnixSymlink = 1;
 constexpr unsigned kRedirWinSymlink = 2;
@@ -60,6 +63,20 @@ constexpr unsigned kRedirJunction = 3;
 constexpr unsigned kRedirHardLink = 4;
 constexpr unsigned kRedirFileCopy = 5;
 constexpr unsigned kHostUnix = 3;
+
+// libunrar converts every header's time with localtime(), and without TZ the C library looks
+// at /etc/localtime again on every call: a stat per entry, the largest cost of listing a set of
+// many small files. TZ naming that same file means the same zone, read once. Done once, from the
+// window's thread, before the first library thread starts.
+void PinLocalTimeZone()
+{
+    static const bool pinned = [] {
+        if (!qEnvironmentVariableIsSet("TZ"))
+            qputenv("TZ", ":/etc/localtime");
+        return true;
+    }();
+    Q_UNUSED(pinned);
+}
 
 QString fromWide(const wchar_t *text, size_t capacity)
 {
@@ -185,10 +202,9 @@ struct RarExtraction::Run
     LibraryThread library;
 };
 
-RarExtraction::RarExtraction(EngineContext &ctx, QStringList &extractedFiles,
-                             bool &extractionIncomplete)
+RarExtraction::RarExtraction(EngineContext &ctx, QStringList &extractedFiles)
     : m_ctx(ctx), m_ownSink(std::make_unique<EngineSink>(ctx)), m_sink(m_ownSink.get()),
-      m_extractedFiles(extractedFiles), m_extractionIncomplete(extractionIncomplete)
+      m_extractedFiles(extractedFiles)
 {
 }
 
@@ -249,6 +265,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
     ProgressTotal = 0;
     m_setTotal = setTotal;
     CurrentName.clear();
+    m_textWorded = false;
+    m_entryShown = false;
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
     m_ctx.job.SetDataDamaged = false;
@@ -350,9 +368,16 @@ void RarExtraction::showEntry(const Run &run)
     if (ProgressTotal < FirstVolumeSize)
         ProgressTotal = FirstVolumeSize;
     m_sink->progressRange(ProgressTotal / 1024);
-    m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
-                         FileNameOf(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
-                         QLatin1Char(')'));
+    // Named at once when it takes a while; in a run of small files, as often as it can be read.
+    const std::uint32_t now = m_ctx.platform.tickCount();
+    if (!m_entryShown || now - m_entryTick >= kTextInterval ||
+        entryBytes(*run.header) >= kLibraryThreadMinimum) {
+        m_entryShown = true;
+        m_entryTick = now;
+        m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
+                             FileNameOf(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
+                             QLatin1Char(')'));
+    }
     m_sink->checkpoint().pump();
 }
 
@@ -504,7 +529,7 @@ bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
 {
     m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") + FileNameOf(nextVolume) +
                          QLatin1Char(')'));
-    if (m_ctx.checkpoint.cancelled())
+    if (m_sink->checkpoint().cancelled())
         return false;
     if (!libraryAsks)
         return true;
@@ -525,25 +550,34 @@ void RarExtraction::onProcessedData(qint64 bytes)
     long double percent = 0;
     if (ProgressTotal > 0)
         percent = static_cast<long double>(ProcessedKiB * 1024) / ProgressTotal * 100;
+    const std::uint32_t now = m_ctx.platform.tickCount();
+    // The texts are worded anew when they can read differently: another whole per cent, or
+    // time gone by. A set of thousands of small files reports once per file, and wording every
+    // report cost more than the file.
+    const qint64 wholePercent = qint64(std::min<long double>(percent, 100));
+    if (m_textWorded && wholePercent == m_textPercent && now - m_textTick < kTextInterval) {
+        m_sink->progress(ProcessedKiB, QString(), QString());
+        m_sink->checkpoint().pump();
+        return;
+    }
+    m_textWorded = true;
+    m_textPercent = wholePercent;
+    m_textTick = now;
     const std::uint32_t stepStart = m_ctx.job.StepStartTick;
     if (percent > 0) {
         // Time spent paused is no working time: counted in, the estimate would jump after a
         // resume.
-        const std::uint32_t working =
-            std::uint32_t(m_ctx.platform.tickCount() - stepStart) - m_ctx.job.pausedInStep();
+        const std::uint32_t working = std::uint32_t(now - stepStart) - m_ctx.job.pausedInStep();
         const long double estimatedTotal = working * (100 / percent);
         EstimateText = ProgressDuration(clampSeconds(estimatedTotal - working));
     }
-    if (percent > 100)
-        percent = 100;
-    const std::uint32_t now = m_ctx.platform.tickCount();
-    m_sink->progress(
-        ProcessedKiB,
-        SizeProgressText(ProcessedKiB * 1024, ProgressTotal) + QLatin1String(" (Time elapsed: ") +
-            ProgressDuration((now - stepStart) / 1000) + QLatin1String("/ins: ") +
-            ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
-            QLatin1String("/estimated: ") + EstimateText + QLatin1Char(')'),
-        QLatin1String("[Tevo] ") + QString::number(qint64(percent)) + QLatin1Char('%'));
+    m_sink->progress(ProcessedKiB,
+                     SizeProgressText(ProcessedKiB * 1024, ProgressTotal) +
+                         QLatin1String(" (Time elapsed: ") +
+                         ProgressDuration((now - stepStart) / 1000) + QLatin1String("/ins: ") +
+                         ProgressDuration(std::uint32_t(now - m_ctx.job.JobStartTick) / 1000) +
+                         QLatin1String("/estimated: ") + EstimateText + QLatin1Char(')'),
+                     QLatin1String("[Tevo] ") + QString::number(wholePercent) + QLatin1Char('%'));
     m_sink->checkpoint().pump();
 }
 
@@ -555,7 +589,7 @@ int RarExtraction::onCallback(unsigned int message, long p1, long p2)
     if (message == UCM_PROCESSDATA) {
         m_library->catchUp();
         if (m_library->pauseRequested())
-            m_library->ask([this] { return m_ctx.checkpoint.waitWhilePaused() ? -1 : 0; });
+            m_library->ask([this] { return m_sink->checkpoint().waitWhilePaused() ? -1 : 0; });
         m_library->notify([this, p2] { onProcessedData(p2); });
         return m_library->stopRequested() ? -1 : 1;
     }
@@ -567,7 +601,7 @@ int RarExtraction::onCallback(unsigned int message, long p1, long p2)
 
 int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
 {
-    m_ctx.checkpoint.waitWhilePaused();
+    m_sink->checkpoint().waitWhilePaused();
     switch (message) {
     case UCM_CHANGEVOLUMEW:
         m_wideVolumeMessages = true;
@@ -586,7 +620,7 @@ int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
                    : -1;
     case UCM_PROCESSDATA:
         onProcessedData(p2);
-        return m_ctx.checkpoint.cancelled() ? -1 : 1;
+        return m_sink->checkpoint().cancelled() ? -1 : 1;
     default:
         // Password requests included: Tevo never gives the library a password.
         return 0;
@@ -609,11 +643,13 @@ int RarCallback(unsigned int message, long userData, long p1, long p2)
 RarBackend::RarBackend(EngineContext &ctx, const QString &firstVolume)
     : m_ctx(ctx), m_firstVolume(firstVolume)
 {
+    PinLocalTimeZone();
 }
 
 RarBackend::RarBackend(EngineContext &ctx, const SetPlan &plan)
     : m_ctx(ctx), m_firstVolume(plan.firstVolume), m_plan(plan), m_planKnown(plan.opened)
 {
+    PinLocalTimeZone();
 }
 
 SetPlan RarBackend::list()
@@ -627,8 +663,7 @@ SetPlan RarBackend::list()
 bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
     m_entries.clear();
-    bool incomplete = false;
-    RarExtraction extraction(m_ctx, m_entries, incomplete);
+    RarExtraction extraction(m_ctx, m_entries);
     extraction.setSink(sink);
     qint64 setTotal = 0;
     if (m_planKnown) {

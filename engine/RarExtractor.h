@@ -2,6 +2,7 @@
 // Extracts one RAR archive set through libunrar into a folder, keeping the progress display current
 // and reporting every failure, so that a set that was not fully extracted never counts as done.
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <QHash>
@@ -24,7 +25,8 @@ class RarExtraction
 {
 public:
     // Reports through an EngineSink over ctx until setSink() names another sink.
-    RarExtraction(EngineContext &ctx, QStringList &extractedFiles, bool &extractionIncomplete);
+    // The names of the entries written go to extractedFiles, relative to the folder.
+    RarExtraction(EngineContext &ctx, QStringList &extractedFiles);
     ~RarExtraction();
 
     void setSink(ArchiveSink &sink) { m_sink = &sink; }
@@ -95,11 +97,17 @@ private:
     std::unique_ptr<ArchiveSink> m_ownSink;
     ArchiveSink *m_sink = nullptr;
     QStringList &m_extractedFiles;
-    bool &m_extractionIncomplete;
     bool m_wideVolumeMessages = false;
     bool m_volumeMissingReported = false;
     // The whole set's unpacked size, when known: the progress bar's maximum.
     qint64 m_setTotal = 0;
+    // When and at which whole per cent the progress texts were last worded.
+    bool m_textWorded = false;
+    qint64 m_textPercent = 0;
+    std::uint32_t m_textTick = 0;
+    // When the current entry was last named on the display.
+    bool m_entryShown = false;
+    std::uint32_t m_entryTick = 0;
     // An error thrown inside the callback, raised again once the library has returned.
     std::exception_ptr m_callbackError;
     // The thread the entries are extracted on, while extract() runs.

@@ -1,5 +1,6 @@
 #include "engine/SetPlan.h"
 
+#include <limits>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <string>
@@ -100,6 +101,15 @@ bool EarlierVolumesGoOn(const SetPlan &plan)
     return true;
 }
 
+constexpr qint64 kLargestSize = std::numeric_limits<qint64>::max();
+
+// A hostile header may give a size past what a signed 64-bit number holds.
+qint64 EntrySize(const RARHeaderDataEx &header)
+{
+    const quint64 size = quint64(header.UnpSizeHigh) << 32 | header.UnpSize;
+    return qint64(qMin(size, quint64(kLargestSize)));
+}
+
 enum class Depth { FirstHeader, WholeSet };
 
 SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
@@ -140,12 +150,12 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
             PlannedEntry entry;
             entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
                                       header.HostOS, header.UnpVer);
-            entry.size = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
+            entry.size = EntrySize(header);
             entry.folder = header.Flags & RHDF_DIRECTORY;
             entry.firstVolume = entry.lastVolume = int(plan.volumes.size()) - 1;
             plan.entries << entry;
             if (!entry.folder)
-                plan.unpackedTotal += entry.size;
+                plan.unpackedTotal += qMin(entry.size, kLargestSize - plan.unpackedTotal);
             if (depth == Depth::FirstHeader)
                 return plan;
             code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);

@@ -55,8 +55,13 @@ void ListInto(const QString &root, const QString &relative, QList<StagedEntry> &
             continue;
         StagedEntry entry{relative + QFile::decodeName(item->d_name), KindOf(info.st_mode),
                           qint64(info.st_size), unsigned(info.st_mode & 07777)};
-        if (entry.kind == StagedEntry::Kind::Folder)
+        if (entry.kind == StagedEntry::Kind::Folder) {
             folders << int(entries.size());
+            // A folder stored without the owner's read or search permission could not be
+            // listed; it is opened up here and gets its mode when it is published.
+            if ((info.st_mode & S_IRWXU) != S_IRWXU)
+                ::fchmodat(fd, item->d_name, (info.st_mode & 07777) | S_IRWXU, 0);
+        }
         entries << entry;
     }
     ::closedir(dir);
@@ -78,6 +83,22 @@ QStringList FolderParts(const QString &name)
     if (!parts.isEmpty())
         parts.removeLast();
     return parts;
+}
+
+// Renames from to to, never over something that appeared there meanwhile. File systems without
+// an atomic no-replace rename get a look first.
+bool RenameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    struct stat info;
+    if (::lstat(to.constData(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
 }
 
 } // namespace
@@ -174,9 +195,16 @@ void SetPublisher::prepare(QStringList &leftOut)
             }
         } else if (entry.kind != StagedEntry::Kind::Other) {
             const unsigned mode = PublishedMode(entry.mode, mask);
-            // Folders keep their search permission for the owner until they are published.
-            if (mode != entry.mode)
-                ::chmod(path.constData(), mode);
+            // Folders stay open to the owner until they are published: moving an entry out of a
+            // folder needs its write permission. Their own mode follows the publish.
+            const unsigned now =
+                entry.kind == StagedEntry::Kind::Folder ? mode | unsigned(S_IRWXU) : mode;
+            if (now != entry.mode)
+                ::chmod(path.constData(), now);
+            StagedEntry published = entry;
+            published.mode = mode;
+            kept << published;
+            continue;
         }
         kept << entry;
     }
@@ -244,14 +272,17 @@ bool SetPublisher::planMerge(const QString &relative, QList<Move> &moves)
             continue;
         }
         if (entry.kind == StagedEntry::Kind::Folder && S_ISDIR(info.st_mode)) {
+            m_mergedFolders.insert(entry.name);
             if (!planMerge(entry.name, moves))
                 return false;
             continue;
         }
-        if (entry.kind != StagedEntry::Kind::File || !mayReplace(entry.name, target, entry.size))
-            return entry.kind == StagedEntry::Kind::File
-                       ? false
-                       : refuse(m_ctx.LangText(Text::ReplacesDifferent, {entry.name, target}));
+        // Only a file replaces anything: a link or folder of the set never takes the place of
+        // what is there.
+        if (entry.kind != StagedEntry::Kind::File)
+            return refuse(m_ctx.LangText(Text::ReplacesDifferent, {entry.name, target}));
+        if (!mayReplace(entry.name, target, entry.size))
+            return false;
         moves << Move{m_staging.tree() + entry.name, target, true,
                       m_staging.replaced() + QString::number(moves.size())};
     }
@@ -276,15 +307,14 @@ bool SetPublisher::publish()
     for (const Move &move : std::as_const(moves)) {
         const QByteArray to = Encoded(move.to);
         bool ok = !move.replaces || ::rename(to.constData(), Encoded(move.backup).constData()) == 0;
+        int error = ok ? 0 : errno;
         if (ok) {
-            // Never over something that appeared meanwhile.
-            ok = ::renameat2(AT_FDCWD, Encoded(move.from).constData(), AT_FDCWD, to.constData(),
-                             RENAME_NOREPLACE) == 0;
+            ok = RenameNoReplace(Encoded(move.from), to);
+            error = ok ? 0 : errno;
             if (!ok && move.replaces)
                 ::rename(Encoded(move.backup).constData(), to.constData());
         }
         if (!ok) {
-            const int error = errno;
             undo(done);
             m_ctx.AddLogLine(LogTag::Unpack +
                              m_ctx.LangText(Text::EntryFailed,
@@ -298,6 +328,13 @@ bool SetPublisher::publish()
     for (const StagedEntry &entry : std::as_const(m_tree)) {
         if (entry.kind != StagedEntry::Kind::Folder)
             m_published << m_destination + entry.name;
+    }
+    // The folders moved in get their own mode, the deepest first; folders that were there
+    // already keep theirs.
+    for (auto it = m_tree.crbegin(); it != m_tree.crend(); ++it) {
+        if (it->kind == StagedEntry::Kind::Folder && !m_mergedFolders.contains(it->name) &&
+            it->mode != (it->mode | unsigned(S_IRWXU)))
+            ::chmod(Encoded(m_destination + it->name).constData(), it->mode);
     }
     return true;
 }

@@ -24,7 +24,7 @@ struct StagedEntry
 };
 
 // Every entry under root (ending with "/"), parents before their contents, without following a
-// link.
+// link; folders closed to their owner are opened up to be listed (their mode as found is kept).
 QList<StagedEntry> ListStagedTree(const QString &root);
 
 // Whether the link stored at name (relative to root) with the given target resolves, through
@@ -76,6 +76,9 @@ private:
     const StagingFolder &m_staging;
     QString m_destination;
     bool m_ownFolder;
+    // After prepare(): the staged tree, each file and folder with the mode it is published with.
     QList<StagedEntry> m_tree;
+    // The staged folders that were merged into folders already in the destination.
+    QSet<QString> m_mergedFolders;
     QStringList m_published;
 };

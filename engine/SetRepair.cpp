@@ -90,3 +90,12 @@ Par2Outcome RepairSet(EngineContext &ctx, const SetPlan &plan)
         ctx.job.FilesMadeByRepair.insert(NormalizeSlashes(NormalizeFolder(folder) + copy));
     return outcome;
 }
+
+bool RepairAfterDamage(EngineContext &ctx, const SetPlan &plan, bool &repairTried)
+{
+    if (repairTried || !ctx.job.SetDataDamaged || !ctx.settings.RepairWithPar2() ||
+        ctx.settings.CheckOnly() || ctx.checkpoint.cancelled() || !Par2DescribesSet(plan))
+        return false;
+    repairTried = true;
+    return RepairSet(ctx, plan) == Par2Outcome::Repaired && !ctx.checkpoint.cancelled();
+}

@@ -25,6 +25,11 @@ QStringList CopiesMadeByRepair(const QStringList &before, const QStringList &aft
 // Whether the folder of the set of plan holds a PAR2 file that describes all its volumes.
 bool Par2DescribesSet(const SetPlan &plan);
 
+// After an extraction of the set of plan that ended on damaged data (SetDataDamaged): when repairs
+// are on, none was tried for this set yet (repairTried, which this sets) and a PAR2 file
+// describes the set, repairs it. True when par2 repaired it: the set is to be extracted again.
+bool RepairAfterDamage(EngineContext &ctx, const SetPlan &plan, bool &repairTried);
+
 // Repairs the set of plan with the PAR2 file of its folder that describes all its volumes, and
 // records the copies par2 made in the job (FilesMadeByRepair). NotPossible, without a log line,
 // when no PAR2 file describes the set.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QStorageInfo>
 
 #include "engine/EngineContext.h"
@@ -48,11 +49,24 @@ bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &des
         return false;
     };
 
+    // The whole set is needed, also where it replaces files: it is written in full into the
+    // staging folder on the destination's file system before any old file goes.
     qint64 needed = 0;
+    // Whether each top-level name of the set is there already: below one that is not, no entry
+    // can meet anything, and a set of thousands of files needs no look at each.
+    QHash<QString, bool> topLevelTaken;
     for (const PlannedEntry &entry : plan.entries) {
         if (entry.folder)
             continue;
         needed += entry.size;
+        const QString top = entry.name.section(QLatin1Char('/'), 0, 0, QString::SectionSkipEmpty);
+        auto taken = topLevelTaken.find(top);
+        if (taken == topLevelTaken.end())
+            taken =
+                topLevelTaken.insert(top, QFileInfo::exists(EntryTarget(destination, top)) ||
+                                              QFileInfo(EntryTarget(destination, top)).isSymLink());
+        if (!*taken)
+            continue;
         const QString target = EntryTarget(destination, entry.name);
         if (ctx.job.FilesWrittenThisJob.contains(target))
             return refuse(ctx.LangText(Text::OverwritesThisJob, {entry.name, target}));

@@ -347,6 +347,8 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, printed);
+        if (!TEVO_WITH_GUI)
+            QSKIP("built without the window (TEVO_GUI=OFF)");
         const Run r = run(arguments, QStringLiteral(TEVO_BINARY_DIR "/tevo"));
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2((r.out + r.err).contains(printed), qPrintable(r.out + r.err));

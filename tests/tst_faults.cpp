@@ -21,6 +21,7 @@
 #include "jobs/JobWindow.h"
 #include "jobs/UnpackJob.h"
 #include "support/Fakes.h"
+#include "support/JobFakes.h"
 #include "support/ReleaseMaker.h"
 
 using namespace ReleaseMaker;

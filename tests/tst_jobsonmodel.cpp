@@ -8,6 +8,7 @@
 #include "jobs/CommandLine.h"
 #include "jobs/WatchMode.h"
 #include "support/Fakes.h"
+#include "support/JobFakes.h"
 #include "support/ManualWatchTimer.h"
 #include "support/ReleaseMaker.h"
 

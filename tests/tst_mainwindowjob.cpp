@@ -19,6 +19,7 @@
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
 #include "ui/MainWindow.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 

@@ -190,7 +190,7 @@ private slots:
         QTest::addColumn<QString>("form");
         QTest::addColumn<bool>("watching");
         QTest::newRow("a volume of a random-named set missing") << "missing" << false;
-        QTest::newRow("a 7z file under a random name") << "7z" << false;
+        QTest::newRow("a ZIP under a random name, ZIP files not unpacked") << "zip" << false;
         QTest::newRow("later volumes without their first") << "later" << false;
         // The first volume may still be arriving: noted, but no failure yet.
         QTest::newRow("later volumes while watching") << "later" << true;
@@ -203,21 +203,23 @@ private slots:
         QString payload;
         const QStringList volumes = makeRelease(rel, &payload);
         for (const QString &volume : volumes) {
-            if ((form == "missing" && volume.endsWith("part2.rar")) || form == "7z" ||
+            if ((form == "missing" && volume.endsWith("part2.rar")) || form == "zip" ||
                 (form == "later" && volume.endsWith("part1.rar")))
                 QFile::remove(volume);
             else
                 QFile::rename(volume, rel + "/" + RandomName() + ".rar");
         }
-        if (form == "7z")
-            QVERIFY(ReleaseMaker::run(
-                "7z", {"a", "-bd", "-bso0", rel + "/" + RandomName(), payload}, rel));
+        if (form == "zip") {
+            QVERIFY(ReleaseMaker::makeZip(rel, "x.zip", {"movie.nfo"}));
+            QVERIFY(QFile::rename(rel + "/x.zip", rel + "/" + RandomName()));
+        }
         const QStringList before = listTree(rel);
 
         TestContext t;
         t.settings.setDeleteSources(true);
         t.settings.setSuppressErrors(true);
         t.job.WatchTimerEnabled = watching;
+        t.settings.setUnpackZipFirst(false);
         UnPack(t.context, rel);
         QCOMPARE(listTree(rel), before);
         QCOMPARE(t.log.lines.filter("carry archive signatures").size(), 1);

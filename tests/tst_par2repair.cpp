@@ -5,10 +5,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "engine/Par2Files.h"
+#include "engine/Par2Output.h"
 #include "engine/Pipeline.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
@@ -30,12 +32,12 @@ QByteArray Packet(const QByteArray &type, QByteArray body)
 }
 
 // Overwrites a stretch in the middle of the file with other bytes.
-void Damage(const QString &path)
+void Damage(const QString &path, int bytes = 200)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.seek(file.size() / 2));
-    file.write(QByteArray(200, 'x'));
+    QVERIFY(file.seek((file.size() - bytes) / 2));
+    file.write(QByteArray(bytes, 'x'));
 }
 
 } // namespace
@@ -118,6 +120,133 @@ private slots:
                                    QByteArray(56, '\0') + "na\xc3\xafve.rar"));
         QCOMPARE(Par2DescribedFiles(path),
                  QStringList({QStringLiteral("café.part1.rar"), QStringLiteral("naïve.rar")}));
+    }
+
+    // par2's output: progress lines end in carriage returns; what is kept for the log is a few
+    // short lines, however much par2 printed.
+    void outputIsSplitAndKeptShort_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QString>("progress");
+        QTest::addColumn<QStringList>("reasons");
+        QByteArray scanning;
+        for (int i = 0; i < 1000; ++i)
+            scanning +=
+                "Scanning: \"movie.part04.rar\": " + QByteArray::number(i / 10.0, 'f', 1) + "%\r";
+        QTest::newRow("scanning, then why")
+            << scanning + "Repair is not possible.\nYou need 219 more recovery blocks to be able "
+                          "to repair.\n"
+            << "Scanning 99.9"
+            << QStringList{"Repair is not possible.",
+                           "You need 219 more recovery blocks to be able to repair."};
+        QTest::newRow("many lines, the last kept")
+            << QByteArray("Target: \"x\" - missing.\n").repeated(100) + "Repairing: 45.2%\r"
+            << "Repairing 45.2" << QStringList(Par2Output::KeptLines, "Target: \"x\" - missing.");
+        QTest::newRow("a line without end") << QByteArray(20000, 'x') << QString() << QStringList();
+    }
+    void outputIsSplitAndKeptShort()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(QString, progress);
+        QFETCH(QStringList, reasons);
+        Par2Output par2;
+        // In pieces, as the pipe hands them over.
+        for (qsizetype at = 0; at < output.size(); at += 77)
+            par2.feed(output.mid(at, 77));
+        const std::optional<Par2Progress> shown = par2.takeProgress();
+        QCOMPARE(shown ? shown->step + " " + shown->percent : QString(), progress);
+        par2.finish();
+        QCOMPARE(par2.reasons(), reasons);
+        QVERIFY(par2.lastLines().size() <= Par2Output::KeptLines);
+        for (const QString &line : par2.lastLines())
+            QVERIFY(line.size() <= Par2Output::LongestLine);
+    }
+
+    // A volume damaged inside its data with no SFV list to see it: the extraction fails on its
+    // CRC, names the volume, and the set is repaired and extracted again, once.
+    void damageFoundByTheExtraction_data()
+    {
+        QTest::addColumn<int>("redundancy");
+        QTest::addColumn<bool>("extracted");
+        QTest::newRow("enough recovery") << 10 << true;
+        QTest::newRow("too little recovery: tried once") << 1 << false;
+    }
+    void damageFoundByTheExtraction()
+    {
+        QFETCH(int, redundancy);
+        QFETCH(bool, extracted);
+        QTemporaryDir dir;
+        const QString rel = dir.path();
+        QStringList files;
+        for (int i = 0; i < 8; ++i) {
+            files << QStringLiteral("src/f%1.bin").arg(i);
+            writeFile(rel + "/" + files.last(), 30000, quint32(i + 1));
+        }
+        const QStringList volumes = makeRarSet(rel, "movie.rar", files, 100);
+        QCOMPARE(volumes.size(), 3);
+        QStringList names;
+        for (const QString &volume : volumes)
+            names << QFileInfo(volume).fileName();
+        QVERIFY(run("par2",
+                    QStringList{"create", "-q", "-q", QStringLiteral("-r%1").arg(redundancy),
+                                "movie.par2"} +
+                        names,
+                    rel));
+        Damage(volumes.at(1));
+        if (redundancy < 5) // far more damage than the recovery data mends
+            Damage(volumes.at(1), 60000);
+        const QByteArray f5 = readAll(rel + "/src/f5.bin");
+        QDir(rel + "/src").removeRecursively();
+
+        TestContext t;
+        t.settings.setDeleteSources(true);
+        t.settings.setRepairWithPar2(true);
+        UnPack(t.context, rel);
+        const QString log = t.log.messages().join('\n');
+        QVERIFY2(t.log.contains("CRC error in f"), qPrintable(log));
+        QVERIFY2(
+            log.contains(QRegularExpression("CRC error in f[0-9].bin \\(movie.part[12].rar\\)")),
+            qPrintable(log));
+        QCOMPARE(log.count("Repairing the set with movie.par2"), 1);
+        if (extracted) {
+            QCOMPARE(readAll(rel + "/f5.bin"), f5);
+            QCOMPARE(listTree(rel).size(), 8); // the files; no volume, copy or PAR2 file
+            QVERIFY(t.log.contains(QStringLiteral("1 archive(s) unpacked")));
+        } else {
+            for (const QString &volume : volumes)
+                QVERIFY2(QFileInfo::exists(volume), qPrintable(listTree(rel).join(' ') + log));
+            QVERIFY(t.log.contains(QStringLiteral("0 archive(s) unpacked")));
+        }
+    }
+
+    // par2 was stopped in the middle of a repair, after it had renamed the damaged volume to
+    // "<volume>.1": the next run hands it that copy, which holds nearly all the blocks.
+    void stoppedRepairIsFinished()
+    {
+        QTemporaryDir dir;
+        const QString rel = dir.path();
+        writeFile(rel + "/src/movie.iso", 1000 * 1024, 5);
+        const QStringList volumes = makeRarSet(rel, "movie.rar", {"src/movie.iso"}, 50);
+        QVERIFY(volumes.size() >= 20);
+        QStringList names;
+        for (const QString &volume : volumes)
+            names << QFileInfo(volume).fileName();
+        QVERIFY(makeSfv(rel, "movie.sfv", names));
+        // Recovery for 3% of the data: far less than the whole volume.
+        QVERIFY(run("par2", QStringList{"create", "-q", "-q", "-r3", "movie.par2"} + names, rel));
+        const QByteArray payload = readAll(rel + "/src/movie.iso");
+        QDir(rel + "/src").removeRecursively();
+        Damage(volumes.at(3));
+        QVERIFY(QFile::rename(volumes.at(3), volumes.at(3) + ".1"));
+
+        TestContext t;
+        t.settings.setDeleteSources(true);
+        t.settings.setRepairWithPar2(true);
+        UnPack(t.context, rel);
+        QVERIFY2(t.log.contains("repaired the set"), qPrintable(t.log.messages().join('\n')));
+        QCOMPARE(readAll(rel + "/movie.iso"), payload);
+        // The copy is an earlier job's, not this one's: it stays.
+        QCOMPARE(listTree(rel), QStringList({"movie.iso", names.at(3) + ".1"}));
     }
 
     void repairThenExtract_data()

@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "support/Fakes.h"
+#include "support/TrayFakes.h"
 #include "ui/AboutWindow.h"
 #include "ui/DiskSpaceWindow.h"
 #include "ui/MainWindow.h"

@@ -43,8 +43,7 @@ private slots:
     {
         TestContext t;
         QStringList extracted;
-        bool incomplete = false;
-        RarExtraction extraction(t.context, extracted, incomplete);
+        RarExtraction extraction(t.context, extracted);
         extraction.ProgressTotal = 10 * 1024 * 1024;
         const long self = reinterpret_cast<long>(&extraction);
         t.job.JobStartTick = 1000;

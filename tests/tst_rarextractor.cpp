@@ -352,8 +352,7 @@ private slots:
     {
         TestContext t;
         QStringList extracted;
-        bool incomplete = false;
-        RarExtraction extraction(t.context, extracted, incomplete);
+        RarExtraction extraction(t.context, extracted);
         extraction.ProgressTotal = 10 * 1024 * 1024;
         const long self = reinterpret_cast<long>(&extraction);
 

@@ -13,6 +13,7 @@
 #include "engine/SetPlan.h"
 #include "engine/SetWriteCheck.h"
 #include "support/Fakes.h"
+#include "support/JobFakes.h"
 #include "support/Rar4Writer.h"
 #include "support/ReleaseMaker.h"
 

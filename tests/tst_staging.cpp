@@ -53,6 +53,54 @@ QString rawLinkTarget(const QString &path)
     return size <= 0 ? QString() : QFile::decodeName(QByteArray(buffer, int(size)));
 }
 
+// The CRC-32 of RAR 5 headers.
+quint32 crc32Of(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// Replaces the last occurrence of from (the source name of a file-copy entry) by to, of the same
+// length, and writes that header's CRC anew: a header block starts with its CRC-32 over the size
+// field and the header that follow.
+bool patchCopySource(const QString &archive, const QByteArray &from, const QByteArray &to)
+{
+    QByteArray data = readAll(archive);
+    const qsizetype at = data.lastIndexOf(from);
+    if (at < 0 || from.size() != to.size())
+        return false;
+    for (qsizetype start = at - 5; start >= qMax<qsizetype>(0, at - 300); --start) {
+        quint64 size = 0;
+        qsizetype pos = start + 4;
+        for (int shift = 0; pos < data.size() && shift < 63; shift += 7) {
+            const quint8 byte = quint8(data.at(pos++));
+            size |= quint64(byte & 0x7F) << shift;
+            if (!(byte & 0x80))
+                break;
+        }
+        const qsizetype end = pos + qsizetype(size);
+        if (end <= at || end > data.size())
+            continue;
+        quint32 stored = 0;
+        for (int i = 0; i < 4; ++i)
+            stored |= quint32(quint8(data.at(start + i))) << (8 * i);
+        if (crc32Of(data.mid(start + 4, end - start - 4)) != stored)
+            continue;
+        data.replace(at, to.size(), to);
+        const quint32 crc = crc32Of(data.mid(start + 4, end - start - 4));
+        for (int i = 0; i < 4; ++i)
+            data[start + i] = char((crc >> (8 * i)) & 0xFF);
+        writeText(archive, data);
+        return true;
+    }
+    return false;
+}
+
 unsigned modeOf(const QString &path)
 {
     struct stat info;
@@ -161,6 +209,34 @@ private slots:
         QCOMPARE(describeTree(dir.filePath("out")), describeTree(dir.filePath("ref")));
     }
 
+    // A file copy whose source lies outside the archive's tree is left out with its log line;
+    // the rest is published, and the set keeps its sources.
+    void copySourceOutsideIsLeftOut()
+    {
+        QTemporaryDir dir;
+        const QString src = dir.filePath("src");
+        writeFile(src + "/zz/x", 200 * 1024, 6);
+        QVERIFY(QDir().mkpath(src + "/b"));
+        QVERIFY(QFile::copy(src + "/zz/x", src + "/b/x"));
+        const QString rel = dir.filePath("rel");
+        QVERIFY(QDir().mkpath(rel));
+        // No quick-open record, which would hold a second copy of the headers.
+        QVERIFY(run("rar", {"a", "-idq", "-ma5", "-oi", "-qo-", rel + "/set.rar", "zz", "b"}, src));
+        writeText(dir.filePath("x"), "outside");
+        QVERIFY(patchCopySource(rel + "/set.rar", "zz/x", "../x"));
+
+        TestContext t;
+        t.settings.setDeleteSources(true);
+        UnPack(t.context, rel);
+        QVERIFY2(t.log.contains(t.language.LangText(216, {"b/x", "../x"})),
+                 qPrintable(t.log.lines.join('\n')));
+        QCOMPARE(readAll(rel + "/zz/x"), readAll(src + "/zz/x"));
+        QVERIFY(!QFileInfo::exists(rel + "/b/x"));
+        QVERIFY(QFileInfo::exists(rel + "/set.rar"));
+        QVERIFY(t.log.contains("1 of its entries were left out"));
+        QCOMPARE(readAll(dir.filePath("x")), QByteArray("outside"));
+    }
+
     // a/b/c/x -> ../../../q is inside; a/b/c/l -> x/../.. then leads above the destination and
     // is left out with its log line; nothing is made or points outside.
     void linkChainLeavesNothingOutside()
@@ -199,22 +275,25 @@ private slots:
         QTest::addColumn<unsigned>("umask");
         QTest::addColumn<unsigned>("stored");
         QTest::addColumn<unsigned>("published");
-        QTest::newRow("0777 under 022") << 022u << 0777u << 0755u;
-        QTest::newRow("0777 under 077") << 077u << 0777u << 0700u;
-        QTest::newRow("setuid under 022") << 022u << 04755u << 0755u;
-        QTest::newRow("setgid under 002") << 002u << 02775u << 0775u;
+        QTest::addColumn<QString>("entry"); // "tool" or a folder "ro" holding it
+        QTest::newRow("0777 under 022") << 022u << 0777u << 0755u << "tool";
+        QTest::newRow("0777 under 077") << 077u << 0777u << 0700u << "tool";
+        QTest::newRow("setuid under 022") << 022u << 04755u << 0755u << "tool";
+        QTest::newRow("setgid under 002") << 002u << 02775u << 0775u << "tool";
+        QTest::newRow("read-only folder under 022") << 022u << 0555u << 0555u << "ro";
     }
     void modesFollowTheUmask()
     {
         QFETCH(unsigned, umask);
         QFETCH(unsigned, stored);
         QFETCH(unsigned, published);
+        QFETCH(QString, entry);
         QTemporaryDir dir;
         const QString src = dir.filePath("src");
-        writeFile(src + "/tool", 1000, 2);
-        QVERIFY(::chmod(QFile::encodeName(src + "/tool").constData(), stored) == 0);
-        QCOMPARE(modeOf(src + "/tool"), stored);
-        QVERIFY(run("rar", {"a", "-idq", dir.filePath("set.rar"), "tool"}, src));
+        writeFile(src + (entry == "ro" ? "/ro/tool" : "/tool"), 1000, 2);
+        QVERIFY(::chmod(QFile::encodeName(src + "/" + entry).constData(), stored) == 0);
+        QCOMPARE(modeOf(src + "/" + entry), stored);
+        QVERIFY(run("rar", {"a", "-idq", dir.filePath("set.rar"), entry}, src));
 
         // The umask is the whole process's, so the row's extraction runs in a child.
         const pid_t child = ::fork();
@@ -231,8 +310,12 @@ private slots:
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        QCOMPARE(modeOf(dir.filePath("out/tool")), published);
+        QCOMPARE(modeOf(dir.filePath("out/" + entry)), published);
         QCOMPARE(PublishedMode(stored, umask), published);
+        if (entry == "ro")
+            QVERIFY(QFileInfo(dir.filePath("out/ro/tool")).isFile());
+        ::chmod(QFile::encodeName(dir.filePath("out/ro")).constData(), 0755);
+        ::chmod(QFile::encodeName(src + "/ro").constData(), 0755);
     }
 
     // Only a real folder of this user named like a staging folder, holding the marked lock file

@@ -18,6 +18,7 @@
 #include "jobs/WatchMode.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
+#include "support/TrayFakes.h"
 #include "ui/MainWindow.h"
 #include "ui/SplashWindow.h"
 #include "ui/Startup.h"

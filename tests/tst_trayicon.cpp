@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "support/Fakes.h"
+#include "support/TrayFakes.h"
 #include "ui/TrayIcon.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "jobs/JobWindow.h"
 #include "jobs/UnpackJob.h"
 #include "support/Fakes.h"
+#include "support/JobFakes.h"
 
 namespace {
 

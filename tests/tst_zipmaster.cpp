@@ -179,6 +179,10 @@ private slots:
             QVERIFY(!zipMaster.ExtractZip(src + "/Disc.zip", dir.filePath("out1")));
             QVERIFY(zipMaster.CompleteZips().isEmpty());
             QCOMPARE(listTree(dir.filePath("out1")), QStringList());
+            // The staging folder the files were written into is gone too.
+            QCOMPARE(QDir(dir.filePath("out1"))
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList());
             QCOMPARE(t.log.messages(),
                      QStringList{LogTag::Unpack +
                                  t.language.LangText(174, {"Disc.zip", t.language.LangText(177)})});

@@ -382,7 +382,8 @@ void TForm1::buildOptionsTab()
     CheckBox7 = newCheckBox(GroupBox4, "CheckBox7", QStringLiteral("Unpack ZIP-files first"), true);
     CheckBox18 =
         newCheckBox(GroupBox4, "CheckBox18", QStringLiteral("Delete ZIP-files after unpack"), true);
-    CheckBox25 = newCheckBox(GroupBox4, "CheckBox25", QStringLiteral("Repair with PAR2 files"), true);
+    CheckBox25 =
+        newCheckBox(GroupBox4, "CheckBox25", QStringLiteral("Repair with PAR2 files"), true);
     CheckBox22 = newCheckBox(GroupBox4, "CheckBox22",
                              QStringLiteral("Check even if no archive found"), false);
     CheckBox5->setToolTip(QStringLiteral(
@@ -409,9 +410,8 @@ void TForm1::buildOptionsTab()
     options->addWidget(CheckBox3);
     options->addLayout(indented(RadioButton4));
     options->addLayout(indented(RadioButton5));
-    for (QCheckBox *box :
-         {CheckBox11, CheckBox16, CheckBox8, CheckBox10, CheckBox17, CheckBox7, CheckBox18,
-          CheckBox25})
+    for (QCheckBox *box : {CheckBox11, CheckBox16, CheckBox8, CheckBox10, CheckBox17, CheckBox7,
+                           CheckBox18, CheckBox25})
         options->addWidget(box);
     left->addWidget(GroupBox4);
 
@@ -653,9 +653,9 @@ void TForm1::buildProgressLogTab()
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(Memo1->viewport()->mapToGlobal(at));
     });
-    CheckBox24 = newCheckBox(GroupBox3, "CheckBox24",
-                             QStringLiteral("Also write the log to tevo.log in the settings folder"),
-                             false);
+    CheckBox24 =
+        newCheckBox(GroupBox3, "CheckBox24",
+                    QStringLiteral("Also write the log to tevo.log in the settings folder"), false);
     auto *log = tight(new QVBoxLayout(GroupBox3));
     log->addWidget(Memo1);
     log->addWidget(CheckBox24);

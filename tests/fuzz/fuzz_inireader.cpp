@@ -1,9 +1,9 @@
 // Option-set files: the INI reader on arbitrary bytes, read the way a load reads them.
 
-#include <QByteArray>
-#include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <QByteArray>
+#include <QString>
 
 #include "settings/IniReader.h"
 

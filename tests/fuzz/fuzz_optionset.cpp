@@ -1,11 +1,11 @@
 // Option-set files applied to the settings model, as start-up applies last.os: whatever the
 // bytes, each radio group keeps one button on, and what was taken saves and loads back as it is.
 
-#include <QByteArray>
-#include <QHash>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <QByteArray>
+#include <QHash>
 
 #include "settings/IniReader.h"
 #include "settings/OptionSetFile.h"

@@ -1,6 +1,7 @@
 #pragma once
 // Test doubles for the engine's window and system: a recording log and view,
 // scripted dialogs and a platform with its own clock that never opens, runs or powers off anything.
+// Those of the jobs are in support/JobFakes.h, the tray's in support/TrayFakes.h.
 
 #include <deque>
 #include <functional>
@@ -12,10 +13,7 @@
 #include "engine/EngineContext.h"
 #include "engine/Pipeline.h"
 #include "engine/SoundOutput.h"
-#include "jobs/JobWindow.h"
-#include "jobs/UnpackJob.h"
 #include "settings/SettingsModel.h"
-#include "ui/TrayIcon.h"
 
 // Keeps every log line, and the message part of each (the text after "[hh:nn] ").
 struct RecordingLog : LogSink
@@ -61,29 +59,6 @@ struct RecordingJobView : JobView
     }
     void clearInputFolder() override { ++inputFolderClears; }
     void requestClose() override { ++closeRequests; }
-};
-
-// The command buttons and watch timer of a job, as plain fields.
-struct RecordingJobWindow : JobWindow
-{
-    bool unpackEnabled = true;
-    bool watchEnabled = true;
-    bool stopEnabled = false;
-    bool pauseEnabled = false;
-    QString stopCaption = QStringLiteral("Stop");
-    QString pauseCaption = QStringLiteral("Pause");
-    QString watchCaptionText = QStringLiteral("Watch");
-    bool watching = false;
-
-    void setUnpackEnabled(bool enabled) override { unpackEnabled = enabled; }
-    void setWatchEnabled(bool enabled) override { watchEnabled = enabled; }
-    void setWatchCaption(const QString &caption) override { watchCaptionText = caption; }
-    QString watchCaption() const override { return watchCaptionText; }
-    void setStopEnabled(bool enabled) override { stopEnabled = enabled; }
-    void setStopCaption(const QString &caption) override { stopCaption = caption; }
-    void setPauseEnabled(bool enabled) override { pauseEnabled = enabled; }
-    void setPauseCaption(const QString &caption) override { pauseCaption = caption; }
-    bool watchTimerEnabled() const override { return watching; }
 };
 
 // Answers dialogs from queues set up by the test; a dialog nobody scripted fails the test.
@@ -155,23 +130,6 @@ struct RecordingSound : SoundOutput
     void PlaySoundFile(const QString &path) override { played << path; }
 };
 
-// A notification area under the test's control: it takes the icon unless made unavailable.
-struct FakeTrayShell : TrayShell
-{
-    bool available = true;
-    bool shown = false;
-    int addRequests = 0;
-    bool addIcon() override
-    {
-        ++addRequests;
-        if (available)
-            shown = true;
-        return available;
-    }
-    void removeIcon() override { shown = false; }
-    bool iconShown() const override { return shown; }
-};
-
 // One engine context over fakes, with the project's english.lng loaded.
 struct TestContext
 {
@@ -189,16 +147,3 @@ struct TestContext
 
 // The path of the project's english.lng in the source tree.
 QString EnglishLanguageFile();
-
-// The Unpack command over a test context, running the real pipeline on every folder.
-struct PipelineJob
-{
-    explicit PipelineJob(TestContext &t)
-        : job(t.context, window, sound,
-              [&t](const QString &folder) { return UnPack(t.context, folder); })
-    {
-    }
-    RecordingJobWindow window;
-    RecordingSound sound;
-    UnpackJob job;
-};

@@ -1,0 +1,262 @@
+#include "engine/LibarchiveBackend.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <memory>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "engine/ArchiveSignature.h"
+#include "engine/EngineContext.h"
+#include "engine/GeneralFuncs.h"
+#include "engine/JobCheckpoint.h"
+#include "engine/ProgressText.h"
+#include "engine/RarExtractor.h"
+#include "engine/TextNumbers.h"
+
+namespace {
+
+constexpr size_t kBlockSize = 256 * 1024;
+// Sizes an entry does not give: the publish check then does not compare them.
+constexpr qint64 kUnknownSize = qint64(1) << 62;
+
+struct ReaderFree
+{
+    void operator()(archive *reader) const { archive_read_free(reader); }
+};
+using Reader = std::unique_ptr<archive, ReaderFree>;
+
+const QRegularExpression &FirstSplitPart()
+{
+    static const QRegularExpression pattern(QStringLiteral("\\.7z\\.0*1$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+QString ErrorOf(archive *reader)
+{
+    const char *text = archive_error_string(reader);
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+// The set's files opened as one stream, the way split 7z sets are cut.
+Reader OpenSet(const QStringList &volumes, QString &error)
+{
+    Reader reader(archive_read_new());
+    archive_read_support_format_7zip(reader.get());
+    std::vector<QByteArray> names;
+    for (const QString &volume : volumes)
+        names.push_back(QFile::encodeName(volume));
+    std::vector<const char *> pointers;
+    for (const QByteArray &name : names)
+        pointers.push_back(name.constData());
+    pointers.push_back(nullptr);
+    if (archive_read_open_filenames(reader.get(), pointers.data(), kBlockSize) != ARCHIVE_OK) {
+        error = ErrorOf(reader.get());
+        return nullptr;
+    }
+    return reader;
+}
+
+QString EntryName(archive_entry *entry)
+{
+    const char *utf8 = archive_entry_pathname_utf8(entry);
+    if (utf8)
+        return QString::fromUtf8(utf8);
+    const char *name = archive_entry_pathname(entry);
+    return name ? QString::fromLocal8Bit(name) : QString();
+}
+
+// A name that stays inside the destination: relative, without a ".." part.
+bool StaysInside(const QString &name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+        return false;
+    for (const QString &part : name.split(QLatin1Char('/'))) {
+        if (part == QLatin1String(".."))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsLibarchiveSet(const QString &path)
+{
+    return ArchiveKindOfFile(path) == ArchiveKind::SevenZip ||
+           FirstSplitPart().match(FileNameOf(path)).hasMatch();
+}
+
+QStringList SplitVolumes(const QString &firstVolume)
+{
+    const QRegularExpressionMatch match = FirstSplitPart().match(firstVolume);
+    if (!match.hasMatch())
+        return {firstVolume};
+    const QString stem = firstVolume.left(match.capturedStart()) + QStringLiteral(".7z.");
+    const int width = int(match.capturedLength()) - 4;
+    QStringList volumes;
+    for (int number = 1;; ++number) {
+        const QString volume = stem + QStringLiteral("%1").arg(number, width, 10, QLatin1Char('0'));
+        if (!QFileInfo(volume).isFile())
+            break;
+        volumes << volume;
+    }
+    return volumes.isEmpty() ? QStringList{firstVolume} : volumes;
+}
+
+LibarchiveBackend::LibarchiveBackend(EngineContext &ctx, const QString &firstVolume)
+    : m_ctx(ctx), m_firstVolume(firstVolume)
+{
+}
+
+SetPlan LibarchiveBackend::list()
+{
+    SetPlan plan;
+    plan.firstVolume = m_firstVolume;
+    plan.volumes = SplitVolumes(m_firstVolume);
+    plan.isVolume = plan.volumes.size() > 1;
+    plan.firstVolumeFlag = true;
+    QString error;
+    const Reader reader = OpenSet(plan.volumes, error);
+    if (!reader) {
+        plan.problem = error;
+        return plan;
+    }
+    plan.opened = true;
+    archive_entry *entry = nullptr;
+    for (;;) {
+        const int code = archive_read_next_header(reader.get(), &entry);
+        if (code == ARCHIVE_EOF) {
+            plan.complete = true;
+            break;
+        }
+        if (code < ARCHIVE_WARN) {
+            plan.problem = ErrorOf(reader.get());
+            break;
+        }
+        PlannedEntry planned;
+        planned.name = EntryName(entry);
+        planned.folder = archive_entry_filetype(entry) == AE_IFDIR;
+        planned.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+        plan.entries << planned;
+        if (!planned.folder)
+            plan.unpackedTotal += planned.size;
+    }
+    m_total = plan.unpackedTotal;
+    return plan;
+}
+
+bool LibarchiveBackend::extractTo(const QString &folder, ArchiveSink &sink)
+{
+    if (m_total == 0)
+        list();
+    sink.progressRange(m_total / 1024);
+    QString error;
+    const Reader reader = OpenSet(SplitVolumes(m_firstVolume), error);
+    if (!reader) {
+        const QString text =
+            m_ctx.LangText(Text::ArchiveOpenFailed, {FileNameOf(m_firstVolume), error});
+        sink.logLine(LogTag::Unpack + text);
+        sink.errorBox(text, QStringLiteral("Error"));
+        sink.finished(false);
+        return false;
+    }
+    const bool ok = extractEntries(reader.get(), folder, sink);
+    sink.finished(ok);
+    return ok;
+}
+
+bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, ArchiveSink &sink)
+{
+    archive_entry *entry = nullptr;
+    for (;;) {
+        const int code = archive_read_next_header(reader, &entry);
+        if (code == ARCHIVE_EOF)
+            return true;
+        const QString name = code < ARCHIVE_WARN ? FileNameOf(m_firstVolume) : EntryName(entry);
+        QString reason = code < ARCHIVE_WARN ? ErrorOf(reader) : QString();
+        if (reason.isEmpty() && !StaysInside(name))
+            reason = m_ctx.LangText(Text::OutsideDestination);
+        if (!reason.isEmpty()) {
+            const QString text = m_ctx.LangText(Text::EntryFailed, {name, reason});
+            sink.logLine(LogTag::Unpack + text);
+            sink.errorBox(text, QStringLiteral("Error"));
+            return false;
+        }
+        const QString path = folder + name;
+        switch (archive_entry_filetype(entry)) {
+        case AE_IFDIR:
+            if (!QDir().mkpath(path))
+                return false;
+            m_entries << name;
+            break;
+        case AE_IFREG:
+            if (!writeFile(reader, path, name, sink))
+                return false;
+            m_entries << name;
+            m_written.insert(name, archive_entry_size_is_set(entry) ? archive_entry_size(entry)
+                                                                    : kUnknownSize);
+            break;
+        default:
+            // Links and special files are not written; the set keeps its sources.
+            m_leftOut << name;
+            sink.logLine(
+                LogTag::Unpack +
+                m_ctx.LangText(Text::EntryFailed, {name, m_ctx.LangText(Text::LinkSkipped)}));
+            break;
+        }
+        if (sink.checkpoint().pass())
+            return false;
+    }
+}
+
+bool LibarchiveBackend::writeFile(archive *reader, const QString &path, const QString &name,
+                                  ArchiveSink &sink)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        reason = m_ctx.LangText(Text::CreateFailed);
+    const void *block = nullptr;
+    size_t size = 0;
+    la_int64_t offset = 0;
+    while (reason.isEmpty()) {
+        const int code = archive_read_data_block(reader, &block, &size, &offset);
+        if (code == ARCHIVE_EOF)
+            break;
+        if (code < ARCHIVE_WARN) {
+            reason = ErrorOf(reader);
+            break;
+        }
+        if ((file.pos() != offset && !file.seek(offset)) ||
+            file.write(static_cast<const char *>(block), qint64(size)) != qint64(size)) {
+            reason = m_ctx.LangText(Text::WriteFailed);
+            break;
+        }
+        m_done += qint64(size);
+        reportProgress(sink, name);
+        if (sink.checkpoint().waitWhilePaused())
+            reason = m_ctx.LangText(Text::Aborted);
+    }
+    if (reason.isEmpty())
+        return true;
+    const QString text = m_ctx.LangText(Text::EntryFailed, {name, reason});
+    sink.logLine(LogTag::Unpack + text);
+    sink.errorBox(text, QStringLiteral("Error"));
+    return false;
+}
+
+void LibarchiveBackend::reportProgress(ArchiveSink &sink, const QString &name)
+{
+    sink.currentEntry(name + QLatin1String(" (Source: ") + FileNameOf(m_firstVolume) +
+                      QLatin1Char(')'));
+    const std::uint32_t now = m_ctx.platform.tickCount();
+    sink.progress(m_done / 1024,
+                  SizeProgressText(m_done, m_total) + QLatin1String(" (Time elapsed: ") +
+                      ProgressDuration(std::uint32_t(now - m_ctx.job.StepStartTick) / 1000) +
+                      QLatin1Char(')'),
+                  QString());
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The back-end on libarchive for what libunrar and libzip do not read: 7z archives and split 7z
+// sets (x.7z.001, x.7z.002 ...), listed and extracted through the one back-end interface.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include "engine/ArchiveBackend.h"
+
+class EngineContext;
+
+// Whether the set that starts at path is one for this back-end: a 7z signature, or, for a first
+// part that is no archive of its own, the name x.7z.001.
+bool IsLibarchiveSet(const QString &path);
+
+// The files of the set that starts at firstVolume: x.7z.001 and each x.7z.NNN after it that is
+// there, in order; any other file alone.
+QStringList SplitVolumes(const QString &firstVolume);
+
+class LibarchiveBackend : public ArchiveBackend
+{
+public:
+    LibarchiveBackend(EngineContext &ctx, const QString &firstVolume);
+
+    SetPlan list() override;
+    bool extractTo(const QString &folder, ArchiveSink &sink) override;
+    QStringList extractedEntries() const override { return m_entries; }
+    QHash<QString, qint64> writtenFiles() const override { return m_written; }
+    QStringList leftOut() const override { return m_leftOut; }
+
+private:
+    bool extractEntries(struct archive *reader, const QString &folder, ArchiveSink &sink);
+    bool writeFile(struct archive *reader, const QString &path, const QString &name,
+                   ArchiveSink &sink);
+    void reportProgress(ArchiveSink &sink, const QString &name);
+
+    EngineContext &m_ctx;
+    QString m_firstVolume;
+    qint64 m_total = 0;
+    qint64 m_done = 0;
+    QStringList m_entries;
+    QHash<QString, qint64> m_written;
+    QStringList m_leftOut;
+};
