@@ -327,8 +327,10 @@ void FolderRun::reportSfvFailure(const QString &candidate, const SfvFindings &fi
 {
     m_anySetFailed = true;
     ++m_job.Tally.failures;
-    if (findings.missing.isEmpty() && findings.damaged.isEmpty())
+    if (findings.missing.isEmpty() && findings.damaged.isEmpty()) {
+        m_ctx.Events().setFailed(candidate, QString());
         return;
+    }
     const QString none = QStringLiteral("-");
     const QString text = m_ctx.LangText(
         Text::SetNotChecked,
@@ -336,6 +338,7 @@ void FolderRun::reportSfvFailure(const QString &candidate, const SfvFindings &fi
          findings.missing.isEmpty() ? none : findings.missing.join(QStringLiteral(", ")),
          findings.damaged.isEmpty() ? none : findings.damaged.join(QStringLiteral(", "))});
     m_ctx.AddLogLine(LogTag::Sfv + text);
+    m_ctx.Events().setFailed(candidate, text);
     m_ctx.ReportError(text, false);
 }
 
@@ -472,10 +475,8 @@ SetEnd FolderRun::takeSet(int index)
         return SetEnd::Closing;
     if (m_settings.CheckSfv())
         m_ctx.Events().setChecked(candidate, sfvVerdict);
-    if (!sfvVerdict) {
+    if (!sfvVerdict)
         reportSfvFailure(candidate, findings);
-        m_ctx.Events().setFailed(candidate, {});
-    }
     if (!sfvVerdict || m_settings.CheckOnly() || !planIsUsable(candidate, plan))
         return SetEnd::Next;
 

@@ -23,6 +23,7 @@
 #include "support/Fakes.h"
 #include "support/JobFakes.h"
 #include "support/ReleaseMaker.h"
+#include "support/Sanitizers.h"
 
 using namespace ReleaseMaker;
 
@@ -160,6 +161,7 @@ private slots:
     // there, and the next run extracts the whole release and only then deletes the sources.
     void killedDuringExtraction()
     {
+        SKIP_FORKED_EXTRACTION_UNDER_THREAD_SANITIZER();
         const Release release = makeRelease(newFolder("Killed"), "k", 600 * 1024, 100, 11);
         const int status = runInChild([&] {
             TestContext t;
@@ -189,6 +191,7 @@ private slots:
     // and the third entry is extracted and cleaned up.
     void fullDiskDuringRarAndZip()
     {
+        SKIP_FORKED_EXTRACTION_UNDER_THREAD_SANITIZER();
         const Release big = makeRelease(newFolder("BigRar"), "big", 500 * 1024, 100, 21);
         const QString zipFolder = newFolder("BigZip");
         writeFile(zipFolder + "/big.bin", 500 * 1024, 22);

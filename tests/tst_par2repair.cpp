@@ -14,6 +14,7 @@
 #include "engine/Pipeline.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
+#include "support/Sanitizers.h"
 
 using namespace ReleaseMaker;
 
@@ -102,11 +103,14 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         QCOMPARE(Par2DescribedFiles(path).size(), described);
-        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        // ThreadSanitizer's slowdown says nothing about the reading's cost.
+        if (!UnderThreadSanitizer)
+            QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
         timer.restart();
         for (int i = 0; i < 20; ++i)
             QCOMPARE(Par2Descriptions(path).size(), described);
-        QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+        if (!UnderThreadSanitizer)
+            QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
     }
 
     // Names written in Windows-1252, as the SFV lists of the same tools are.
@@ -236,7 +240,12 @@ private slots:
         QVERIFY(run("par2", QStringList{"create", "-q", "-q", "-r3", "movie.par2"} + names, rel));
         const QByteArray payload = readAll(rel + "/src/movie.iso");
         QDir(rel + "/src").removeRecursively();
-        Damage(volumes.at(3));
+        // Damaged within its first 16 KiB, so the copy is not taken for the volume by its name
+        // check and is left to par2.
+        QFile damaged(volumes.at(3));
+        QVERIFY(damaged.open(QIODevice::ReadWrite) && damaged.seek(1000));
+        damaged.write(QByteArray(200, 'x'));
+        damaged.close();
         QVERIFY(QFile::rename(volumes.at(3), volumes.at(3) + ".1"));
 
         TestContext t;
@@ -246,7 +255,8 @@ private slots:
         QVERIFY2(t.log.contains("repaired the set"), qPrintable(t.log.messages().join('\n')));
         QCOMPARE(readAll(rel + "/movie.iso"), payload);
         // The copy is an earlier job's, not this one's: it stays.
-        QCOMPARE(listTree(rel), QStringList({"movie.iso", names.at(3) + ".1"}));
+        QVERIFY2(listTree(rel) == QStringList({"movie.iso", names.at(3) + ".1"}),
+                 qPrintable(t.log.messages().join(QLatin1Char(10))));
     }
 
     void repairThenExtract_data()

@@ -18,6 +18,7 @@
 #include "engine/RarExtractor.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
+#include "support/Sanitizers.h"
 
 using namespace ReleaseMaker;
 
@@ -287,6 +288,7 @@ private slots:
 
     void fullDiskFailsAndKeepsSources()
     {
+        SKIP_FORKED_EXTRACTION_UNDER_THREAD_SANITIZER();
         QTemporaryDir dir;
         const QString src = makeSources(dir);
         const QStringList volumes =

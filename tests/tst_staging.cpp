@@ -19,6 +19,7 @@
 #include "engine/StagingFolder.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
+#include "support/Sanitizers.h"
 
 using namespace ReleaseMaker;
 
@@ -284,6 +285,7 @@ private slots:
     }
     void modesFollowTheUmask()
     {
+        SKIP_FORKED_EXTRACTION_UNDER_THREAD_SANITIZER();
         QFETCH(unsigned, umask);
         QFETCH(unsigned, stored);
         QFETCH(unsigned, published);
