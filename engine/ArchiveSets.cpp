@@ -13,14 +13,6 @@
 
 namespace {
 
-constexpr int PartStyleFoundText = 115;
-constexpr int ArchivesFoundText = 116;
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 const QRegularExpression &PartStyleName()
 {
     static const QRegularExpression pattern(QStringLiteral("\\.part([0-9]+)\\.rar$"),
@@ -105,9 +97,9 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
     }
 
     if (partStyle)
-        ctx.AddLogLine(LogTag::Archive + ctx.LangText(PartStyleFoundText));
+        ctx.AddLogLine(LogTag::Archive + ctx.LangText(Text::PartStyleFound));
     ctx.AddLogLine(LogTag::Archive +
-                   ctx.LangText(ArchivesFoundText, {QString::number(sets.size())}));
+                   ctx.LangText(Text::ArchivesFound, {QString::number(sets.size())}));
     return sets;
 }
 

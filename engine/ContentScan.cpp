@@ -8,16 +8,12 @@
 #include "engine/ArchiveSets.h"
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/RarVolumeOrder.h"
 #include "engine/TextNumbers.h"
 #include "engine/Wildcard.h"
 
 namespace {
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
 
 const QRegularExpression &VolumeName()
 {

@@ -10,15 +10,10 @@
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
 #include "engine/FolderEntries.h"
+#include "engine/TextNumbers.h"
 #include "engine/Wildcard.h"
 
 namespace {
-
-constexpr int RemovingEmptyFolderText = 106;
-constexpr int DeletingFolderText = 107;
-constexpr int FolderDeletedText = 108;
-constexpr int FolderNotDeletedText = 109;
-constexpr int RecyclerLeftAloneText = 111;
 
 QString EntryPath(const QString &folder, const QString &name)
 {
@@ -64,7 +59,7 @@ void ProcessDeletelist(EngineContext &ctx, const QString &folder)
         const QString entryPath = EntryPath(folder, entry.name);
         if (entry.kind == FolderEntry::Kind::Folder) {
             if (IsLeftAloneFolder(entry.name))
-                ctx.AddLogLine(LogTag::Delete + ctx.LangText(RecyclerLeftAloneText, {entryPath}));
+                ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::RecyclerLeftAlone, {entryPath}));
             else if (IsInDeleteList(ctx, entryPath))
                 DeleteWithContent(ctx, entryPath);
             else
@@ -86,15 +81,16 @@ void ProcessDeletelist(EngineContext &ctx, const QString &folder)
 
 void DeleteWithContent(EngineContext &ctx, const QString &folder)
 {
-    ctx.AddLogLine(LogTag::Delete + ctx.LangText(DeletingFolderText, {folder}));
+    ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::DeletingFolder, {folder}));
 
     const QString bareFolder = WithoutTrailingSlashes(folder);
     if (IsLink(bareFolder)) {
         // Named by the delete list, but only the link is ours to remove.
         if (::unlink(QFile::encodeName(bareFolder).constData()) == 0)
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(FolderDeletedText));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::FolderDeleted));
         else
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(FolderNotDeletedText, {LastErrorText()}));
+            ctx.AddLogLine(LogTag::Delete +
+                           ctx.LangText(Text::FolderNotDeleted, {LastErrorText()}));
         return;
     }
 
@@ -109,16 +105,16 @@ void DeleteWithContent(EngineContext &ctx, const QString &folder)
     }
 
     if (::rmdir(QFile::encodeName(folder).constData()) == 0)
-        ctx.AddLogLine(LogTag::Delete + ctx.LangText(FolderDeletedText));
+        ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::FolderDeleted));
     else
-        ctx.AddLogLine(LogTag::Delete + ctx.LangText(FolderNotDeletedText, {LastErrorText()}));
+        ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::FolderNotDeleted, {LastErrorText()}));
 }
 
 void RemoveDirIfEmpty(EngineContext &ctx, const QString &folder)
 {
     if (!ListFolderEntries(folder).isEmpty())
         return;
-    ctx.AddLogLine(LogTag::Delete + ctx.LangText(RemovingEmptyFolderText, {folder}));
+    ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::RemovingEmptyFolder, {folder}));
     if (::rmdir(QFile::encodeName(folder).constData()) != 0)
         throw TevoError(QStringLiteral("%1: %2").arg(folder, LastErrorText()));
 }

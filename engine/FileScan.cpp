@@ -5,10 +5,10 @@
 
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
+#include "engine/TextNumbers.h"
 #include "engine/Wildcard.h"
 
 namespace {
-constexpr int RecyclerLeftAloneText = 111;
 }
 
 QString ExtensionList::make(const QStringList &tokens)
@@ -27,7 +27,7 @@ void FindFiles(EngineContext &ctx, const QString &folder, QStringList &result, b
 
         if (entry.kind == FolderEntry::Kind::Folder) {
             if (IsLeftAloneFolder(entry.name)) {
-                ctx.AddLogLine(LogTag::Unpack + ctx.LangText(RecyclerLeftAloneText, {entryPath}));
+                ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::RecyclerLeftAlone, {entryPath}));
                 continue;
             }
             if (!recurse || IsInSkipList(ctx, entryPath))

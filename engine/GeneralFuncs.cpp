@@ -143,9 +143,20 @@ QString DecodeUtf8OrWindows1252(const QByteArray &bytes)
     return text;
 }
 
+QString FolderOf(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.left(slash);
+}
+
+QString FileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 QString NameWithoutExtension(const QString &path)
 {
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString name = FileNameOf(path);
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? name : name.left(dot);
 }

@@ -28,6 +28,11 @@ QString DecodeUtf8OrWindows1252(const QByteArray &bytes);
 
 // The file-name part of a path without its last extension ("movie.part1.rar" -> "movie.part1").
 QString NameWithoutExtension(const QString &path);
+// The folder part of a path, without a trailing "/" ("/a/b/x.rar" gives "/a/b"); empty for a
+// bare name.
+QString FolderOf(const QString &path);
+// The name part of a path: everything after its last "/".
+QString FileNameOf(const QString &path);
 // Creates every missing folder of the path; throws TevoError when one cannot be created.
 void ForceDirectory(const QString &path);
 // Collapses every run of "/" into one; empty stays empty.

@@ -10,9 +10,11 @@
 
 #include "engine/ArchiveSignature.h"
 #include "engine/EngineContext.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/JobCheckpoint.h"
 #include "engine/ProgressText.h"
 #include "engine/RarExtractor.h"
+#include "engine/TextNumbers.h"
 
 namespace {
 
@@ -25,11 +27,6 @@ struct ReaderFree
     void operator()(archive *reader) const { archive_read_free(reader); }
 };
 using Reader = std::unique_ptr<archive, ReaderFree>;
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
 
 const QRegularExpression &FirstSplitPart()
 {
@@ -160,7 +157,7 @@ bool LibarchiveBackend::extractTo(const QString &folder, ArchiveSink &sink)
     const Reader reader = OpenSet(SplitVolumes(m_firstVolume), error);
     if (!reader) {
         const QString text =
-            m_ctx.LangText(RarText::ArchiveOpenFailed, {FileNameOf(m_firstVolume), error});
+            m_ctx.LangText(Text::ArchiveOpenFailed, {FileNameOf(m_firstVolume), error});
         sink.logLine(LogTag::Unpack + text);
         sink.errorBox(text, QStringLiteral("Error"));
         sink.finished(false);
@@ -181,9 +178,9 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
         const QString name = code < ARCHIVE_WARN ? FileNameOf(m_firstVolume) : EntryName(entry);
         QString reason = code < ARCHIVE_WARN ? ErrorOf(reader) : QString();
         if (reason.isEmpty() && !StaysInside(name))
-            reason = m_ctx.LangText(RarText::OutsideDestination);
+            reason = m_ctx.LangText(Text::OutsideDestination);
         if (!reason.isEmpty()) {
-            const QString text = m_ctx.LangText(RarText::EntryFailed, {name, reason});
+            const QString text = m_ctx.LangText(Text::EntryFailed, {name, reason});
             sink.logLine(LogTag::Unpack + text);
             sink.errorBox(text, QStringLiteral("Error"));
             return false;
@@ -207,7 +204,7 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
             m_leftOut << name;
             sink.logLine(
                 LogTag::Unpack +
-                m_ctx.LangText(RarText::EntryFailed, {name, m_ctx.LangText(RarText::LinkSkipped)}));
+                m_ctx.LangText(Text::EntryFailed, {name, m_ctx.LangText(Text::LinkSkipped)}));
             break;
         }
         if (sink.checkpoint().pass())
@@ -222,7 +219,7 @@ bool LibarchiveBackend::writeFile(archive *reader, const QString &path, const QS
     QFile file(path);
     QString reason;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        reason = m_ctx.LangText(RarText::CreateFailed);
+        reason = m_ctx.LangText(Text::CreateFailed);
     const void *block = nullptr;
     size_t size = 0;
     la_int64_t offset = 0;
@@ -236,17 +233,17 @@ bool LibarchiveBackend::writeFile(archive *reader, const QString &path, const QS
         }
         if ((file.pos() != offset && !file.seek(offset)) ||
             file.write(static_cast<const char *>(block), qint64(size)) != qint64(size)) {
-            reason = m_ctx.LangText(RarText::WriteFailed);
+            reason = m_ctx.LangText(Text::WriteFailed);
             break;
         }
         m_done += qint64(size);
         reportProgress(sink, name);
         if (sink.checkpoint().waitWhilePaused())
-            reason = m_ctx.LangText(RarText::Aborted);
+            reason = m_ctx.LangText(Text::Aborted);
     }
     if (reason.isEmpty())
         return true;
-    const QString text = m_ctx.LangText(RarText::EntryFailed, {name, reason});
+    const QString text = m_ctx.LangText(Text::EntryFailed, {name, reason});
     sink.logLine(LogTag::Unpack + text);
     sink.errorBox(text, QStringLiteral("Error"));
     return false;

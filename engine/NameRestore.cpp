@@ -10,6 +10,7 @@
 #include "engine/Crc32.h"
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/Par2Files.h"
 #include "engine/RarVolumeOrder.h"
 #include "engine/SfvCheck.h"
@@ -18,11 +19,6 @@
 namespace {
 
 constexpr qint64 kPar2HashedBytes = 16 * 1024;
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
 
 // A name that stays inside its folder.
 bool SafeName(const QString &name)

@@ -6,14 +6,9 @@
 
 #include "engine/EngineContext.h"
 #include "engine/Par2Output.h"
+#include "engine/TextNumbers.h"
 
 namespace {
-
-constexpr int TextRepairing = 219;
-constexpr int TextRepaired = 220;
-constexpr int TextNotRepairable = 221;
-constexpr int TextNoPar2 = 222;
-constexpr int TextRepairStopped = 223;
 
 // Shows par2's latest percentage on the progress display.
 void ShowProgress(EngineContext &ctx, Par2Output &output)
@@ -62,7 +57,7 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File,
                            const QStringList &extraFiles)
 {
     const QFileInfo info(par2File);
-    ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepairing, {info.fileName()}));
+    ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::Repairing, {info.fileName()}));
     QProcess par2;
     par2.setProcessChannelMode(QProcess::MergedChannels);
     par2.setWorkingDirectory(info.path());
@@ -70,25 +65,25 @@ Par2Outcome RepairWithPar2(EngineContext &ctx, const QString &par2File,
                QStringList{QStringLiteral("repair"), QStringLiteral("--"), info.fileName()} +
                    extraFiles);
     if (!par2.waitForStarted(10000)) {
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoPar2));
+        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::NoPar2));
         return Par2Outcome::NoTool;
     }
 
     ctx.view.setProgressRange(1000);
     Par2Output output;
     if (WaitForPar2(ctx, par2, output)) {
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepairStopped, {info.fileName()}));
+        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::RepairStopped, {info.fileName()}));
         return Par2Outcome::Stopped;
     }
     if (par2.exitStatus() == QProcess::NormalExit && par2.exitCode() == 0) {
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextRepaired, {info.fileName()}));
+        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::Repaired, {info.fileName()}));
         return Par2Outcome::Repaired;
     }
     // The lines that say why; par2's last lines when none does.
     QStringList why = output.reasons();
     if (why.isEmpty())
         why = output.lastLines().mid(qMax(0, output.lastLines().size() - 3));
-    ctx.AddLogLine(LogTag::Unpack +
-                   ctx.LangText(TextNotRepairable, {info.fileName(), why.join(QLatin1Char(' '))}));
+    ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::NotRepairable,
+                                                 {info.fileName(), why.join(QLatin1Char(' '))}));
     return Par2Outcome::NotPossible;
 }

@@ -23,40 +23,10 @@
 #include "engine/SourceCleanup.h"
 #include "engine/StagedExtraction.h"
 #include "engine/StagingFolder.h"
+#include "engine/TextNumbers.h"
 #include "engine/ZipMaster.h"
 
 namespace {
-
-constexpr int TextZipPhase = 112;
-constexpr int TextZipsHandled = 114;
-constexpr int TextNfoFound = 117;
-constexpr int TextSfvFound = 118;
-constexpr int TextSfvChecking = 119;
-constexpr int TextSfvFailed = 120;
-constexpr int TextNoSfv = 121;
-constexpr int TextCopyingNfo = 122;
-constexpr int TextExtracting = 123;
-constexpr int TextArchivesUnpacked = 126;
-constexpr int TextExtractionFailedNote = 130;
-constexpr int TextFolderDone = 131;
-constexpr int TextNoInputFolder = 182;
-constexpr int TextCandidateGone = 183;
-constexpr int TextNoCustomOutput = 184;
-constexpr int TextClosing = 215;
-constexpr int TextEntriesLeftOut = 217;
-constexpr int TextNoFiles = 218;
-constexpr int TextSetNotChecked = 226;
-constexpr int TextFolderMissing = 188;
-
-QString FolderOf(const QString &path)
-{
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
 
 // The scan and the delete list join folder and name with a "/" of their own.
 QString ScanFolder(const QString &folder)
@@ -111,7 +81,7 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
     QString destination;
     switch (settings.OutputMode()) {
     case OutputModeChoice::InputFolder:
-        destination = FolderOf(candidate);
+        destination = FolderOf(candidate) + QLatin1Char('/');
         break;
     case OutputModeChoice::NewDirInInput:
         destination =
@@ -122,7 +92,7 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
         // An empty custom folder would put the sets into the current folder, or with a sub-folder
         // per entry straight below the root of the file system.
         if (custom.trimmed().isEmpty())
-            throw TevoError(ctx.LangText(TextNoCustomOutput));
+            throw TevoError(ctx.LangText(Text::NoCustomOutput));
         destination = custom;
         if (settings.SubdirPerEntry()) {
             if (settings.SubdirNaming() == SubdirNamingChoice::ArchiveName) {
@@ -204,7 +174,7 @@ bool FolderRun::closing()
 {
     if (!m_checkpoint.cancelled())
         return false;
-    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextClosing));
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::Closing));
     return true;
 }
 
@@ -230,7 +200,7 @@ QStringList FolderRun::run()
     if (!m_checkpoint.stopPending() && !m_checkpoint.paused() && !m_checkpoint.cancelled() &&
         !archivePhase())
         return m_extractedFiles;
-    m_ctx.AddLogLine(LogTag::End + m_ctx.LangText(TextFolderDone));
+    m_ctx.AddLogLine(LogTag::End + m_ctx.LangText(Text::FolderDone));
     m_ctx.view.setProgressPosition(0);
     m_ctx.view.setCurrentFileText(QStringLiteral("??"));
     return m_extractedFiles;
@@ -240,14 +210,14 @@ QStringList FolderRun::run()
 bool FolderRun::zipsFirst()
 {
     QStringList zips;
-    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextZipPhase));
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::ZipPhase));
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), zips, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".zip")}));
     zips << ZipsByContent(m_ctx, ScanFolder(m_releaseFolder));
     m_job.StepStartTick = m_ctx.platform.tickCount();
     for (const QString &zip : std::as_const(zips)) {
         // Into the ZIP's own folder; the component creates it when missing.
-        m_zipMaster.ExtractZip(zip, FolderOf(zip));
+        m_zipMaster.ExtractZip(zip, FolderOf(zip) + QLatin1Char('/'));
         if (closing())
             return false;
         if (m_checkpoint.stopPending())
@@ -257,7 +227,7 @@ bool FolderRun::zipsFirst()
     if (m_settings.DeleteZipAfter() && !m_checkpoint.stopPending())
         DeleteZipFiles(m_ctx, zips, m_zipMaster.CompleteZips());
     m_ctx.AddLogLine(LogTag::Unpack +
-                     m_ctx.LangText(TextZipsHandled, {QString::number(m_counter)}));
+                     m_ctx.LangText(Text::ZipsHandled, {QString::number(m_counter)}));
     m_ctx.AddLogLine(EngineContext::equalsLine());
     return true;
 }
@@ -294,7 +264,7 @@ void FolderRun::findSets()
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), m_nfoFiles, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".nfo")}));
     m_ctx.AddLogLine(LogTag::Nfo +
-                     m_ctx.LangText(TextNfoFound, {QString::number(m_nfoFiles.size())}));
+                     m_ctx.LangText(Text::NfoFound, {QString::number(m_nfoFiles.size())}));
 }
 
 // Every SFV list beside the set; false when one fails. A list shared by several sets: the
@@ -303,23 +273,23 @@ bool FolderRun::checkSfvLists(int index, SfvFindings &findings)
 {
     const QString candidate = m_sets.at(index).path;
     QStringList lists;
-    FindFiles(m_ctx, ScanFolder(FolderOf(candidate)), lists, false,
+    FindFiles(m_ctx, ScanFolder(FolderOf(candidate) + QLatin1Char('/')), lists, false,
               Tokens({QStringLiteral(".sfv")}));
     findings = SfvFindings();
     if (lists.isEmpty()) {
         if (m_settings.CheckSfv())
-            m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(TextNoSfv));
+            m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(Text::NoSfv));
         return true;
     }
     if (!m_settings.CheckSfv())
         return true;
     bool verdict = true;
-    m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(TextSfvFound, {QString::number(lists.size())}));
+    m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(Text::SfvFound, {QString::number(lists.size())}));
     const QSet<QString> otherSetsVolumes = VolumesOfOtherSets(m_sets, index);
     for (const QString &sfv : std::as_const(lists)) {
-        m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(TextSfvChecking, {FileNameOf(sfv)}));
+        m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(Text::SfvChecking, {FileNameOf(sfv)}));
         if (!CheckSFV(m_ctx, sfv, otherSetsVolumes, &findings)) {
-            m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(TextSfvFailed, {FileNameOf(sfv)}));
+            m_ctx.AddLogLine(LogTag::Sfv + m_ctx.LangText(Text::SfvFailed, {FileNameOf(sfv)}));
             verdict = false;
         }
         if (m_checkpoint.cancelled())
@@ -363,7 +333,7 @@ void FolderRun::reportSfvFailure(const QString &candidate, const SfvFindings &fi
     }
     const QString none = QStringLiteral("-");
     const QString text = m_ctx.LangText(
-        TextSetNotChecked,
+        Text::SetNotChecked,
         {FileNameOf(candidate),
          findings.missing.isEmpty() ? none : findings.missing.join(QStringLiteral(", ")),
          findings.damaged.isEmpty() ? none : findings.damaged.join(QStringLiteral(", "))});
@@ -378,13 +348,13 @@ bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
     if (plan.opened && !plan.complete) {
         m_anySetFailed = true;
         if (m_job.WatchTimerEnabled) {
-            m_ctx.AddLogLine(LogTag::Unpack +
-                             m_ctx.LangText(SetPlanText::SetNotCompleteYet,
-                                            {FileNameOf(candidate), plan.problem}));
+            m_ctx.AddLogLine(
+                LogTag::Unpack +
+                m_ctx.LangText(Text::SetNotCompleteYet, {FileNameOf(candidate), plan.problem}));
             return false;
         }
         const QString text =
-            m_ctx.LangText(SetPlanText::SetIncomplete,
+            m_ctx.LangText(Text::SetIncomplete,
                            {FileNameOf(candidate), plan.problem, FileNameOf(plan.lastVolume())});
         m_ctx.AddLogLine(LogTag::Unpack + text);
         m_ctx.ReportError(text);
@@ -397,7 +367,7 @@ bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
     // nothing of it may go.
     if (plan.opened && std::none_of(plan.entries.cbegin(), plan.entries.cend(),
                                     [](const PlannedEntry &e) { return !e.folder; })) {
-        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextNoFiles, {FileNameOf(candidate)}));
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::NoFiles, {FileNameOf(candidate)}));
         return false;
     }
     return true;
@@ -409,7 +379,7 @@ void FolderRun::prepareDestination(const QString &destination)
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), nfoFiles, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".nfo")}));
     if (m_settings.CopyNfo()) {
-        m_ctx.AddLogLine(LogTag::Nfo + m_ctx.LangText(TextCopyingNfo));
+        m_ctx.AddLogLine(LogTag::Nfo + m_ctx.LangText(Text::CopyingNfo));
         ForceDirectory(destination);
         CopyNfoFiles(nfoFiles, ScanFolder(destination));
     }
@@ -463,7 +433,7 @@ void FolderRun::cleanUpSet(const QString &candidate, const SetPlan &plan,
 {
     if (!leftOut.isEmpty()) {
         m_ctx.AddLogLine(LogTag::Unpack +
-                         m_ctx.LangText(TextEntriesLeftOut,
+                         m_ctx.LangText(Text::EntriesLeftOut,
                                         {FileNameOf(candidate), QString::number(leftOut.size())}));
         return;
     }
@@ -486,7 +456,7 @@ SetEnd FolderRun::takeSet(int index)
     if (closing())
         return SetEnd::Closing;
     if (!QFileInfo::exists(candidate)) {
-        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextCandidateGone, {candidate}));
+        m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::CandidateGone, {candidate}));
         return SetEnd::Next;
     }
     m_ctx.Events().setFound(candidate);
@@ -516,7 +486,7 @@ SetEnd FolderRun::takeSet(int index)
         m_settings.DeleteTiming() == DeleteTimingChoice::AfterExtraction)
         m_extractionIncomplete = false;
     m_ctx.AddLogLine(EngineContext::dashLine());
-    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(TextExtracting));
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::Extracting));
     m_ctx.AddLogLine(QStringLiteral("Source:   ") + VolumePattern(candidate));
     m_ctx.AddLogLine(QStringLiteral("Dest:     ") + destination);
     if (closing())
@@ -538,13 +508,13 @@ void FolderRun::deleteListAndSummary()
               ExtensionList::setVolumes());
     m_ctx.AddLogLine(EngineContext::dashLine());
     m_ctx.AddLogLine(LogTag::Unpack +
-                     m_ctx.LangText(TextArchivesUnpacked, {QString::number(m_counter)}));
+                     m_ctx.LangText(Text::ArchivesUnpacked, {QString::number(m_counter)}));
     if (m_settings.DeleteSources() &&
         m_settings.DeleteTiming() == DeleteTimingChoice::AfterExtractingAll &&
         !m_extractionIncomplete && !volumes.isEmpty())
         DeleteAllSources(m_ctx, volumes, m_usedVolumes);
     if (m_extractionIncomplete)
-        m_ctx.AddLogLine(LogTag::Note + m_ctx.LangText(TextExtractionFailedNote));
+        m_ctx.AddLogLine(LogTag::Note + m_ctx.LangText(Text::ExtractionFailedNote));
     NoteArchivesInNoSet(m_ctx, m_archivesInNoSet);
 }
 
@@ -558,15 +528,15 @@ QStringList UnPack(EngineContext &ctx, const QString &folderText)
     // by a script ends.
     ctx.job.FolderRefused = true;
     if (folderText.trimmed().isEmpty()) {
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextNoInputFolder));
+        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::NoInputFolder));
         if (ctx.settings.CloseAfter())
             ctx.view.requestClose();
         return {};
     }
     // A mistyped folder or one on a disk that is not mounted is named, not taken for an empty one.
     if (!QFileInfo(folderText).isDir()) {
-        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(TextFolderMissing, {folderText}));
-        ctx.dialogs.errorWithoutBox(ctx.LangText(TextFolderMissing, {folderText}));
+        ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::FolderMissing, {folderText}));
+        ctx.dialogs.errorWithoutBox(ctx.LangText(Text::FolderMissing, {folderText}));
         ++ctx.job.Tally.failures;
         if (ctx.settings.CloseAfter())
             ctx.view.requestClose();

@@ -78,11 +78,6 @@ void PinLocalTimeZone()
     Q_UNUSED(pinned);
 }
 
-QString fileNamePart(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 QString fromWide(const wchar_t *text, size_t capacity)
 {
     size_t length = 0;
@@ -163,28 +158,28 @@ QString RarErrorReason(const EngineContext &ctx, int code)
 {
     switch (code) {
     case ERAR_NO_MEMORY:
-        return ctx.LangText(RarText::NoMemory);
+        return ctx.LangText(Text::NoMemory);
     case ERAR_BAD_DATA:
-        return ctx.LangText(RarText::BadData);
+        return ctx.LangText(Text::BadData);
     case ERAR_BAD_ARCHIVE:
     case ERAR_UNKNOWN_FORMAT:
-        return ctx.LangText(RarText::BadArchive);
+        return ctx.LangText(Text::BadArchive);
     case ERAR_EOPEN:
-        return ctx.LangText(RarText::VolumeNotOpened);
+        return ctx.LangText(Text::VolumeNotOpened);
     case ERAR_ECREATE:
-        return ctx.LangText(RarText::CreateFailed);
+        return ctx.LangText(Text::CreateFailed);
     case ERAR_ECLOSE:
     case ERAR_EWRITE:
-        return ctx.LangText(RarText::WriteFailed);
+        return ctx.LangText(Text::WriteFailed);
     case ERAR_EREAD:
-        return ctx.LangText(RarText::ReadFailed);
+        return ctx.LangText(Text::ReadFailed);
     case ERAR_SMALL_BUF:
-        return ctx.LangText(RarText::PathTooLong);
+        return ctx.LangText(Text::PathTooLong);
     case ERAR_MISSING_PASSWORD:
     case ERAR_BAD_PASSWORD:
-        return ctx.LangText(RarText::Encrypted);
+        return ctx.LangText(Text::Encrypted);
     default:
-        return ctx.LangText(RarText::LibraryError, {QString::number(code)});
+        return ctx.LangText(Text::LibraryError, {QString::number(code)});
     }
 }
 
@@ -222,7 +217,7 @@ void RarExtraction::showError(const QString &text, bool withCaption)
 
 void RarExtraction::reportEntryFailure(const QString &entry, const QString &reason, bool showBox)
 {
-    const QString text = m_ctx.LangText(RarText::EntryFailed, {entry, reason});
+    const QString text = m_ctx.LangText(Text::EntryFailed, {entry, reason});
     m_sink->logLine(LogTag::Unpack + text);
     if (showBox)
         showError(text, true);
@@ -235,18 +230,18 @@ bool RarExtraction::openFailed(const QString &archiveName, int code)
     if (code == ERAR_NO_MEMORY || code == ERAR_BAD_DATA || code == ERAR_BAD_ARCHIVE)
         boxReason = RarErrorReason(m_ctx, code);
     else if (code == ERAR_EOPEN)
-        boxReason = m_ctx.LangText(RarText::CannotOpen);
-    showError(m_ctx.LangText(RarText::ArchiveNotOpened, {boxReason}), false);
+        boxReason = m_ctx.LangText(Text::CannotOpen);
+    showError(m_ctx.LangText(Text::ArchiveNotOpened, {boxReason}), false);
     const QString reason =
-        code == ERAR_SMALL_BUF ? m_ctx.LangText(RarText::PathTooLong) : RarErrorReason(m_ctx, code);
+        code == ERAR_SMALL_BUF ? m_ctx.LangText(Text::PathTooLong) : RarErrorReason(m_ctx, code);
     m_sink->logLine(LogTag::Unpack +
-                    m_ctx.LangText(RarText::ArchiveOpenFailed, {archiveName, reason}));
+                    m_ctx.LangText(Text::ArchiveOpenFailed, {archiveName, reason}));
     return false;
 }
 
 bool RarExtraction::openArchive(Run &run, const QString &archivePath)
 {
-    run.archiveName = fileNamePart(archivePath);
+    run.archiveName = FileNameOf(archivePath);
     if (archivePath.toUtf8().size() >= kLibraryPathBytes)
         return openFailed(run.archiveName, ERAR_SMALL_BUF);
     std::wstring archiveW = archivePath.toStdWString();
@@ -293,7 +288,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
         if (step == Step::End) {
             m_sink->checkpoint().pump();
             if (run.archive->close() != 0)
-                showError(m_ctx.LangText(RarText::CloseFailed), false);
+                showError(m_ctx.LangText(Text::CloseFailed), false);
             return run.result;
         }
     }
@@ -316,8 +311,7 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
         // the same error again.
         const QString entry = CurrentName.isEmpty() ? run.archiveName : CurrentName;
         if (code == ERAR_BAD_DATA) {
-            const QString text =
-                m_ctx.LangText(RarText::CrcError, {EntryWithVolumes(m_plan, entry)});
+            const QString text = m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, entry)});
             m_ctx.job.SetDataDamaged = true;
             showError(text, true);
             m_sink->logLine(LogTag::Unpack + text);
@@ -343,12 +337,12 @@ QString RarExtraction::refusalFor(const Run &run) const
 {
     const RARHeaderDataEx &header = *run.header;
     if (leavesFolder(CurrentName))
-        return m_ctx.LangText(RarText::OutsideDestination);
+        return m_ctx.LangText(Text::OutsideDestination);
     if (hasUnmappedBytes(CurrentName))
-        return m_ctx.LangText(RarText::UnusableName);
+        return m_ctx.LangText(Text::UnusableName);
     if (wcsnlen(header.FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
         (run.folder + CurrentName).toUtf8().size() >= kLibraryPathBytes)
-        return m_ctx.LangText(RarText::PathTooLong);
+        return m_ctx.LangText(Text::PathTooLong);
     return QString();
 }
 
@@ -381,7 +375,7 @@ void RarExtraction::showEntry(const Run &run)
         m_entryShown = true;
         m_entryTick = now;
         m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
-                             fileNamePart(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
+                             FileNameOf(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
                              QLatin1Char(')'));
     }
     m_sink->checkpoint().pump();
@@ -406,7 +400,7 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
     showEntry(run);
     if (!refusal.isEmpty()) {
         // A path the library cannot take is an error the user has to act on.
-        reportEntryFailure(CurrentName, refusal, refusal == m_ctx.LangText(RarText::PathTooLong));
+        reportEntryFailure(CurrentName, refusal, refusal == m_ctx.LangText(Text::PathTooLong));
         run.result = false;
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     }
@@ -457,7 +451,7 @@ RarExtraction::Step RarExtraction::extractEmptyEncrypted(Run &run)
     QDir().mkpath(QFileInfo(target).path());
     QFile empty(target);
     if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        reportEntryFailure(CurrentName, m_ctx.LangText(RarText::CreateFailed), false);
+        reportEntryFailure(CurrentName, m_ctx.LangText(Text::CreateFailed), false);
         return Step::Failed;
     }
     empty.close();
@@ -471,10 +465,10 @@ RarExtraction::Step RarExtraction::failedEntry(int code)
     if (code == ERAR_END_ARCHIVE)
         return Step::End;
     if (m_sink->checkpoint().cancelled()) {
-        reportEntryFailure(CurrentName, m_ctx.LangText(RarText::Aborted), false);
+        reportEntryFailure(CurrentName, m_ctx.LangText(Text::Aborted), false);
     } else if (code == ERAR_BAD_DATA) {
         const QString text =
-            m_ctx.LangText(RarText::CrcError, {EntryWithVolumes(m_plan, CurrentName)});
+            m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, CurrentName)});
         m_ctx.job.SetDataDamaged = true;
         showError(text, true);
         m_sink->logLine(LogTag::Unpack + text);
@@ -527,13 +521,13 @@ bool RarExtraction::isOlderVersion(const QString &name) const
 
 void RarExtraction::skipLink(const QString &name, const QString &target)
 {
-    m_sink->logLine(LogTag::Unpack + m_ctx.LangText(RarText::LinkLeftOut, {name, target}));
+    m_sink->logLine(LogTag::Unpack + m_ctx.LangText(Text::LinkLeftOut, {name, target}));
     SkippedEntries << name;
 }
 
 bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
 {
-    m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") + fileNamePart(nextVolume) +
+    m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") + FileNameOf(nextVolume) +
                          QLatin1Char(')'));
     if (m_sink->checkpoint().cancelled())
         return false;
@@ -542,9 +536,8 @@ bool RarExtraction::onVolumeChange(const QString &nextVolume, bool libraryAsks)
     // The library asks only for a volume it could not open. Saying it is there would make it try
     // again for ever; Tevo never offers another file in its place.
     const bool there = QFileInfo(nextVolume).isFile();
-    const QString text =
-        there ? m_ctx.LangText(SetPlanText::VolumeUnreadable, {fileNamePart(nextVolume)})
-              : m_ctx.LangText(RarText::VolumeMissing, {fileNamePart(nextVolume)});
+    const QString text = there ? m_ctx.LangText(Text::VolumeUnreadable, {FileNameOf(nextVolume)})
+                               : m_ctx.LangText(Text::VolumeMissing, {FileNameOf(nextVolume)});
     showError(text, true);
     m_sink->logLine(LogTag::Unpack + text);
     m_volumeMissingReported = true;

@@ -13,37 +13,10 @@
 
 #include "engine/ArchiveBackend.h"
 
+#include "engine/TextNumbers.h"
+
 class EngineContext;
 class LibraryThread;
-
-// The language texts of the RAR extraction.
-namespace RarText {
-enum : int {
-    VolumeMissing = 90,
-    NoMemory = 91,
-    BadData = 92,
-    BadArchive = 93,
-    CannotOpen = 94,
-    ArchiveNotOpened = 95,
-    ReadOnlyTarget = 96,
-    CrcError = 97,
-    CloseFailed = 98,
-    EntryFailed = 162,
-    VolumeNotOpened = 163,
-    WriteFailed = 164,
-    ReadFailed = 165,
-    CreateFailed = 166,
-    Encrypted = 167,
-    Aborted = 168,
-    LibraryError = 169,
-    OutsideDestination = 170,
-    LinkSkipped = 171,
-    PathTooLong = 172,
-    ArchiveOpenFailed = 173,
-    UnusableName = 178,
-    LinkLeftOut = 216,
-};
-}
 
 class ArchiveSink;
 

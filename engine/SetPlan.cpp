@@ -15,6 +15,7 @@
 
 #include <unrar/dll.hpp>
 
+#include "engine/GeneralFuncs.h"
 #include "engine/RarArchiveHandle.h"
 
 namespace {
@@ -22,16 +23,6 @@ namespace {
 // The earliest compression version of RAR 3; archives of RAR 3 and later mark their first volume
 // and end with an end record.
 constexpr unsigned kRar3Version = 29;
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString FolderOf(const QString &path)
-{
-    return path.left(path.lastIndexOf(QLatin1Char('/')));
-}
 
 // One listing: the library's callback records the volumes it opens and refuses every volume it
 // has to ask for, since it asks only for a volume it could not open.
@@ -175,11 +166,11 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
         }
         // The listing ended early: a volume missing or unreadable, damaged headers, an abort.
         if (lister.aborted || ctx.checkpoint.cancelled())
-            plan.problem = ctx.LangText(RarText::Aborted);
+            plan.problem = ctx.LangText(Text::Aborted);
         else if (!lister.refusedVolume.isEmpty())
             plan.problem =
-                ctx.LangText(QFileInfo::exists(lister.refusedVolume) ? SetPlanText::VolumeUnreadable
-                                                                     : SetPlanText::VolumeMissing,
+                ctx.LangText(QFileInfo::exists(lister.refusedVolume) ? Text::VolumeUnreadable
+                                                                     : Text::PlanVolumeMissing,
                              {FileNameOf(lister.refusedVolume)});
         else
             plan.problem = RarErrorReason(ctx, code);
@@ -195,18 +186,18 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
         plan.complete = true;
         break;
     case ArchiveEnd::NotLast:
-        plan.problem = ctx.LangText(SetPlanText::SetContinues, {FileNameOf(plan.lastVolume())});
+        plan.problem = ctx.LangText(Text::SetContinues, {FileNameOf(plan.lastVolume())});
         break;
     case ArchiveEnd::Absent:
         if (plan.modernFormat || EarlierVolumesGoOn(plan)) {
-            plan.problem = ctx.LangText(SetPlanText::CutShort, {FileNameOf(plan.lastVolume())});
+            plan.problem = ctx.LangText(Text::CutShort, {FileNameOf(plan.lastVolume())});
             break;
         }
         if (plan.isVolume) {
             const QStringList unread = UnreadSiblings(plan);
             if (!unread.isEmpty()) {
                 plan.problem =
-                    ctx.LangText(SetPlanText::VolumesNotRead, {unread.join(QStringLiteral(", "))});
+                    ctx.LangText(Text::VolumesNotRead, {unread.join(QStringLiteral(", "))});
                 break;
             }
         }

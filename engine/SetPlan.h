@@ -6,25 +6,9 @@
 #include <QString>
 #include <QStringList>
 
-class EngineContext;
+#include "engine/TextNumbers.h"
 
-// The language texts of set plans and of the checks made with them before writing.
-namespace SetPlanText {
-enum : int {
-    VolumeMissing = 200,
-    VolumeUnreadable = 201,
-    CutShort = 202,
-    SetContinues = 203,
-    VolumesNotRead = 204,
-    SetIncomplete = 205,
-    SetNotCompleteYet = 206,
-    OverwritesThisJob = 207,
-    ReplacesDifferent = 208,
-    NoRoom = 209,
-    SizeMismatch = 210,
-    NoEntries = 211,
-};
-}
+class EngineContext;
 
 struct PlannedEntry
 {

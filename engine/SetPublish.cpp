@@ -189,7 +189,7 @@ void SetPublisher::prepare(QStringList &leftOut)
             if (!LinkResolvesInside(root, entry.name, target)) {
                 ::unlink(path.constData());
                 m_ctx.AddLogLine(LogTag::Unpack +
-                                 m_ctx.LangText(RarText::LinkLeftOut, {entry.name, target}));
+                                 m_ctx.LangText(Text::LinkLeftOut, {entry.name, target}));
                 leftOut << entry.name;
                 continue;
             }
@@ -224,8 +224,8 @@ bool SetPublisher::sizesMatch(const QHash<QString, qint64> &written)
         if (it.value() >= kUnknownSize || (found != staged.cend() && size == it.value()))
             continue;
         m_ctx.AddLogLine(LogTag::Unpack +
-                         m_ctx.LangText(RarText::EntryFailed,
-                                        {it.key(), m_ctx.LangText(SetPlanText::SizeMismatch,
+                         m_ctx.LangText(Text::EntryFailed,
+                                        {it.key(), m_ctx.LangText(Text::SizeMismatch,
                                                                   {it.key(), QString::number(size),
                                                                    QString::number(it.value())})}));
         return false;
@@ -244,14 +244,14 @@ bool SetPublisher::mayReplace(const QString &name, const QString &target, qint64
 {
     struct stat info;
     if (::lstat(Encoded(target).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return refuse(m_ctx.LangText(SetPlanText::ReplacesDifferent, {name, target}));
+        return refuse(m_ctx.LangText(Text::ReplacesDifferent, {name, target}));
     if (m_ctx.job.FilesWrittenThisJob.contains(target))
-        return refuse(m_ctx.LangText(SetPlanText::OverwritesThisJob, {name, target}));
+        return refuse(m_ctx.LangText(Text::OverwritesThisJob, {name, target}));
     // A file the user made read-only is never replaced.
     if (!(info.st_mode & S_IWUSR) || ::access(Encoded(target).constData(), W_OK) != 0)
-        return refuse(m_ctx.LangText(RarText::ReadOnlyTarget, {target}));
+        return refuse(m_ctx.LangText(Text::ReadOnlyTarget, {target}));
     if (!m_ownFolder && qint64(info.st_size) != stagedSize)
-        return refuse(m_ctx.LangText(SetPlanText::ReplacesDifferent, {name, target}));
+        return refuse(m_ctx.LangText(Text::ReplacesDifferent, {name, target}));
     return true;
 }
 
@@ -267,7 +267,7 @@ bool SetPublisher::planMerge(const QString &relative, QList<Move> &moves)
         struct stat info;
         if (::lstat(Encoded(target).constData(), &info) != 0) {
             if (errno != ENOENT)
-                return refuse(m_ctx.LangText(SetPlanText::ReplacesDifferent, {entry.name, target}));
+                return refuse(m_ctx.LangText(Text::ReplacesDifferent, {entry.name, target}));
             moves << Move{m_staging.tree() + entry.name, target, false, QString()};
             continue;
         }
@@ -280,7 +280,7 @@ bool SetPublisher::planMerge(const QString &relative, QList<Move> &moves)
         // Only a file replaces anything: a link or folder of the set never takes the place of
         // what is there.
         if (entry.kind != StagedEntry::Kind::File)
-            return refuse(m_ctx.LangText(SetPlanText::ReplacesDifferent, {entry.name, target}));
+            return refuse(m_ctx.LangText(Text::ReplacesDifferent, {entry.name, target}));
         if (!mayReplace(entry.name, target, entry.size))
             return false;
         moves << Move{m_staging.tree() + entry.name, target, true,
@@ -316,12 +316,11 @@ bool SetPublisher::publish()
         }
         if (!ok) {
             undo(done);
-            m_ctx.AddLogLine(
-                LogTag::Unpack +
-                m_ctx.LangText(RarText::EntryFailed,
-                               {move.to, error == ENAMETOOLONG
-                                             ? m_ctx.LangText(RarText::PathTooLong)
-                                             : m_ctx.LangText(RarText::CreateFailed)}));
+            m_ctx.AddLogLine(LogTag::Unpack +
+                             m_ctx.LangText(Text::EntryFailed,
+                                            {move.to, error == ENAMETOOLONG
+                                                          ? m_ctx.LangText(Text::PathTooLong)
+                                                          : m_ctx.LangText(Text::CreateFailed)}));
             return false;
         }
         done << move;

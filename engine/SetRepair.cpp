@@ -10,16 +10,6 @@
 
 namespace {
 
-QString FolderOf(const QString &path)
-{
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 QStringList FileNamesIn(const QString &folder)
 {
     QStringList names;
@@ -81,12 +71,12 @@ QStringList CopiesMadeByRepair(const QStringList &before, const QStringList &aft
 
 bool Par2DescribesSet(const SetPlan &plan)
 {
-    return !Par2ForSet(FolderOf(plan.firstVolume), VolumeNames(plan)).isEmpty();
+    return !Par2ForSet(FolderOf(plan.firstVolume) + QLatin1Char('/'), VolumeNames(plan)).isEmpty();
 }
 
 Par2Outcome RepairSet(EngineContext &ctx, const SetPlan &plan)
 {
-    const QString folder = FolderOf(plan.firstVolume);
+    const QString folder = FolderOf(plan.firstVolume) + QLatin1Char('/');
     const QStringList volumeNames = VolumeNames(plan);
     const QString par2 = Par2ForSet(folder, volumeNames);
     if (par2.isEmpty())

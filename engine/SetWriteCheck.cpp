@@ -11,11 +11,6 @@
 
 namespace {
 
-QString FileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // The nearest folder of path that exists: the destination may not have been created yet.
 QString ExistingAncestor(QString path)
 {
@@ -74,18 +69,17 @@ bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &des
             continue;
         const QString target = EntryTarget(destination, entry.name);
         if (ctx.job.FilesWrittenThisJob.contains(target))
-            return refuse(ctx.LangText(SetPlanText::OverwritesThisJob, {entry.name, target}));
+            return refuse(ctx.LangText(Text::OverwritesThisJob, {entry.name, target}));
         const QFileInfo existing(target);
         if (!ownFolder && existing.exists() &&
             (!existing.isFile() || existing.size() != entry.size))
-            return refuse(ctx.LangText(SetPlanText::ReplacesDifferent, {entry.name, target}));
+            return refuse(ctx.LangText(Text::ReplacesDifferent, {entry.name, target}));
     }
 
     const QString folder = ExistingAncestor(NormalizeFolder(destination));
     const QStorageInfo storage(folder);
     if (storage.isValid() && storage.bytesAvailable() >= 0 && needed > storage.bytesAvailable())
-        return refuse(
-            ctx.LangText(SetPlanText::NoRoom,
-                         {setName, SizeText(needed), SizeText(storage.bytesAvailable()), folder}));
+        return refuse(ctx.LangText(
+            Text::NoRoom, {setName, SizeText(needed), SizeText(storage.bytesAvailable()), folder}));
     return true;
 }

@@ -12,17 +12,9 @@
 #include "engine/GeneralFuncs.h"
 #include "engine/LegacyNames.h"
 #include "engine/ProgressText.h"
+#include "engine/TextNumbers.h"
 
 namespace {
-
-constexpr int ListedFileMissingText = 101;
-constexpr int EntryOkText = 102;
-constexpr int EntryDamagedText = 103;
-constexpr int CheckedInText = 104;
-constexpr int SummaryText = 105;
-constexpr int EntryOutsideFolderText = 185;
-constexpr int SfvTooLargeText = 186;
-constexpr int MissingFilesText = 187;
 
 QString Plural(int n)
 {
@@ -48,7 +40,7 @@ class SfvChecker
 public:
     SfvChecker(EngineContext &ctx, const QString &sfvPath, const QSet<QString> &otherSetsVolumes)
         : m_ctx(ctx), m_sfvPath(sfvPath), m_otherSetsVolumes(otherSetsVolumes),
-          m_folder(sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1))
+          m_folder(FolderOf(sfvPath) + QLatin1Char('/'))
     {
     }
 
@@ -68,16 +60,17 @@ public:
         }
 
         const qint32 seconds = SecondsSince(m_ctx, m_startTick);
-        log(m_ctx.LangText(CheckedInText, {QString::number(seconds)}));
-        log(m_ctx.LangText(SummaryText, {QString::number(m_ok), QString::number(m_failed),
-                                         QString::number(m_missing), ProgressDuration(seconds)}));
+        log(m_ctx.LangText(Text::CheckedIn, {QString::number(seconds)}));
+        log(m_ctx.LangText(Text::SfvSummary,
+                           {QString::number(m_ok), QString::number(m_failed),
+                            QString::number(m_missing), ProgressDuration(seconds)}));
         if (!m_missingNames.isEmpty()) {
             // A list that is no SFV file at all would otherwise fill the log with its lines.
             constexpr int MostNamesShown = 10;
             QString names = m_missingNames.mid(0, MostNamesShown).join(QStringLiteral(", "));
             if (m_missingNames.size() > MostNamesShown)
                 names += QStringLiteral(", …");
-            log(m_ctx.LangText(MissingFilesText, {names}));
+            log(m_ctx.LangText(Text::MissingFiles, {names}));
         }
         return m_passed;
     }
@@ -91,7 +84,7 @@ private:
         if (!file.open(QIODevice::ReadOnly))
             throw TevoError(QStringLiteral("%1: %2").arg(m_sfvPath, file.errorString()));
         if (file.size() > MaximumSfvSize) {
-            log(m_ctx.LangText(SfvTooLargeText, {m_sfvPath}));
+            log(m_ctx.LangText(Text::SfvTooLarge, {m_sfvPath}));
             return std::nullopt;
         }
         const QByteArray content = file.readAll();
@@ -105,7 +98,7 @@ private:
     {
         const QString path = SfvEntryPath(m_folder, entry.name);
         if (path.isEmpty()) {
-            log(m_ctx.LangText(EntryOutsideFolderText, {entry.name}));
+            log(m_ctx.LangText(Text::EntryOutsideFolder, {entry.name}));
             return QString();
         }
         return QFileInfo(path).isFile() ? path : QString();
@@ -124,7 +117,7 @@ private:
     {
         for (const SfvEntry &entry : entries) {
             if (listedFile(entry).isEmpty()) {
-                log(m_ctx.LangText(ListedFileMissingText, {entry.name}));
+                log(m_ctx.LangText(Text::ListedFileMissing, {entry.name}));
                 return false;
             }
         }
@@ -158,13 +151,13 @@ private:
             if (entry.expectedCrc.toLower() != computed.toLower()) {
                 ++m_failed;
                 m_damagedNames << entry.name;
-                log(m_ctx.LangText(EntryDamagedText, {entry.name, computed, entry.expectedCrc}));
+                log(m_ctx.LangText(Text::EntryDamaged, {entry.name, computed, entry.expectedCrc}));
                 m_passed = false;
                 return;
             }
             ++m_ok;
             if (m_ctx.settings.FullOutput())
-                log(m_ctx.LangText(EntryOkText, {entry.name, entry.expectedCrc}));
+                log(m_ctx.LangText(Text::EntryOk, {entry.name, entry.expectedCrc}));
             m_ctx.view.setProgressText(progressText());
             m_ctx.view.setProgressPosition(++position);
             m_ctx.checkpoint.pump();

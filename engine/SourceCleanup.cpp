@@ -15,16 +15,6 @@ namespace {
 
 const QChar quote = QLatin1Char('"');
 
-QString folderOf(const QString &path)
-{
-    return path.left(path.lastIndexOf(QLatin1Char('/')));
-}
-
-QString fileNameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 bool isSfv(const QString &path)
 {
     return path.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive);
@@ -50,13 +40,13 @@ void DeleteZipFiles(EngineContext &ctx, const QStringList &zips, const QSet<QStr
 {
     for (const QString &zip : zips) {
         if (!completeZips.contains(zip)) {
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::ZipKept, {zip}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::ZipKept, {zip}));
             continue;
         }
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + zip + quote +
                        QStringLiteral(" in procedure Unpack"));
         if (!ctx.RemoveFile(zip))
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::ZipNotDeleted, {zip}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::ZipNotDeleted, {zip}));
     }
 }
 
@@ -66,7 +56,7 @@ bool SfvCoveredBy(const QString &sfvPath, const QSet<QString> &usedVolumes)
     // A list that names nothing (comments only) is covered by no set.
     if (!entries || entries->isEmpty())
         return false;
-    const QString folder = sfvPath.left(sfvPath.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString folder = FolderOf(sfvPath) + QLatin1Char('/');
     for (const SfvEntry &entry : *entries) {
         const QString path = SfvEntryPath(folder, entry.name);
         if (path.isEmpty())
@@ -81,8 +71,8 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
                       QStringList &workList)
 {
     const QString firstVolume = plan.firstVolume;
-    const QString folder = folderOf(firstVolume);
-    const QString firstStem = VolumeSetStem(fileNameOf(firstVolume));
+    const QString folder = FolderOf(firstVolume);
+    const QString firstStem = VolumeSetStem(FileNameOf(firstVolume));
     const QSet<QString> ownVolumes = PlanVolumes(plan);
     workList.clear();
     FindFiles(ctx, folder, workList, false, ExtensionList::setVolumes());
@@ -94,11 +84,11 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
         const bool ownVolume = ownVolumes.contains(NormalizeSlashes(path));
         if (!ownVolume && !(isSfv(path) && SfvCoveredBy(path, usedVolumes))) {
             if (isSfv(path) && IsSetMember(firstVolume, path))
-                ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SfvKept, {path}));
+                ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::SfvKept, {path}));
             else
                 ctx.AddLogLine(QStringLiteral("[DELETE] Debug: Skipping ") + path +
                                QStringLiteral(", it doesnt match the unpacked file (") +
-                               VolumeSetStem(fileNameOf(path)) + QStringLiteral(" vs ") +
+                               VolumeSetStem(FileNameOf(path)) + QStringLiteral(" vs ") +
                                firstStem);
             workList.removeAt(k);
             continue;
@@ -107,7 +97,7 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
                        quote + firstVolume + quote +
                        QStringLiteral(" in procedure Unpack after Extractfilename"));
         if (!ctx.RemoveFile(path))
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::SetFileNotDeleted, {path}));
         ++k;
     }
     // What a repair of this job left: the copies par2 made of the damaged volumes, and the PAR2
@@ -117,12 +107,12 @@ void DeleteSetSources(EngineContext &ctx, const SetPlan &plan, const QSet<QStrin
                        quote + firstVolume + quote +
                        QStringLiteral(" in procedure Unpack after Extractfilename"));
         if (!ctx.RemoveFile(path))
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFileNotDeleted, {path}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::SetFileNotDeleted, {path}));
         workList << path;
     }
     if (!workList.isEmpty())
-        ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::SetFilesDeleted,
-                                                     {QString::number(workList.size())}));
+        ctx.AddLogLine(LogTag::Delete +
+                       ctx.LangText(Text::SetFilesDeleted, {QString::number(workList.size())}));
     ProcessDeletelist(ctx, folder);
     if (ctx.settings.DeleteEmptySourceFolder())
         RemoveDirIfEmpty(ctx, folder);
@@ -143,7 +133,7 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
     // What repairs left beside the used volumes.
     QSet<QString> folders;
     for (const QString &volume : usedVolumes)
-        folders.insert(folderOf(volume));
+        folders.insert(FolderOf(volume));
     for (const QString &folder : std::as_const(folders))
         deletable << RepairLeftovers(folder, usedVolumes, ctx.job.FilesMadeByRepair);
     // Volumes whose names the scan does not look for (x.s00 after x.r99, x.100 ...).
@@ -156,7 +146,7 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
     if (deletable.isEmpty())
         return;
     const MessageAnswer answer = ctx.dialogs.messageBox(
-        ctx.LangText(CleanupText::ConfirmDeleteAll, {QString::number(deletable.size())}),
+        ctx.LangText(Text::ConfirmDeleteAll, {QString::number(deletable.size())}),
         QStringLiteral("Confirmation"), MessageIcon::Question, MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes)
         return;
@@ -164,7 +154,7 @@ void DeleteAllSources(EngineContext &ctx, const QStringList &files,
         ctx.AddLogLine(QStringLiteral("Deleting File ") + quote + path + quote +
                        QStringLiteral(" in procedure unpack 3"));
         if (!ctx.RemoveFile(path))
-            ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::AllFileNotDeleted, {path}));
+            ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::AllFileNotDeleted, {path}));
     }
-    ctx.AddLogLine(LogTag::Delete + ctx.LangText(CleanupText::AllFilesDeleted));
+    ctx.AddLogLine(LogTag::Delete + ctx.LangText(Text::AllFilesDeleted));
 }

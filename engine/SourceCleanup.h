@@ -7,22 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/TextNumbers.h"
+
 class EngineContext;
 struct SetPlan;
-
-// The language texts of the clean-up.
-namespace CleanupText {
-enum : int {
-    ZipNotDeleted = 113,
-    SetFileNotDeleted = 124,
-    SetFilesDeleted = 125,
-    ConfirmDeleteAll = 127,
-    AllFileNotDeleted = 128,
-    AllFilesDeleted = 129,
-    ZipKept = 180,
-    SfvKept = 214,
-};
-}
 
 // ZIP deletion: deletes each ZIP of zips that is in completeZips (every entry written or kept);
 // any other ZIP stays, with a log line.

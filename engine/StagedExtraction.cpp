@@ -64,10 +64,10 @@ bool ExtractStaged(EngineContext &ctx, ArchiveBackend &backend, ArchiveSink &sin
     StagingFolder staging(destination);
     if (!staging.isValid()) {
         sink.logLine(LogTag::Unpack +
-                     ctx.LangText(RarText::EntryFailed,
-                                  {destination, ctx.LangText(staging.error() == ENOSPC
-                                                                 ? RarText::WriteFailed
-                                                                 : RarText::CreateFailed)}));
+                     ctx.LangText(Text::EntryFailed,
+                                  {destination,
+                                   ctx.LangText(staging.error() == ENOSPC ? Text::WriteFailed
+                                                                          : Text::CreateFailed)}));
         return false;
     }
     if (!backend.extractTo(staging.tree(), sink))

@@ -3,10 +3,9 @@
 #include <vector>
 
 #include "engine/EngineContext.h"
+#include "engine/TextNumbers.h"
 
 namespace {
-
-constexpr int SkipListHitText = 110;
 
 bool IsWildcard(QChar c)
 {
@@ -134,7 +133,7 @@ bool IsInSkipList(EngineContext &ctx, const QString &path)
     const int hit = FirstMatchingPattern(path, patterns);
     if (hit < 0)
         return false;
-    ctx.AddLogLine(LogTag::Unpack + ctx.LangText(SkipListHitText, {path, patterns.at(hit)}));
+    ctx.AddLogLine(LogTag::Unpack + ctx.LangText(Text::SkipListHit, {path, patterns.at(hit)}));
     return true;
 }
 

@@ -25,11 +25,6 @@ namespace {
 // Big enough for full-speed copying, small enough that memory does not depend on entry sizes.
 constexpr qint64 kBlockSize = 256 * 1024;
 
-QString fileNamePart(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 bool pathTaken(const QString &path)
 {
     struct stat info;
@@ -245,8 +240,8 @@ void TZipMaster::progress(ZipProgressType type, const QString &fileName, qint64 
 
 void TZipMaster::logEntryFailure(const QString &entry, const QString &reason)
 {
-    m_sink->logLine(LogTag::Unpack + m_ctx.LangText(ZipText::EntryFailed,
-                                                    {entry, fileNamePart(ZipFileName), reason}));
+    m_sink->logLine(LogTag::Unpack +
+                    m_ctx.LangText(Text::ZipEntryFailed, {entry, FileNameOf(ZipFileName), reason}));
 }
 
 // One file entry of the ZIP and what is to become of it.
@@ -269,8 +264,8 @@ bool TZipMaster::openZip(zip **archive, ZipExtractResult &result)
     *archive = zip_open(QFile::encodeName(ZipFileName).constData(), ZIP_RDONLY, &openError);
     if (!*archive) {
         m_sink->logLine(LogTag::Unpack +
-                        m_ctx.LangText(ZipText::ZipFailed, {fileNamePart(ZipFileName),
-                                                            m_ctx.LangText(ZipText::NotAZip)}));
+                        m_ctx.LangText(Text::ZipFailed,
+                                       {FileNameOf(ZipFileName), m_ctx.LangText(Text::NotAZip)}));
         return false;
     }
     result.opened = true;
@@ -282,13 +277,13 @@ QString TZipMaster::refusalFor(zip *archive, quint64 index, const struct zip_sta
 {
     if (!statOk || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
         name.contains(QChar(0)))
-        return m_ctx.LangText(ZipText::UnusableName);
+        return m_ctx.LangText(Text::UnusableName);
     if (isLinkEntry(archive, index))
-        return m_ctx.LangText(ZipText::LinkSkipped);
+        return m_ctx.LangText(Text::LinkSkipped);
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
-        return m_ctx.LangText(ZipText::Encrypted);
+        return m_ctx.LangText(Text::Encrypted);
     if (QFile::encodeName(name).size() > NAME_MAX)
-        return m_ctx.LangText(ZipText::PathTooLong);
+        return m_ctx.LangText(Text::PathTooLong);
     return QString();
 }
 
@@ -317,7 +312,7 @@ TZipMaster::planEntries(zip *archive, const QString &destination, ZipExtractResu
         ++result.files;
         entry.name = ZipEntryFileName(entry.storedName);
         entry.refusal = rawName ? refusalFor(archive, entry.index, stat, statOk, entry.name)
-                                : m_ctx.LangText(ZipText::UnusableName);
+                                : m_ctx.LangText(Text::UnusableName);
         if (entry.refusal.isEmpty()) {
             const auto earlier = plannedNames.constFind(entry.name);
             const bool taken = earlier != plannedNames.cend();
@@ -342,8 +337,8 @@ bool TZipMaster::cancelled(ZipExtractResult &result)
         return false;
     result.cancelled = true;
     m_sink->logLine(LogTag::Unpack +
-                    m_ctx.LangText(ZipText::ZipFailed, {fileNamePart(ZipFileName),
-                                                        m_ctx.LangText(ZipText::Cancelled)}));
+                    m_ctx.LangText(Text::ZipFailed,
+                                   {FileNameOf(ZipFileName), m_ctx.LangText(Text::ZipCancelled)}));
     progress(ZipProgressType::EndOfBatch, QString(), 0);
     return true;
 }
@@ -352,7 +347,7 @@ bool TZipMaster::cancelled(ZipExtractResult &result)
 bool TZipMaster::passOver(const PlannedEntry &entry, const QString &destination,
                           ZipExtractResult &result)
 {
-    const QString zipName = fileNamePart(ZipFileName);
+    const QString zipName = FileNameOf(ZipFileName);
     if (!entry.refusal.isEmpty()) {
         ++result.failed;
         logEntryFailure(entry.storedName, entry.refusal);
@@ -360,9 +355,8 @@ bool TZipMaster::passOver(const PlannedEntry &entry, const QString &destination,
     }
     if (!entry.clashWith.isEmpty()) {
         ++result.failed;
-        m_sink->logLine(
-            LogTag::Unpack +
-            m_ctx.LangText(ZipText::NameClash, {entry.storedName, zipName, entry.clashWith}));
+        m_sink->logLine(LogTag::Unpack + m_ctx.LangText(Text::NameClash, {entry.storedName, zipName,
+                                                                          entry.clashWith}));
         return true;
     }
     const QString target = destination + entry.name;
@@ -375,7 +369,7 @@ bool TZipMaster::passOver(const PlannedEntry &entry, const QString &destination,
     } else {
         ++result.failed;
         m_sink->logLine(LogTag::Unpack +
-                        m_ctx.LangText(ZipText::DifferentFileThere, {entry.storedName, zipName}));
+                        m_ctx.LangText(Text::DifferentFileThere, {entry.storedName, zipName}));
     }
     return true;
 }
@@ -400,9 +394,9 @@ bool TZipMaster::takeEntry(zip *archive, const PlannedEntry &entry, const QStrin
         ++result.failed;
         const bool full = isOutOfSpace(error);
         logEntryFailure(entry.storedName,
-                        m_ctx.LangText(error == EBADMSG        ? ZipText::DataDamaged
-                                       : full || file.isOpen() ? ZipText::WriteFailed
-                                                               : ZipText::CreateFailed));
+                        m_ctx.LangText(error == EBADMSG        ? Text::DataDamaged
+                                       : full || file.isOpen() ? Text::WriteFailed
+                                                               : Text::CreateFailed));
         // The next entries would meet the same full disk.
         return !full;
     }
@@ -421,9 +415,9 @@ bool TZipMaster::takeEntry(zip *archive, const PlannedEntry &entry, const QStrin
         break;
     case StagedFile::Publish::Failed:
         ++result.failed;
-        logEntryFailure(entry.storedName,
-                        m_ctx.LangText(file.error() == ENAMETOOLONG ? ZipText::PathTooLong
-                                                                    : ZipText::CreateFailed));
+        logEntryFailure(
+            entry.storedName,
+            m_ctx.LangText(file.error() == ENAMETOOLONG ? Text::PathTooLong : Text::CreateFailed));
         break;
     }
     return true;
@@ -470,9 +464,9 @@ ZipExtractResult TZipMaster::Extract()
     if (!staging.isValid()) {
         ZipExtractResult result;
         result.opened = true;
-        m_sink->logLine(LogTag::Unpack + m_ctx.LangText(ZipText::ZipFailed,
-                                                        {fileNamePart(ZipFileName),
-                                                         m_ctx.LangText(ZipText::CreateFailed)}));
+        m_sink->logLine(LogTag::Unpack +
+                        m_ctx.LangText(Text::ZipFailed, {FileNameOf(ZipFileName),
+                                                         m_ctx.LangText(Text::CreateFailed)}));
         return result;
     }
     return extractInto(staging.tree(), folder);
@@ -550,7 +544,7 @@ QStringList ZipBackend::extractedEntries() const
 bool TZipMaster::ExtractZip(const QString &zipPath, const QString &baseDir)
 {
     m_display.ZipDoneKiB = 0;
-    m_display.CurrentZipName = fileNamePart(zipPath);
+    m_display.CurrentZipName = FileNameOf(zipPath);
     ZipFileName = zipPath;
     ExtrBaseDir = baseDir.endsWith(QLatin1Char('/')) ? baseDir : baseDir + QLatin1Char('/');
     ForceDirectory(ExtrBaseDir);

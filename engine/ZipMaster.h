@@ -13,6 +13,8 @@
 
 #include "engine/ArchiveBackend.h"
 
+#include "engine/TextNumbers.h"
+
 class EngineContext;
 class TZipMaster;
 struct zip;
@@ -28,26 +30,6 @@ enum class ZipProgressType {
     NewExtra = 5,
     ExtraUpdate = 6,
 };
-
-// The language texts of the ZIP extraction.
-namespace ZipText {
-enum : int {
-    Encrypted = 167,
-    WriteFailed = 164,
-    ReadFailed = 165,
-    CreateFailed = 166,
-    LinkSkipped = 171,
-    PathTooLong = 172,
-    ZipFailed = 174,
-    EntryFailed = 175,
-    NotAZip = 176,
-    Cancelled = 177,
-    UnusableName = 178,
-    DataDamaged = 179,
-    DifferentFileThere = 212,
-    NameClash = 213,
-};
-}
 
 // What one extract operation did.
 struct ZipExtractResult

@@ -33,7 +33,7 @@ QString scanFolder(const QString &folder)
 // every listed file is there (or there is no list, or it is too large to be one).
 QString firstMissingListed(EngineContext &quiet, const QString &candidate)
 {
-    const QString folder = candidate.left(candidate.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString folder = FolderOf(candidate) + QLatin1Char('/');
     QStringList lists;
     FindFiles(quiet, scanFolder(folder), lists, false,
               ExtensionList::make({QStringLiteral(".sfv")}));
@@ -55,7 +55,7 @@ QString VolumeState(const QString &candidate)
 {
     static const QRegularExpression volumeLike(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+|sfv|par2)$"),
                                                QRegularExpression::CaseInsensitiveOption);
-    const QString folder = candidate.left(candidate.lastIndexOf(QLatin1Char('/')));
+    const QString folder = FolderOf(candidate);
     QStringList state;
     for (const FolderEntry &entry : ListFolderEntries(folder)) {
         if (entry.kind != FolderEntry::Kind::File || !volumeLike.match(entry.name).hasMatch())

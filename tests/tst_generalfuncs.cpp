@@ -121,6 +121,37 @@ private slots:
         QCOMPARE(NameWithoutExtension(QStringLiteral("a\\b.rar")), QStringLiteral("a\\b"));
     }
 
+    // One rule for both halves: the folder never ends in "/", the name is what follows it.
+    void folderAndFileName_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("file") << "/rel/cd1/x.part1.rar"
+                              << "/rel/cd1"
+                              << "x.part1.rar";
+        QTest::newRow("folder with slash") << "/rel/cd1/"
+                                           << "/rel/cd1"
+                                           << "";
+        QTest::newRow("in the root") << "/x.rar"
+                                     << ""
+                                     << "x.rar";
+        QTest::newRow("bare name") << "x.rar"
+                                   << ""
+                                   << "x.rar";
+        QTest::newRow("backslash is a name") << "/rel/a\\b"
+                                             << "/rel"
+                                             << "a\\b";
+    }
+    void folderAndFileName()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QCOMPARE(FolderOf(path), folder);
+        QCOMPARE(FileNameOf(path), name);
+    }
+
     void normalizePaths()
     {
         QCOMPARE(NormalizeSlashes(QString()), QString());

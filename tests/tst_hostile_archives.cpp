@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "engine/RarExtractor.h"
+#include "engine/TextNumbers.h"
 #include "engine/ZipMaster.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
@@ -101,7 +102,7 @@ private slots:
         QVERIFY(extracted.isEmpty());
         QCOMPARE(rawTree(dir.filePath("a")),
                  (QList<QByteArray>{"out", "out/line\nbreak.txt", "out/plain.txt"}));
-        QVERIFY(t.log.contains(t.language.LangText(RarText::UnusableName)));
+        QVERIFY(t.log.contains(t.language.LangText(Text::UnusableName)));
     }
 
     void rarLinkToAnOutsideFolderCannotCarryEntriesOut()
