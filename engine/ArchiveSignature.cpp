@@ -1,9 +1,12 @@
 #include "engine/ArchiveSignature.h"
 
 #include <QFile>
-#include <zlib.h>
+
+#include "engine/RarBytes.h"
 
 namespace {
+
+using namespace RarBytes;
 
 const char kRar5Signature[] = "Rar!\x1A\x07\x01\x00";
 const char kRar4Signature[] = "Rar!\x1A\x07\x00";
@@ -13,34 +16,6 @@ const char kSevenZipSignature[] = "7z\xBC\xAF\x27\x1C";
 constexpr int kMaxHeaders = 4096;
 // Far above any real header (a file header with a long name and its extra records).
 constexpr quint64 kMaxHeaderSize = 256 * 1024;
-
-quint32 Le32(const uchar *p)
-{
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
-
-quint16 Le16(const uchar *p)
-{
-    return quint16(p[0] | p[1] << 8);
-}
-
-quint32 Crc(const uchar *data, qint64 size)
-{
-    return quint32(crc32(crc32(0, nullptr, 0), data, uInt(size)));
-}
-
-// A RAR 5 variable-length number; false when it runs past end.
-bool ReadVint(const uchar *&p, const uchar *end, quint64 &value)
-{
-    value = 0;
-    for (int shift = 0; p < end && shift < 64; shift += 7) {
-        const uchar byte = *p++;
-        value |= quint64(byte & 0x7F) << shift;
-        if (!(byte & 0x80))
-            return true;
-    }
-    return false;
-}
 
 QByteArray ReadAt(QFile &file, qint64 at, qint64 size)
 {

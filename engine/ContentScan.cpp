@@ -55,16 +55,6 @@ QHash<QString, int> VolumeStemCounts(const QStringList &folderNames)
     return counts;
 }
 
-QStringList FileNames(const QString &folder)
-{
-    QStringList names;
-    for (const FolderEntry &entry : ListFolderEntries(folder)) {
-        if (entry.kind == FolderEntry::Kind::File)
-            names << entry.name;
-    }
-    return names;
-}
-
 // The RAR files of the release not placed by their names, with what their headers say.
 QList<QList<RarVolumeFile>> UnplacedRarFiles(EngineContext &ctx, const QString &releaseFolder,
                                              QSet<QString> &lonePaths)
@@ -117,7 +107,7 @@ bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems)
 QList<ContentFile> UnplacedArchives(const QString &folder)
 {
     QList<ContentFile> found;
-    const QStringList names = FileNames(folder);
+    const QStringList names = FileNamesIn(folder);
     const QHash<QString, int> volumeStems = VolumeStemCounts(names);
     for (const QString &name : names) {
         if (PlacedByName(name, volumeStems))

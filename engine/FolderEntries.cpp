@@ -58,3 +58,13 @@ bool IsLeftAloneFolder(const QString &name)
     }
     return true;
 }
+
+QStringList FileNamesIn(const QString &folder)
+{
+    QStringList names;
+    for (const FolderEntry &entry : ListFolderEntries(folder)) {
+        if (entry.kind == FolderEntry::Kind::File)
+            names << entry.name;
+    }
+    return names;
+}

@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct FolderEntry
 {
@@ -19,6 +20,9 @@ struct FolderEntry
 // The entries of folder (hidden ones included, "." and ".." left out) in the order the file
 // system lists them. A folder that does not exist or cannot be listed gives none.
 QList<FolderEntry> ListFolderEntries(const QString &folder);
+
+// The names of folder's regular files (and links to files), in listing order.
+QStringList FileNamesIn(const QString &folder);
 
 // Folders that are never searched, cleaned or deleted from: a "recycler" folder (any letter case)
 // and the freedesktop trash (".Trash", ".Trash-<uid>"), whose files the user has thrown away;

@@ -34,16 +34,6 @@ bool Exists(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
-QStringList FileNames(const QString &folder)
-{
-    QStringList names;
-    for (const FolderEntry &entry : ListFolderEntries(folder)) {
-        if (entry.kind == FolderEntry::Kind::File)
-            names << entry.name;
-    }
-    return names;
-}
-
 // Renames folder/from to folder/to unless a file of that name is there; logs either way.
 bool RenameInFolder(EngineContext &ctx, const QString &folder, const QString &from,
                     const QString &to, const QString &done)
@@ -239,7 +229,7 @@ QString RestoredVolumeName(const QString &stem, int index, int count, bool newNu
 void RestoreNames(EngineContext &ctx, const QString &releaseFolder)
 {
     for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
-        const QStringList names = FileNames(folder);
+        const QStringList names = FileNamesIn(folder);
         if (std::any_of(names.cbegin(), names.cend(), IsPar2))
             RestoreFromPar2(ctx, folder, names);
         else

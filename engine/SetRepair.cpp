@@ -10,16 +10,6 @@
 
 namespace {
 
-QStringList FileNamesIn(const QString &folder)
-{
-    QStringList names;
-    for (const FolderEntry &entry : ListFolderEntries(folder)) {
-        if (entry.kind == FolderEntry::Kind::File)
-            names << entry.name;
-    }
-    return names;
-}
-
 // The described file that name is a numbered copy of; empty when it is none.
 QString CopyOf(const QString &name, const QSet<QString> &described)
 {
