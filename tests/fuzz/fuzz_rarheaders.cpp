@@ -1,6 +1,8 @@
-// A set plan's reading of RAR headers and end records on arbitrary bytes: the format and the end
-// record agree, and the plan of a file is never complete without having been opened, names no
-// volume before the file itself and no entry of negative size.
+// Tevo's own reading of RAR headers and end records on arbitrary bytes: the format and the end
+// record agree, and the volume-order reader reports no negative number or size. The set plan's
+// listing through libunrar is left out here: Debian's libunrar 6.2.6 (and its unrar) crash on some
+// malformed RAR 5 main headers, which this target found within seconds, and a crash inside the
+// library would hide every finding in Tevo's own code.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,13 +12,11 @@
 #include <QTemporaryDir>
 
 #include "engine/ArchiveEnd.h"
-#include "engine/SetPlan.h"
-#include "support/Fakes.h"
+#include "engine/ArchiveSignature.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static QTemporaryDir root;
-    static TestContext test;
     const QString path = root.path() + QStringLiteral("/x.rar");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -31,15 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (format == RarFormat::Rar14 && end != ArchiveEnd::Absent)
         __builtin_trap();
 
-    const SetPlan plan = ReadSetPlan(test.context, path);
-    if (plan.complete && !plan.opened)
+    // The volume-order reader of archives known by their content: a header it reports is sane.
+    const RarVolumeHeaders headers = ReadRarVolumeHeaders(path);
+    if (headers.number < -1 || headers.first.size < -1 || headers.last.size < -1)
         __builtin_trap();
-    if (plan.volumes.isEmpty() || plan.volumes.first() != path || plan.firstVolume != path)
+    if (headers.readable && !IsRarKind(headers.kind))
         __builtin_trap();
-    for (const PlannedEntry &entry : plan.entries) {
-        if (entry.size < 0)
-            __builtin_trap();
-    }
-    test.log.lines.clear();
+
     return 0;
 }
