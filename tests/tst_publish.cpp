@@ -1,13 +1,12 @@
 // The staging and publish road with a fake back-end, without rar: today's collision rules at
-// publish, merging into existing folders, links leading outside, and a failed set leaving the
-// destination as it was; then the folder run on the same road.
+// publish, merging into existing folders, and a failed set leaving the destination as it was;
+// then the folder run on the same road, with a link leading outside.
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/stat.h>
 
 #include "engine/EngineSink.h"
 #include "engine/Pipeline.h"
@@ -34,41 +33,33 @@ private slots:
     {
         QTest::addColumn<QString>("existing"); // what the destination holds before
         QTest::addColumn<bool>("ownFolder");
-        QTest::addColumn<bool>("published");
-        QTest::addColumn<QString>("logged");
-        QTest::newRow("free names") << "" << false << true << "";
-        QTest::newRow("a file of the same size is replaced") << "same size" << false << true << "";
+        QTest::addColumn<QString>("refusal"); // the log line of a set not published
+        QTest::newRow("free names, destination made") << "" << false << "";
+        QTest::newRow("a file of the same size is replaced") << "same size" << false << "";
         QTest::newRow("a file of another size is not replaced")
-            << "other size" << false << false << "differs in size";
+            << "other size" << false << "differs in size";
         QTest::newRow("in a folder of its own, another size is replaced")
-            << "other size" << true << true << "";
+            << "other size" << true << "";
         QTest::newRow("a file written earlier in this job is never replaced")
-            << "written this job" << true << false << "written earlier in this job";
+            << "written this job" << true << "written earlier in this job";
         QTest::newRow("a read-only file is never replaced")
-            << "read-only" << true << false << "is read-only";
-        QTest::newRow("a folder where the set has a file")
-            << "folder" << true << false << "differs in size";
-        QTest::newRow("an existing folder is merged into")
-            << "folder with a file" << false << true << "";
+            << "read-only" << true << "is read-only";
+        QTest::newRow("a folder where the set has a file") << "folder" << true << "differs in size";
+        QTest::newRow("an existing folder is merged into") << "folder with a file" << false << "";
+        QTest::newRow("a failing back-end leaves no folder it made")
+            << "back-end fails" << false << "fake: Extras/a.txt failed";
     }
     void collisionRulesAtPublish()
     {
         QFETCH(QString, existing);
         QFETCH(bool, ownFolder);
-        QFETCH(bool, published);
-        QFETCH(QString, logged);
+        QFETCH(QString, refusal);
         QTemporaryDir dir;
-        const QString dest = dir.filePath("dest");
-        QVERIFY(QDir().mkpath(dest));
-        TestContext t;
+        const QString dest = dir.filePath("a/b/dest");
         const QString target = dest + "/movie.iso";
-        QByteArray before;
-        if (existing == "same size" || existing == "written this job" || existing == "read-only")
-            before = QByteArray(3000, 'o');
-        else if (existing == "other size")
-            before = QByteArray(10, 'o');
-        if (!before.isEmpty())
-            writeText(target, before);
+        TestContext t;
+        if (existing.endsWith("size") || existing == "written this job" || existing == "read-only")
+            writeText(target, QByteArray(existing == "other size" ? 10 : 3000, 'o'));
         if (existing == "written this job")
             t.job.FilesWrittenThisJob.insert(target);
         if (existing == "read-only")
@@ -77,97 +68,80 @@ private slots:
             QVERIFY(QDir().mkpath(target));
         if (existing == "folder with a file")
             writeText(dest + "/Extras/mine.txt", "mine");
-        const QStringList treeBefore = listTree(dest);
+        const QByteArray before = readAll(target);
+        const QStringList treeBefore = listTree(dir.path());
 
         FakeBackend backend(kSet);
+        backend.failAt = existing == "back-end fails" ? 1 : -1;
         EngineSink sink(t.context);
         StagedExtraction staged;
         staged.ownFolder = ownFolder;
-        QCOMPARE(ExtractStaged(t.context, backend, sink, dest, staged), published);
-        QVERIFY(QDir(dest).entryList({".tevo-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
-        if (published) {
-            QCOMPARE(readAll(target), kSet.at(0).content);
-            QCOMPARE(readAll(dest + "/Extras/a.txt"), QByteArray("extra"));
+        QCOMPARE(ExtractStaged(t.context, backend, sink, dest, staged), refusal.isEmpty());
+        if (refusal.isEmpty()) {
             QCOMPARE(staged.files, (QStringList{target, dest + "/Extras/a.txt"}));
+            QCOMPARE(readAll(target), kSet.at(0).content);
+            QCOMPARE(readAll(dest + "/Extras/a.txt"), kSet.at(1).content);
             QVERIFY(t.job.FilesWrittenThisJob.contains(target));
-            if (existing == "folder with a file")
-                QCOMPARE(readAll(dest + "/Extras/mine.txt"), QByteArray("mine"));
+            QCOMPARE(listTree(dest).filter(".tevo-"), QStringList());
+            QCOMPARE(QFileInfo::exists(dest + "/Extras/mine.txt"),
+                     existing == "folder with a file");
         } else {
-            // Nothing in the destination changed.
-            QCOMPARE(listTree(dest), treeBefore);
-            if (!before.isEmpty())
-                QCOMPARE(readAll(target), before);
-            QVERIFY(staged.files.isEmpty());
-            QVERIFY2(t.log.contains(logged), qPrintable(t.log.lines.join('\n')));
+            // Nothing changed, and the folders made for the set are gone again.
+            QCOMPARE(listTree(dir.path()), treeBefore);
+            QCOMPARE(readAll(target), before);
+            QCOMPARE(QFileInfo::exists(dir.filePath("a")), existing != "back-end fails");
+            QVERIFY2(t.log.contains(refusal), qPrintable(t.log.lines.join('\n')));
         }
     }
 
-    // A back-end that fails leaves nothing: no file, no staging folder, and no folder that was
-    // made for the set.
-    void failedSetLeavesTheDestinationAsItWas()
-    {
-        QTemporaryDir dir;
-        TestContext t;
-        FakeBackend backend(kSet);
-        backend.failAt = 1;
-        EngineSink sink(t.context);
-        StagedExtraction staged;
-        QVERIFY(!ExtractStaged(t.context, backend, sink, dir.filePath("a/b/dest"), staged));
-        QCOMPARE(listTree(dir.path()), QStringList());
-        QVERIFY(!QFileInfo::exists(dir.filePath("a")));
-    }
-
-    // A link that resolves outside the set's tree is left out with its log line; the rest is
-    // published and the set tells what it left out.
-    void linkLeadingOutsideIsLeftOut()
-    {
-        QTemporaryDir dir;
-        TestContext t;
-        FakeBackend backend({{"movie.iso", "m", {}},
-                             {"sub/up", {}, ".."},
-                             {"sub/out", {}, "up/../x"},
-                             {"sub/in", {}, "../movie.iso"}});
-        EngineSink sink(t.context);
-        StagedExtraction staged;
-        QVERIFY(ExtractStaged(t.context, backend, sink, dir.filePath("dest"), staged));
-        QCOMPARE(staged.leftOut, QStringList{"sub/out"});
-        QVERIFY(!QFileInfo(dir.filePath("dest/sub/out")).isSymLink());
-        QCOMPARE(readAll(dir.filePath("dest/sub/in")), QByteArray("m"));
-        QVERIFY(t.log.contains("sub/out is a link to up/../x"));
-    }
-
-    // The folder run on the same road with the fake: a set is published, counted and its source
-    // deleted; a set whose back-end fails publishes nothing, keeps its sources and ends with the
-    // note.
+    // The folder run on the same road with the fake: a set is published, counted and its sources
+    // deleted; a link that resolves outside the set's tree through another link of it
+    // (up/../x with up -> ..) is left out with its log line and the sources stay; a set whose
+    // back-end fails publishes nothing, keeps its sources and ends with the note.
     void folderRunThroughTheInterface_data()
     {
         QTest::addColumn<int>("failAt");
-        QTest::newRow("extracted") << -1;
-        QTest::newRow("failing") << 1;
+        QTest::addColumn<bool>("links");
+        QTest::addColumn<QStringList>("extracted");
+        QTest::addColumn<QStringList>("tree"); // the release folder afterwards
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("extracted")
+            << -1 << false << QStringList{"movie.iso", "Extras/a.txt"}
+            << QStringList{"Extras/a.txt", "movie.iso"} << "1 archive(s) unpacked";
+        QTest::newRow("a link leading outside")
+            << -1 << true << QStringList{"movie.iso", "sub/up", "sub/in"}
+            << QStringList{"movie.iso", "movie.rar", "sub/in"} << "sub/out is a link to up/../x";
+        QTest::newRow("failing") << 1 << false << QStringList() << QStringList{"movie.rar"}
+                                 << "[NOTE   ] ";
     }
     void folderRunThroughTheInterface()
     {
         QFETCH(int, failAt);
+        QFETCH(bool, links);
+        QFETCH(QStringList, extracted);
+        QFETCH(QStringList, tree);
+        QFETCH(QString, logged);
         QTemporaryDir dir;
         const QString rel = dir.filePath("rel");
         writeText(rel + "/movie.rar", "not read: the fake stands in for the archive");
         TestContext t;
         t.settings.setDeleteSources(true);
-        FakeBackend model(kSet);
+        FakeBackend model(links ? QList<FakeEntry>{{"movie.iso", "m", {}},
+                                                   {"sub/up", {}, ".."},
+                                                   {"sub/out", {}, "up/../x"},
+                                                   {"sub/in", {}, "../movie.iso"}}
+                                : kSet);
         model.failAt = failAt;
         t.context.backendFactory = model.factory();
-        const QStringList extracted = UnPack(t.context, rel);
+        QStringList expected;
+        for (const QString &name : std::as_const(extracted))
+            expected << rel + "/" + name;
+        QCOMPARE(UnPack(t.context, rel), expected);
+        QVERIFY2(t.log.contains(logged), qPrintable(t.log.lines.join('\n')));
         // Sources go only after a set published in full.
-        QCOMPARE(QFileInfo::exists(rel + "/movie.rar"), failAt >= 0);
-        if (failAt < 0) {
-            QCOMPARE(extracted, (QStringList{rel + "/movie.iso", rel + "/Extras/a.txt"}));
-            QVERIFY(t.log.contains("1 archive(s) unpacked"));
-        } else {
-            QVERIFY(extracted.isEmpty());
-            QCOMPARE(listTree(rel), QStringList{"movie.rar"});
-            QVERIFY(t.log.contains("0 archive(s) unpacked"));
-            QVERIFY(t.log.contains("[NOTE   ] "));
-        }
+        QCOMPARE(listTree(rel), tree);
+        if (links)
+            QCOMPARE(readAll(rel + "/sub/in"), QByteArray("m"));
     }
 };
 
