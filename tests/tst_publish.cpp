@@ -1,6 +1,6 @@
 // The staging and publish road with a fake back-end, without rar: today's collision rules at
 // publish, merging into existing folders, and a failed set leaving the destination as it was;
-// then the folder run on the same road, with links on the way and a link leading outside.
+// then the folder run on the same road.
 
 #include <QDir>
 #include <QFile>
@@ -94,85 +94,67 @@ private slots:
         }
     }
 
-    // A release reached through a link (dl -> disk/dl), and a custom destination reached through
-    // a link of its own (out -> disk/out): the links stay links, the set lands behind them, and
-    // no staging folder stays.
-    void linkOnThePathStaysALink_data()
+    // The folder run on the staging road with the fake, the release reached through a link
+    // (dl -> disk/dl): a set is published behind it, in place or in a custom destination reached
+    // through a link of its own (out -> disk/out), and its sources are deleted; a link that
+    // resolves outside the set's tree through another link of it (up/../x with up -> ..) is left
+    // out with its log line and the sources stay; a set whose back-end fails publishes nothing,
+    // keeps its sources and ends with the note. The links on the way stay links.
+    void folderRun_data()
     {
+        QTest::addColumn<QString>("set"); // "plain", "links" or "failing"
         QTest::addColumn<bool>("customDestination");
-        QTest::addColumn<QStringList>("tree"); // below disk afterwards
-        QTest::newRow("in place") << false
-                                  << QStringList{"dl/rel/Extras/a.txt", "dl/rel/movie.iso",
-                                                 "dl/rel/movie.rar"};
-        QTest::newRow("custom destination")
-            << true << QStringList{"dl/rel/movie.rar", "out/Extras/a.txt", "out/movie.iso"};
-    }
-    void linkOnThePathStaysALink()
-    {
-        QFETCH(bool, customDestination);
-        QFETCH(QStringList, tree);
-        QTemporaryDir dir;
-        writeText(dir.filePath("disk/dl/rel/movie.rar"), "not read");
-        QVERIFY(QDir().mkpath(dir.filePath("disk/out")));
-        QVERIFY(QFile::link("disk/dl", dir.filePath("dl")));
-        QVERIFY(QFile::link("disk/out", dir.filePath("out")));
-        TestContext t;
-        t.context.backendFactory = FakeBackend(kSet).factory();
-        if (customDestination) {
-            t.settings.setOutputMode(OutputModeChoice::CustomDir);
-            t.settings.setCustomOutputDir(dir.filePath("out"));
-        }
-        UnPack(t.context, dir.filePath("dl/rel"));
-        QVERIFY(QFileInfo(dir.filePath("dl")).isSymLink());
-        QVERIFY(QFileInfo(dir.filePath("out")).isSymLink());
-        QCOMPARE(listTree(dir.filePath("disk")), tree);
-    }
-
-    // The folder run on the same road with the fake: a set is published, counted and its sources
-    // deleted; a link that resolves outside the set's tree through another link of it
-    // (up/../x with up -> ..) is left out with its log line and the sources stay; a set whose
-    // back-end fails publishes nothing, keeps its sources and ends with the note.
-    void folderRunThroughTheInterface_data()
-    {
-        QTest::addColumn<int>("failAt");
-        QTest::addColumn<bool>("links");
         QTest::addColumn<QStringList>("extracted");
-        QTest::addColumn<QStringList>("tree"); // the release folder afterwards
+        QTest::addColumn<QStringList>("tree"); // below disk afterwards: no staging folder stays
         QTest::addColumn<QString>("logged");
-        QTest::newRow("extracted")
-            << -1 << false << QStringList{"movie.iso", "Extras/a.txt"}
-            << QStringList{"Extras/a.txt", "movie.iso"} << "1 archive(s) unpacked";
+        QTest::newRow("in place") << "plain" << false
+                                  << QStringList{"dl/rel/movie.iso", "dl/rel/Extras/a.txt"}
+                                  << QStringList{"dl/rel/Extras/a.txt", "dl/rel/movie.iso"}
+                                  << "1 archive(s) unpacked";
+        QTest::newRow("custom destination")
+            << "plain" << true << QStringList{"out/movie.iso", "out/Extras/a.txt"}
+            << QStringList{"out/Extras/a.txt", "out/movie.iso"} << "1 archive(s) unpacked";
         QTest::newRow("a link leading outside")
-            << -1 << true << QStringList{"movie.iso", "sub/up", "sub/in"}
-            << QStringList{"movie.iso", "movie.rar", "sub/in"} << "sub/out is a link to up/../x";
-        QTest::newRow("failing") << 1 << false << QStringList() << QStringList{"movie.rar"}
-                                 << "[NOTE   ] ";
+            << "links" << false << QStringList{"dl/rel/movie.iso", "dl/rel/sub/up", "dl/rel/sub/in"}
+            << QStringList{"dl/rel/movie.iso", "dl/rel/movie.rar", "dl/rel/sub/in"}
+            << "sub/out is a link to up/../x";
+        QTest::newRow("failing") << "failing" << false << QStringList()
+                                 << QStringList{"dl/rel/movie.rar"} << "[NOTE   ] ";
     }
-    void folderRunThroughTheInterface()
+    void folderRun()
     {
-        QFETCH(int, failAt);
-        QFETCH(bool, links);
+        QFETCH(QString, set);
+        QFETCH(bool, customDestination);
         QFETCH(QStringList, extracted);
         QFETCH(QStringList, tree);
         QFETCH(QString, logged);
         QTemporaryDir dir;
-        const QString rel = dir.filePath("rel");
-        writeText(rel + "/movie.rar", "not read: the fake stands in for the archive");
+        writeText(dir.filePath("disk/dl/rel/movie.rar"), "not read: the fake stands in for it");
+        QVERIFY(QDir().mkpath(dir.filePath("disk/out")));
+        QVERIFY(QFile::link("disk/dl", dir.filePath("dl")));
+        QVERIFY(QFile::link("disk/out", dir.filePath("out")));
         TestContext t;
         t.settings.setDeleteSources(true);
-        FakeBackend model(links ? QList<FakeEntry>{{"movie.iso", "m", {}},
-                                                   {"sub/up", {}, ".."},
-                                                   {"sub/out", {}, "up/../x"},
-                                                   {"sub/in", {}, "../movie.iso"}}
-                                : kSet);
-        model.failAt = failAt;
+        if (customDestination) {
+            t.settings.setOutputMode(OutputModeChoice::CustomDir);
+            t.settings.setCustomOutputDir(dir.filePath("out"));
+        }
+        FakeBackend model(set == "links" ? QList<FakeEntry>{{"movie.iso", "m", {}},
+                                                            {"sub/up", {}, ".."},
+                                                            {"sub/out", {}, "up/../x"},
+                                                            {"sub/in", {}, "../movie.iso"}}
+                                         : kSet);
+        model.failAt = set == "failing" ? 1 : -1;
         t.context.backendFactory = model.factory();
-        QCOMPARE(UnPack(t.context, rel).replaceInStrings(rel + "/", QString()), extracted);
+        QCOMPARE(UnPack(t.context, dir.filePath("dl/rel")).replaceInStrings(dir.path() + "/", ""),
+                 extracted);
         QVERIFY2(t.log.contains(logged), qPrintable(t.log.lines.join('\n')));
+        QVERIFY(QFileInfo(dir.filePath("dl")).isSymLink());
+        QVERIFY(QFileInfo(dir.filePath("out")).isSymLink());
         // Sources go only after a set published in full.
-        QCOMPARE(listTree(rel), tree);
-        if (links)
-            QCOMPARE(readAll(rel + "/sub/in"), QByteArray("m"));
+        QCOMPARE(listTree(dir.filePath("disk")), tree);
+        if (set == "links")
+            QCOMPARE(readAll(dir.filePath("dl/rel/sub/in")), QByteArray("m"));
     }
 };
 
