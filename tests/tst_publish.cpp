@@ -29,6 +29,8 @@ class TestPublish : public QObject
     Q_OBJECT
 
 private slots:
+    // Today's collision rules decide at publish, all or nothing: a set that is refused, or whose
+    // back-end fails, leaves the destination as it was and says why in the log.
     void collisionRulesAtPublish_data()
     {
         QTest::addColumn<QString>("existing"); // what the destination holds before
