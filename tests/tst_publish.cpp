@@ -1,13 +1,12 @@
 // The staging and publish road with a fake back-end, without rar: today's collision rules at
-// publish, merging into existing folders, links leading outside, and a failed set leaving the
-// destination as it was; then the folder run on the same road.
+// publish, merging into existing folders, and a failed set leaving the destination as it was;
+// then the folder run on the same road.
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sys/stat.h>
 
 #include "engine/EngineSink.h"
 #include "engine/Pipeline.h"
@@ -30,45 +29,39 @@ class TestPublish : public QObject
     Q_OBJECT
 
 private slots:
+    // Today's collision rules decide at publish, all or nothing: a set that is refused, or whose
+    // back-end fails, leaves the destination as it was and says why in the log.
     void collisionRulesAtPublish_data()
     {
         QTest::addColumn<QString>("existing"); // what the destination holds before
         QTest::addColumn<bool>("ownFolder");
-        QTest::addColumn<bool>("published");
-        QTest::addColumn<QString>("logged");
-        QTest::newRow("free names") << "" << false << true << "";
-        QTest::newRow("a file of the same size is replaced") << "same size" << false << true << "";
+        QTest::addColumn<QString>("refusal"); // the log line of a set not published
+        QTest::newRow("free names, destination made") << "" << false << "";
+        QTest::newRow("a file of the same size is replaced") << "same size" << false << "";
         QTest::newRow("a file of another size is not replaced")
-            << "other size" << false << false << "differs in size";
+            << "other size" << false << "differs in size";
         QTest::newRow("in a folder of its own, another size is replaced")
-            << "other size" << true << true << "";
+            << "other size" << true << "";
         QTest::newRow("a file written earlier in this job is never replaced")
-            << "written this job" << true << false << "written earlier in this job";
+            << "written this job" << true << "written earlier in this job";
         QTest::newRow("a read-only file is never replaced")
-            << "read-only" << true << false << "is read-only";
-        QTest::newRow("a folder where the set has a file")
-            << "folder" << true << false << "differs in size";
-        QTest::newRow("an existing folder is merged into")
-            << "folder with a file" << false << true << "";
+            << "read-only" << true << "is read-only";
+        QTest::newRow("a folder where the set has a file") << "folder" << true << "differs in size";
+        QTest::newRow("an existing folder is merged into") << "folder with a file" << false << "";
+        QTest::newRow("a failing back-end leaves no folder it made")
+            << "back-end fails" << false << "fake: Extras/a.txt failed";
     }
     void collisionRulesAtPublish()
     {
         QFETCH(QString, existing);
         QFETCH(bool, ownFolder);
-        QFETCH(bool, published);
-        QFETCH(QString, logged);
+        QFETCH(QString, refusal);
         QTemporaryDir dir;
-        const QString dest = dir.filePath("dest");
-        QVERIFY(QDir().mkpath(dest));
-        TestContext t;
+        const QString dest = dir.filePath("a/b/dest");
         const QString target = dest + "/movie.iso";
-        QByteArray before;
-        if (existing == "same size" || existing == "written this job" || existing == "read-only")
-            before = QByteArray(3000, 'o');
-        else if (existing == "other size")
-            before = QByteArray(10, 'o');
-        if (!before.isEmpty())
-            writeText(target, before);
+        TestContext t;
+        if (existing.endsWith("size") || existing == "written this job" || existing == "read-only")
+            writeText(target, QByteArray(existing == "other size" ? 10 : 3000, 'o'));
         if (existing == "written this job")
             t.job.FilesWrittenThisJob.insert(target);
         if (existing == "read-only")
@@ -77,97 +70,93 @@ private slots:
             QVERIFY(QDir().mkpath(target));
         if (existing == "folder with a file")
             writeText(dest + "/Extras/mine.txt", "mine");
-        const QStringList treeBefore = listTree(dest);
+        const QByteArray before = readAll(target);
+        const QStringList treeBefore = listTree(dir.path());
 
         FakeBackend backend(kSet);
+        backend.failAt = existing == "back-end fails" ? 1 : -1;
         EngineSink sink(t.context);
         StagedExtraction staged;
         staged.ownFolder = ownFolder;
-        QCOMPARE(ExtractStaged(t.context, backend, sink, dest, staged), published);
-        QVERIFY(QDir(dest).entryList({".tevo-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
-        if (published) {
-            QCOMPARE(readAll(target), kSet.at(0).content);
-            QCOMPARE(readAll(dest + "/Extras/a.txt"), QByteArray("extra"));
+        QCOMPARE(ExtractStaged(t.context, backend, sink, dest, staged), refusal.isEmpty());
+        if (refusal.isEmpty()) {
             QCOMPARE(staged.files, (QStringList{target, dest + "/Extras/a.txt"}));
+            QCOMPARE(readAll(target), kSet.at(0).content);
+            QCOMPARE(readAll(dest + "/Extras/a.txt"), kSet.at(1).content);
             QVERIFY(t.job.FilesWrittenThisJob.contains(target));
-            if (existing == "folder with a file")
-                QCOMPARE(readAll(dest + "/Extras/mine.txt"), QByteArray("mine"));
+            QCOMPARE(listTree(dest).filter(".tevo-"), QStringList());
+            QCOMPARE(QFileInfo::exists(dest + "/Extras/mine.txt"),
+                     existing == "folder with a file");
         } else {
-            // Nothing in the destination changed.
-            QCOMPARE(listTree(dest), treeBefore);
-            if (!before.isEmpty())
-                QCOMPARE(readAll(target), before);
-            QVERIFY(staged.files.isEmpty());
-            QVERIFY2(t.log.contains(logged), qPrintable(t.log.lines.join('\n')));
+            // Nothing changed, and the folders made for the set are gone again.
+            QCOMPARE(listTree(dir.path()), treeBefore);
+            QCOMPARE(readAll(target), before);
+            QCOMPARE(QFileInfo::exists(dir.filePath("a")), existing != "back-end fails");
+            QVERIFY2(t.log.contains(refusal), qPrintable(t.log.lines.join('\n')));
         }
     }
 
-    // A back-end that fails leaves nothing: no file, no staging folder, and no folder that was
-    // made for the set.
-    void failedSetLeavesTheDestinationAsItWas()
+    // The folder run on the staging road with the fake, the release reached through a link
+    // (dl -> disk/dl): a set is published behind it, in place or in a custom destination reached
+    // through a link of its own (out -> disk/out), and its sources are deleted; a link that
+    // resolves outside the set's tree through another link of it (up/../x with up -> ..) is left
+    // out with its log line and the sources stay; a set whose back-end fails publishes nothing,
+    // keeps its sources and ends with the note. The links on the way stay links.
+    void folderRun_data()
     {
-        QTemporaryDir dir;
-        TestContext t;
-        FakeBackend backend(kSet);
-        backend.failAt = 1;
-        EngineSink sink(t.context);
-        StagedExtraction staged;
-        QVERIFY(!ExtractStaged(t.context, backend, sink, dir.filePath("a/b/dest"), staged));
-        QCOMPARE(listTree(dir.path()), QStringList());
-        QVERIFY(!QFileInfo::exists(dir.filePath("a")));
+        QTest::addColumn<QString>("set"); // "plain", "links" or "failing"
+        QTest::addColumn<bool>("customDestination");
+        QTest::addColumn<QStringList>("extracted");
+        QTest::addColumn<QStringList>("tree"); // below disk afterwards: no staging folder stays
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("in place") << "plain" << false
+                                  << QStringList{"dl/rel/movie.iso", "dl/rel/Extras/a.txt"}
+                                  << QStringList{"dl/rel/Extras/a.txt", "dl/rel/movie.iso"}
+                                  << "1 archive(s) unpacked";
+        QTest::newRow("custom destination")
+            << "plain" << true << QStringList{"out/movie.iso", "out/Extras/a.txt"}
+            << QStringList{"out/Extras/a.txt", "out/movie.iso"} << "1 archive(s) unpacked";
+        QTest::newRow("a link leading outside")
+            << "links" << false << QStringList{"dl/rel/movie.iso", "dl/rel/sub/up", "dl/rel/sub/in"}
+            << QStringList{"dl/rel/movie.iso", "dl/rel/movie.rar", "dl/rel/sub/in"}
+            << "sub/out is a link to up/../x";
+        QTest::newRow("failing") << "failing" << false << QStringList()
+                                 << QStringList{"dl/rel/movie.rar"} << "[NOTE   ] ";
     }
-
-    // A link that resolves outside the set's tree is left out with its log line; the rest is
-    // published and the set tells what it left out.
-    void linkLeadingOutsideIsLeftOut()
+    void folderRun()
     {
+        QFETCH(QString, set);
+        QFETCH(bool, customDestination);
+        QFETCH(QStringList, extracted);
+        QFETCH(QStringList, tree);
+        QFETCH(QString, logged);
         QTemporaryDir dir;
-        TestContext t;
-        FakeBackend backend({{"movie.iso", "m", {}},
-                             {"sub/up", {}, ".."},
-                             {"sub/out", {}, "up/../x"},
-                             {"sub/in", {}, "../movie.iso"}});
-        EngineSink sink(t.context);
-        StagedExtraction staged;
-        QVERIFY(ExtractStaged(t.context, backend, sink, dir.filePath("dest"), staged));
-        QCOMPARE(staged.leftOut, QStringList{"sub/out"});
-        QVERIFY(!QFileInfo(dir.filePath("dest/sub/out")).isSymLink());
-        QCOMPARE(readAll(dir.filePath("dest/sub/in")), QByteArray("m"));
-        QVERIFY(t.log.contains("sub/out is a link to up/../x"));
-    }
-
-    // The folder run on the same road with the fake: a set is published, counted and its source
-    // deleted; a set whose back-end fails publishes nothing, keeps its sources and ends with the
-    // note.
-    void folderRunThroughTheInterface_data()
-    {
-        QTest::addColumn<int>("failAt");
-        QTest::newRow("extracted") << -1;
-        QTest::newRow("failing") << 1;
-    }
-    void folderRunThroughTheInterface()
-    {
-        QFETCH(int, failAt);
-        QTemporaryDir dir;
-        const QString rel = dir.filePath("rel");
-        writeText(rel + "/movie.rar", "not read: the fake stands in for the archive");
+        writeText(dir.filePath("disk/dl/rel/movie.rar"), "not read: the fake stands in for it");
+        QVERIFY(QDir().mkpath(dir.filePath("disk/out")));
+        QVERIFY(QFile::link("disk/dl", dir.filePath("dl")));
+        QVERIFY(QFile::link("disk/out", dir.filePath("out")));
         TestContext t;
         t.settings.setDeleteSources(true);
-        FakeBackend model(kSet);
-        model.failAt = failAt;
-        t.context.backendFactory = model.factory();
-        const QStringList extracted = UnPack(t.context, rel);
-        // Sources go only after a set published in full.
-        QCOMPARE(QFileInfo::exists(rel + "/movie.rar"), failAt >= 0);
-        if (failAt < 0) {
-            QCOMPARE(extracted, (QStringList{rel + "/movie.iso", rel + "/Extras/a.txt"}));
-            QVERIFY(t.log.contains("1 archive(s) unpacked"));
-        } else {
-            QVERIFY(extracted.isEmpty());
-            QCOMPARE(listTree(rel), QStringList{"movie.rar"});
-            QVERIFY(t.log.contains("0 archive(s) unpacked"));
-            QVERIFY(t.log.contains("[NOTE   ] "));
+        if (customDestination) {
+            t.settings.setOutputMode(OutputModeChoice::CustomDir);
+            t.settings.setCustomOutputDir(dir.filePath("out"));
         }
+        FakeBackend model(set == "links" ? QList<FakeEntry>{{"movie.iso", "m", {}},
+                                                            {"sub/up", {}, ".."},
+                                                            {"sub/out", {}, "up/../x"},
+                                                            {"sub/in", {}, "../movie.iso"}}
+                                         : kSet);
+        model.failAt = set == "failing" ? 1 : -1;
+        t.context.backendFactory = model.factory();
+        QCOMPARE(UnPack(t.context, dir.filePath("dl/rel")).replaceInStrings(dir.path() + "/", ""),
+                 extracted);
+        QVERIFY2(t.log.contains(logged), qPrintable(t.log.lines.join('\n')));
+        QVERIFY(QFileInfo(dir.filePath("dl")).isSymLink());
+        QVERIFY(QFileInfo(dir.filePath("out")).isSymLink());
+        // Sources go only after a set published in full.
+        QCOMPARE(listTree(dir.filePath("disk")), tree);
+        if (set == "links")
+            QCOMPARE(readAll(dir.filePath("dl/rel/sub/in")), QByteArray("m"));
     }
 };
 

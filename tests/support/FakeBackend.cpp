@@ -24,7 +24,6 @@ bool FakeBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
     m_extracted.clear();
     m_written.clear();
-    m_leftOut.clear();
     qint64 done = 0;
     for (int i = 0; i < entries.size(); ++i) {
         const FakeEntry &entry = entries.at(i);
@@ -33,11 +32,6 @@ bool FakeBackend::extractTo(const QString &folder, ArchiveSink &sink)
             sink.logLine(LogTag::Unpack + QStringLiteral("fake: %1 failed").arg(entry.name));
             sink.finished(false);
             return false;
-        }
-        if (leaveOut.contains(entry.name)) {
-            sink.logLine(LogTag::Unpack + QStringLiteral("fake: %1 left out").arg(entry.name));
-            m_leftOut << entry.name;
-            continue;
         }
         const QString path = folder + entry.name;
         QDir().mkpath(QFileInfo(path).path());
