@@ -1,5 +1,6 @@
 // The Unpack, Stop and Pause commands over a fake folder run.
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -92,11 +93,7 @@ private slots:
         QTest::addColumn<int>("closeAfter");
         QTest::addColumn<QStringList>("lines");
         const QStringList starts{"[UNPACK ] Folder 1 of 2: /q/a", "[UNPACK ] Folder 2 of 2: /q/b"};
-        QTest::newRow("both fine")
-            << QList<int>{2, 1} << QList<int>{0, 0} << 0
-            << (starts + QStringList{"[UNPACK ] /q/a: 2 archive(s) unpacked, nothing failed",
-                                     "[UNPACK ] /q/b: 1 archive(s) unpacked, nothing failed"});
-        QTest::newRow("second failed")
+        QTest::newRow("first fine, second failed")
             << QList<int>{1, 0} << QList<int>{0, 2} << 0
             << (starts + QStringList{"[UNPACK ] /q/a: 1 archive(s) unpacked, nothing failed",
                                      "[UNPACK ] /q/b: 0 archive(s) unpacked, 2 failed"});
@@ -121,13 +118,8 @@ private slots:
             return QStringList();
         };
         r.job.start();
-        QStringList logged;
-        for (const QString &message : r.t.log.messages()) {
-            if (message.startsWith(QLatin1String("[UNPACK ] Folder")) ||
-                message.startsWith(QLatin1String("[UNPACK ] /q/")))
-                logged << message;
-        }
-        QCOMPARE(logged, lines);
+        QCOMPARE(r.t.log.messages().filter(QRegularExpression("^\\[UNPACK \\] (Folder|/q/)")),
+                 lines);
     }
 
     void shortJobShowsZeroSeconds()
