@@ -187,17 +187,13 @@ private slots:
             writeFile(rel + "/" + files.last(), 30000, quint32(i + 1));
         }
         const QStringList volumes = makeRarSet(rel, "movie.rar", files, 100);
-        QStringList names;
+        QStringList create{"create", "-q", "-q", QStringLiteral("-r%1").arg(redundancy),
+                           "movie.par2"};
         for (const QString &volume : volumes)
-            names << QFileInfo(volume).fileName();
-        QVERIFY(run("par2",
-                    QStringList{"create", "-q", "-q", QStringLiteral("-r%1").arg(redundancy),
-                                "movie.par2"} +
-                        names,
-                    rel));
-        Damage(volumes.at(1));
-        if (redundancy < 5) // far more damage than the recovery data mends
-            Damage(volumes.at(1), 60000);
+            create << QFileInfo(volume).fileName();
+        QVERIFY(run("par2", create, rel));
+        // With too little recovery, far more damage than it mends.
+        Damage(volumes.at(1), redundancy < 5 ? 60000 : 200);
         const QByteArray f5 = readAll(rel + "/src/f5.bin");
         QDir(rel + "/src").removeRecursively();
 
