@@ -190,14 +190,13 @@ private slots:
             log.contains(QRegularExpression("CRC error in f[0-9].bin \\(movie.part[12].rar\\)")),
             qPrintable(log));
         QCOMPARE(log.count("Repairing the set with movie.par2"), 1);
+        QVERIFY(t.log.contains(QStringLiteral("%1 archive(s) unpacked").arg(int(extracted))));
         if (extracted) {
             QCOMPARE(readAll(rel + "/f5.bin"), f5);
             QCOMPARE(listTree(rel).size(), 8); // the files; no volume, copy or PAR2 file
-            QVERIFY(t.log.contains(QStringLiteral("1 archive(s) unpacked")));
         } else {
             for (const QString &volume : volumes)
                 QVERIFY2(QFileInfo::exists(volume), qPrintable(listTree(rel).join(' ') + log));
-            QVERIFY(t.log.contains(QStringLiteral("0 archive(s) unpacked")));
         }
     }
 
