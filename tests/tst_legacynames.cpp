@@ -77,13 +77,9 @@ private slots:
             QVERIFY(run("sh", {"-c", "LC_ALL=C zip -q ../x.zip *"}, work));
             QDir(work).removeRecursively();
         } else {
-            QList<Rar4Writer::Entry> entries;
-            const qsizetype slash = stored.indexOf('\\');
-            if (slash > 0)
-                entries << Rar4Writer::Entry{stored.left(slash), {}, unsigned(hostOs), true};
-            entries << Rar4Writer::Entry{stored, "coffee", unsigned(hostOs)};
+            const Rar4Writer::Entry entry{stored, "coffee", unsigned(hostOs)};
             writeText(dir.filePath("x.rar"),
-                      Rar4Writer::Volume(entries, false, false, true, false));
+                      Rar4Writer::Volume({entry}, false, false, true, false));
         }
         TestContext t;
         t.settings.setDeleteSources(true);

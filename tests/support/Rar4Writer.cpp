@@ -42,9 +42,8 @@ QByteArray FileBlock(const Entry &entry)
     fields.append(char(20));    // the version RAR 3 writes for stored files
     fields.append(char(0x30));  // stored
     Put(fields, quint32(entry.name.size()), 2);
-    const bool onUnix = entry.hostOs == 3;
-    Put(fields, entry.folder ? (onUnix ? 040755 : 0x10) : (onUnix ? 0100644 : 0x20), 4);
-    return Block(0x74, entry.folder ? 0x80E0 : 0x8000, fields + entry.name) + entry.data;
+    Put(fields, entry.hostOs == 3 ? 0100644 : 0x20, 4); // a plain file's attributes
+    return Block(0x74, 0x8000, fields + entry.name) + entry.data;
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // Writes archives in the format of RAR 2.9 to 4 (the one the rar of today no longer writes):
-// stored entries with names in a code page, volumes with or without end records. Each entry lies
-// whole in one volume.
+// stored files with names in a code page (a path's folders need no entries of their own), volumes
+// with or without end records. Each entry lies whole in one volume.
 
 #include <QByteArray>
 #include <QList>
@@ -13,7 +13,6 @@ struct Entry
     QByteArray name; // the stored bytes, no Unicode name
     QByteArray data;
     unsigned hostOs = 2; // 0 MS-DOS, 2 Windows, 3 Unix
-    bool folder = false;
 };
 
 // One volume (or the single archive): the marker, the archive header, the entries (with the
