@@ -117,20 +117,20 @@ private slots:
         QTest::addColumn<QByteArray>("output");
         QTest::addColumn<QString>("progress");
         QTest::addColumn<QStringList>("reasons");
-        QByteArray scanning;
-        for (int i = 0; i < 1000; ++i)
-            scanning +=
-                "Scanning: \"movie.part04.rar\": " + QByteArray::number(i / 10.0, 'f', 1) + "%\r";
+        const QByteArray scanning = "Scanning: \"movie.part04.rar\": ";
         QTest::newRow("scanning, then why")
-            << scanning + "Repair is not possible.\nYou need 219 more recovery blocks to be able "
-                          "to repair.\n"
+            << (scanning + "12.5%\r").repeated(1000) + scanning +
+                   "99.9%\rRepair is not possible.\nYou need 219 more recovery blocks to be able "
+                   "to repair.\n"
             << "Scanning 99.9"
             << QStringList{"Repair is not possible.",
                            "You need 219 more recovery blocks to be able to repair."};
-        QTest::newRow("many lines, the last kept")
-            << QByteArray("Target: \"x\" - missing.\n").repeated(100) + "Repairing: 45.2%\r"
-            << "Repairing 45.2" << QStringList(Par2Output::KeptLines, "Target: \"x\" - missing.");
-        QTest::newRow("a line without end") << QByteArray(20000, 'x') << QString() << QStringList();
+        // The line without end is cut to its last bytes.
+        QTest::newRow("many lines, the last kept, one without end")
+            << QByteArray("Target: \"x\" - missing.\n").repeated(100) + "Repairing: 45.2%\r" +
+                   QByteArray(20000, 'x')
+            << "Repairing 45.2"
+            << QStringList(Par2Output::KeptLines - 1, "Target: \"x\" - missing.");
     }
     void outputIsSplitAndKeptShort()
     {
