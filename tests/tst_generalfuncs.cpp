@@ -127,21 +127,11 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
-        QTest::newRow("file") << "/rel/cd1/x.part1.rar"
-                              << "/rel/cd1"
-                              << "x.part1.rar";
-        QTest::newRow("folder with slash") << "/rel/cd1/"
-                                           << "/rel/cd1"
-                                           << "";
-        QTest::newRow("in the root") << "/x.rar"
-                                     << ""
-                                     << "x.rar";
-        QTest::newRow("bare name") << "x.rar"
-                                   << ""
-                                   << "x.rar";
-        QTest::newRow("backslash is a name") << "/rel/a\\b"
-                                             << "/rel"
-                                             << "a\\b";
+        QTest::newRow("file") << "/rel/cd1/x.part1.rar" << QString("/rel/cd1") << "x.part1.rar";
+        QTest::newRow("folder with slash") << "/rel/cd1/" << QString("/rel/cd1") << "";
+        QTest::newRow("in the root") << "/x.rar" << QString() << "x.rar";
+        QTest::newRow("bare name") << "x.rar" << QString() << "x.rar";
+        QTest::newRow("backslash is a name") << "/rel/a\\b" << QString("/rel") << "a\\b";
     }
     void folderAndFileName()
     {

@@ -353,10 +353,10 @@ private slots:
         QTest::newRow("Shift-JIS, 0x5C as a second byte")
             << "表ソフト.r00" << QByteArray("\x95\x5c\x83\x5c\x83\x74\x83\x67.r00")
             << QByteArray("\r\n");
-        QTest::newRow("NUL bytes after the last line")
-            << "movie.r00" << QByteArray("movie.r00") << QByteArray("\n\0\0\0");
-        QTest::newRow("NUL byte and blanks right after the CRC")
-            << "movie.r00" << QByteArray("movie.r00") << QByteArray("\0 ");
+        // Padding the last block, straight after the last CRC; the length is given, as
+        // QByteArray's text constructor stops at the first NUL.
+        QTest::newRow("NULs and blanks padding the end")
+            << "movie.r00" << QByteArray("movie.r00") << QByteArray("\0 \0 ", 4);
     }
     void namesOfOlderToolsAreFound()
     {
