@@ -21,12 +21,19 @@ QString Plural(int n)
     return n == 1 ? QString() : QStringLiteral("s");
 }
 
-// The list as text. NULs and blanks at its end are padding (some tools fill the last block).
-QString DecodeSfvText(QByteArray content)
+// The list as text.
+QString DecodeSfvText(const QByteArray &content)
 {
-    while (content.endsWith('\0') || content.endsWith(' '))
-        content.chop(1);
     return DecodeLegacyName(content, LegacyCodePage::Windows1252);
+}
+
+// NULs and blanks at the end of a line are padding: some tools fill the list's last block with
+// them, others end a line with a NUL before its line break.
+QStringView WithoutPadding(QStringView line)
+{
+    while (line.endsWith(QChar(0)) || line.endsWith(QLatin1Char(' ')))
+        line.chop(1);
+    return line;
 }
 
 // Whole seconds from a start tick to now; the tick counter wraps like the system's.
@@ -261,7 +268,8 @@ QList<SfvEntry> ParseSfv(const QByteArray &content)
         while (lineEnd < text.size() && text.at(lineEnd) != QLatin1Char('\r') &&
                text.at(lineEnd) != QLatin1Char('\n'))
             ++lineEnd;
-        const QStringView line = QStringView(text).mid(lineStart, lineEnd - lineStart);
+        const QStringView line =
+            WithoutPadding(QStringView(text).mid(lineStart, lineEnd - lineStart));
         lineStart = lineEnd + 1;
         if (lineEnd + 1 < text.size() && text.at(lineEnd) == QLatin1Char('\r') &&
             text.at(lineEnd + 1) == QLatin1Char('\n'))

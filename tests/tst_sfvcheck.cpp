@@ -357,6 +357,8 @@ private slots:
         // QByteArray's text constructor stops at the first NUL.
         QTest::newRow("NULs and blanks padding the end")
             << "movie.r00" << QByteArray("movie.r00") << QByteArray("\0 \0 ", 4);
+        QTest::newRow("a NUL before the line break")
+            << "movie.r00" << QByteArray("movie.r00") << QByteArray("\0\r\n", 3);
     }
     void namesOfOlderToolsAreFound()
     {
