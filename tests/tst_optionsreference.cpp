@@ -5,7 +5,6 @@
 
 #include <QTest>
 
-#include "engine/LanguageTexts.h"
 #include "engine/TextNumbers.h"
 #include "settings/OptionsReference.h"
 #include "settings/SettingsModel.h"
@@ -15,16 +14,11 @@ class TestOptionsReference : public QObject
 {
     Q_OBJECT
 
-    LanguageTexts m_english;
-
 private slots:
-    void initTestCase() { QVERIFY(m_english.loadFile(TEVO_SOURCE_DIR "/lang/english.lng")); }
-
-    // Each key's caption is one of the texts the window puts on its controls, and the list
-    // shows it, not an empty one.
+    // Each key's caption in the list is one of the texts the window puts on its controls (which
+    // tst_languagetexts finds in the English file), or an English text of its own.
     void everyKeyHasAWindowCaption()
     {
-        const QString list = OptionsReference(m_english);
         for (const SettingRow &row : SettingsTable) {
             const int n = row.caption;
             const bool caption =
@@ -34,8 +28,6 @@ private slots:
                                                 std::end(Text::LaterCaptions), n) ||
                                      std::count(std::begin(Text::All), std::end(Text::All), n);
             QVERIFY2(caption, row.name);
-            const QString entry = QStringLiteral("- `%1`: \"").arg(QString::fromUtf8(row.name));
-            QVERIFY2(list.contains(entry) && !list.contains(entry + QLatin1Char('"')), row.name);
         }
     }
 
