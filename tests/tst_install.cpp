@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -15,8 +14,12 @@
 #include <QTest>
 
 #include "settings/LanguageFolders.h"
+#include "support/ReleaseMaker.h"
 
 namespace {
+
+using ReleaseMaker::readAll;
+using ReleaseMaker::writeText;
 
 const QString UnitFile = "share/systemd/user/tevo-cli.service";
 
@@ -33,23 +36,10 @@ QProcessEnvironment userEnvironment(const QTemporaryDir &home)
     return env;
 }
 
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A PNG's width and height from its IHDR chunk, which always comes first.
 QSize pngSize(const QString &path)
 {
-    const QByteArray png = readFile(path);
+    const QByteArray png = readAll(path);
     if (png.size() < 24 || !png.startsWith("\x89PNG\r\n\x1a\n") || png.mid(12, 4) != "IHDR")
         return {};
     return QSize(qFromBigEndian<qint32>(png.constData() + 16),
@@ -163,14 +153,14 @@ private slots:
             QSKIP("built without the window (TEVO_GUI=OFF)");
         QTemporaryDir release, home;
         const QString lastOs = home.filePath("config/tevo/last.os");
-        QVERIFY(writeFile(lastOs, "[Options]\r\nCheckBox10=1\r\nCheckBox17=1\r\n"));
+        writeText(lastOs, "[Options]\r\nCheckBox10=1\r\nCheckBox17=1\r\n");
         QProcessEnvironment env = userEnvironment(home);
         env.insert("QT_QPA_PLATFORM", "offscreen");
         int exitCode = 0;
         // Without its language file the copy would stop at the "No Language file found!" box.
         run(installed("bin/tevo"), {release.path(), "-unpack"}, &exitCode, env);
         QCOMPARE(exitCode, 0);
-        QVERIFY(readFile(lastOs).contains("language=english.lng"));
+        QVERIFY(readAll(lastOs).contains("language=english.lng"));
         QVERIFY(!QFileInfo::exists(installed("bin/last.os")));
     }
 
@@ -181,12 +171,12 @@ private slots:
         QTemporaryDir release, home;
         const QString lastOs = home.filePath("config/tevo/last.os");
         const QByteArray before("[Options]\r\nCheckBox10=1\r\n[other]\r\nlanguage=english.lng\r\n");
-        QVERIFY(writeFile(lastOs, before));
+        writeText(lastOs, before);
         int exitCode = 0;
         const QByteArray output =
             run(installed("bin/tevo-cli"), {release.path()}, &exitCode, userEnvironment(home));
         QVERIFY2(exitCode == 0 && output.contains("Tevo v1.06 started"), output.constData());
-        QCOMPARE(readFile(lastOs), before);
+        QCOMPARE(readAll(lastOs), before);
     }
 
     // systemd's own check of the installed unit: its syntax, specifiers and that /bin/sh is there.
@@ -222,8 +212,8 @@ private slots:
         QTemporaryDir home;
         const QString config = home.filePath("config");
         if (!userOptionSet.isEmpty())
-            QVERIFY(writeFile(config + "/tevo/server.os", userOptionSet));
-        const QString unit = QString::fromUtf8(readFile(installed(UnitFile)));
+            writeText(config + "/tevo/server.os", userOptionSet);
+        const QString unit = QString::fromUtf8(readAll(installed(UnitFile)));
         const auto filled = [&](const QString &key) {
             return QRegularExpression(QStringLiteral("^%1=(.*)$").arg(key),
                                       QRegularExpression::MultilineOption)
@@ -305,7 +295,7 @@ private slots:
         run(dpkgDeb, {"-x", package, work.filePath("root")}, &exitCode);
         QCOMPARE(exitCode, 0);
         QCOMPARE(filesUnder(usr), filesUnder(m_prefix.path()));
-        QVERIFY(readFile(usr + UnitFile).contains("exec \"/usr/bin/tevo-cli\""));
+        QVERIFY(readAll(usr + UnitFile).contains("exec \"/usr/bin/tevo-cli\""));
         output = run(usr + "bin/tevo-cli", {"--version"}, &exitCode);
         QCOMPARE(exitCode, 0);
         QCOMPARE(output.trimmed(), QByteArray("tevo-cli v1.06"));

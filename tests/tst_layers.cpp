@@ -2,12 +2,11 @@
 // way of writing an include as the preprocessor does, stops a folder that reaches a layer above
 // it or a Qt Gui, Widgets or Multimedia header below ui/, and lets the allowed ones through.
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "support/ReleaseMaker.h"
 
 class TestLayers : public QObject
 {
@@ -64,10 +63,10 @@ private slots:
         QTemporaryDir root;
         for (const char *header :
              {"jobs/UnpackJob.h", "settings/SettingsModel.h", "engine/Other.h"})
-            QVERIFY(write(root.filePath(header), "#pragma once\n"));
-        QVERIFY(
-            write(root.filePath(folder + "/Probe.cpp"),
-                  "// A probe.\n#include <QStringList>\n" + line.toUtf8() + "\nint probe();\n"));
+            ReleaseMaker::writeText(root.filePath(header), "#pragma once\n");
+        ReleaseMaker::writeText(root.filePath(folder + "/Probe.cpp"),
+                                "// A probe.\n#include <QStringList>\n" + line.toUtf8() +
+                                    "\nint probe();\n");
 
         QProcess check;
         check.setProcessChannelMode(QProcess::MergedChannels);
@@ -81,14 +80,6 @@ private slots:
         if (!complaint.isEmpty())
             QVERIFY2(output.contains(QStringLiteral("Probe.cpp: %1/ %2").arg(folder, complaint)),
                      qPrintable(output));
-    }
-
-private:
-    static bool write(const QString &path, const QByteArray &content)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
     }
 };
 
