@@ -1,5 +1,5 @@
-// The list of settings keys that tevo-cli --list-options prints and docs/options.md holds, and
-// tevo-cli --set's reading of KEY=VALUE.
+// The captions of the settings keys that tevo-cli --list-options prints and docs/options.md
+// holds, and tevo-cli --set's reading of KEY=VALUE.
 
 #include <algorithm>
 
@@ -39,7 +39,6 @@ private slots:
         QTest::addColumn<QVariant>("after");
         QTest::newRow("check, any letter case")
             << "checkbox3=1" << true << "CheckBox3" << QVariant(true);
-        QTest::newRow("check yes") << "CheckBox3=yes" << false << "CheckBox3" << QVariant(false);
         QTest::newRow("radio on") << "RadioButton2=1" << true << "RadioButton3" << QVariant(false);
         QTest::newRow("radio off") << "RadioButton3=0" << false << "RadioButton3" << QVariant(true);
         QTest::newRow("text") << "Edit2=/srv/out=x" << true << "Edit2" << QVariant("/srv/out=x");
