@@ -213,31 +213,26 @@ private slots:
         const QString config = home.filePath("config");
         if (!userOptionSet.isEmpty())
             writeText(config + "/tevo/server.os", userOptionSet);
-        const QString unit = QString::fromUtf8(readAll(installed(UnitFile)));
-        const auto filled = [&](const QString &key) {
-            return QRegularExpression(QStringLiteral("^%1=(.*)$").arg(key),
-                                      QRegularExpression::MultilineOption)
+        const QString unit = QString::fromUtf8(readAll(installed(UnitFile)))
+                                 .replace("%E", config)
+                                 .replace("%h", home.path())
+                                 .replace("$$", "$");
+        const auto value = [&unit](const char *pattern) {
+            return QRegularExpression(pattern, QRegularExpression::MultilineOption)
                 .match(unit)
-                .captured(1)
-                .replace("%E", config)
-                .replace("%h", home.path())
-                .replace("$$", "$");
+                .captured(1);
         };
-        const QString execStart = filled("ExecStart");
-        const QRegularExpressionMatch shell =
-            QRegularExpression("^/bin/sh -c '(.*)'$").match(execStart);
-        QVERIFY2(shell.hasMatch(), qPrintable(execStart));
-        const QStringList environment = filled("Environment").split(u'=');
-        QCOMPARE(environment.first(), "TEVO_WATCH_FOLDER");
-        QVERIFY(environment.last().startsWith(home.path() + u'/'));
-        QVERIFY(QDir().mkpath(environment.last()));
+        const QString script = value("^ExecStart=/bin/sh -c '(.*)'$");
+        const QString watchFolder = value("^Environment=TEVO_WATCH_FOLDER=(.*)$");
+        QVERIFY2(!script.isEmpty() && watchFolder.startsWith(home.path() + u'/'), qPrintable(unit));
+        QVERIFY(QDir().mkpath(watchFolder));
 
         QProcessEnvironment env = userEnvironment(home);
-        env.insert(environment.first(), environment.last());
+        env.insert("TEVO_WATCH_FOLDER", watchFolder);
         QProcess service;
         service.setProcessEnvironment(env);
         service.setProcessChannelMode(QProcess::MergedChannels);
-        service.start("/bin/sh", {"-c", shell.captured(1)});
+        service.start("/bin/sh", {"-c", script});
         QByteArray output;
         QTRY_VERIFY_WITH_TIMEOUT((output += service.readAll()).contains("Watching every"), 30000);
         QVERIFY2(output.contains(expectedLine), output.constData());
