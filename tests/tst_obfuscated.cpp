@@ -27,22 +27,47 @@ QString RandomName()
     return name;
 }
 
-// The PAR2 file-description packet of one file (only what Tevo reads is filled in).
-QByteArray Par2Description(const QByteArray &name, qint64 size, const QByteArray &hash16k)
+QByteArray Le(quint64 value, int count)
 {
-    QByteArray body(56, '\0');
-    body.replace(32, 16, hash16k);
-    for (int i = 0; i < 8; ++i)
-        body[48 + i] = char((size >> (8 * i)) & 0xFF);
-    body += name;
-    while (body.size() % 4)
-        body += '\0';
-    QByteArray packet("PAR2\0PKT", 8);
-    const quint64 length = 64 + body.size();
-    for (int i = 0; i < 8; ++i)
-        packet += char((length >> (8 * i)) & 0xFF);
-    packet += QByteArray(32, '\0') + QByteArray("PAR 2.0\0FileDesc", 16);
-    return packet + body;
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += char((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+// The PAR2 file-description packet of one file (only what Tevo reads is filled in).
+QByteArray Par2Description(QByteArray name, qint64 size, const QByteArray &hash16k)
+{
+    while (name.size() % 4)
+        name += '\0';
+    const QByteArray body = QByteArray(32, '\0') + hash16k + Le(size, 8) + name;
+    return QByteArray("PAR2\0PKT", 8) + Le(64 + body.size(), 8) + QByteArray(32, '\0') +
+           QByteArray("PAR 2.0\0FileDesc", 16) + body;
+}
+
+// Every file below folder with a hash of its content: what "left as it is" is checked against.
+QStringList Snapshot(const QString &folder)
+{
+    QStringList files;
+    for (const QString &name : listTree(folder))
+        files << name + ":" + QString::number(qHash(readAll(folder + "/" + name)));
+    return files;
+}
+
+// What volume i (called name) of a release of the given form is called: random names (ending in
+// ".rar" for some forms), upper-case names, or none where the form leaves it out.
+QString TargetName(const QString &form, int i, const QString &name)
+{
+    if (form == "original")
+        return name;
+    if (form == "UPPER")
+        return name.toUpper();
+    if (form == "OLD")
+        return i == 0 ? "MOVIE.RAR" : QStringLiteral("MOVIE.R%1").arg(i - 1, 2, 10, QChar('0'));
+    if (form == "zip" || (form == "missing" && i == 1) || (form == "later" && i == 0))
+        return {};
+    const bool rar = form == "random.rar" || form == "missing" || form == "later";
+    return RandomName() + (rar ? ".rar" : "");
 }
 
 } // namespace
@@ -54,29 +79,46 @@ class TestObfuscated : public QObject
     QTemporaryDir m_temp;
     int m_serial = 0;
 
-    // A release folder with the four-volume set "movie" of movie.iso and an NFO file; returns
-    // the volumes in order. The payload stays in a staging folder for comparing.
-    QStringList makeRelease(const QString &rel, QString *payload)
+    // A new, empty release folder of its own (its parent holds nothing else).
+    QString newRelease() { return m_temp.filePath(QStringLiteral("%1/rel").arg(++m_serial)); }
+
+    // Fills rel with movie.nfo and the four-volume set "movie" of movie.iso ("single": one archive
+    // of it), with PAR2 files or an SFV list of the real names where the form says, and names the
+    // volumes as it says; returns the payload.
+    QByteArray makeRelease(const QString &rel, const QString &form)
     {
-        const QString staging = m_temp.filePath(QStringLiteral("stage%1").arg(++m_serial));
-        ReleaseMaker::writeFile(staging + "/movie.iso", 350 * 1024, 11);
-        *payload = staging + "/movie.iso";
-        QDir().mkpath(rel);
-        QStringList volumes;
-        for (const QString &volume :
-             ReleaseMaker::makeRarSet(staging, "movie", {"movie.iso"}, 100)) {
-            const QString target = rel + "/" + QFileInfo(volume).fileName();
-            QFile::rename(volume, target);
-            volumes << target;
-        }
+        const QString iso = ReleaseMaker::writeFile(rel + "/movie.iso", 350 * 1024, 11);
+        const QByteArray payload = readAll(iso);
+        QStringList volumes{rel + "/movie.rar"};
+        if (form == "single")
+            ReleaseMaker::run("rar", {"a", "-idq", "-m0", "movie", "movie.iso"}, rel);
+        else
+            volumes = ReleaseMaker::makeRarSet(rel, "movie", {"movie.iso"}, 100);
+        QFile::remove(iso);
         ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
-        return volumes;
+        QStringList names;
+        for (const QString &volume : volumes)
+            names << QFileInfo(volume).fileName();
+        if (form == "par2")
+            ReleaseMaker::run("par2",
+                              QStringList{"create", "-q", "-q", "-r5", "movie.par2"} + names, rel);
+        if (form == "sfv")
+            ReleaseMaker::makeSfv(rel, "movie.sfv", names);
+        for (int i = 0; i < volumes.size(); ++i) {
+            const QString target = TargetName(form, i, names.at(i));
+            if (target.isEmpty())
+                QFile::remove(volumes.at(i));
+            else if (target != names.at(i))
+                QFile::rename(volumes.at(i), rel + "/" + target);
+        }
+        return payload;
     }
 
 private slots:
     void initTestCase() { QVERIFY(m_temp.isValid()); }
 
-    // Extracted and cleaned up like the original, whatever the volumes are called.
+    // Extracted and cleaned up like the original, whatever the volumes are called; a single
+    // archive under a random name is taken by its content as it is.
     void extractedAndCleanedLikeTheOriginal_data()
     {
         QTest::addColumn<QString>("form");
@@ -88,33 +130,15 @@ private slots:
         QTest::newRow("random names, SFV holds the real ones") << "sfv" << 4;
         QTest::newRow("upper-case part names") << "UPPER" << 0;
         QTest::newRow("upper-case old-style names") << "OLD" << 0;
+        QTest::newRow("a single archive under a random name") << "single" << 0;
     }
     void extractedAndCleanedLikeTheOriginal()
     {
         QFETCH(QString, form);
         QFETCH(int, renamed);
-        const QString rel = m_temp.filePath(QStringLiteral("rel%1").arg(++m_serial));
-        QString payload;
-        const QStringList volumes = makeRelease(rel, &payload);
-        QStringList names;
-        for (const QString &volume : volumes)
-            names << QFileInfo(volume).fileName();
-        if (form == "par2")
-            QVERIFY(ReleaseMaker::run(
-                "par2", QStringList{"create", "-q", "-q", "-r5", "movie.par2"} + names, rel));
-        if (form == "sfv")
-            QVERIFY(ReleaseMaker::makeSfv(rel, "movie.sfv", names));
-        for (int i = 0; i < volumes.size(); ++i) {
-            QString target = names.at(i);
-            if (form.startsWith("random") || form == "par2" || form == "sfv")
-                target = RandomName() + (form == "random.rar" ? ".rar" : "");
-            else if (form == "UPPER")
-                target = target.toUpper();
-            else if (form == "OLD")
-                target = i == 0 ? "MOVIE.RAR"
-                                : QStringLiteral("MOVIE.R%1").arg(i - 1, 2, 10, QChar('0'));
-            QVERIFY(target == names.at(i) || QFile::rename(volumes.at(i), rel + "/" + target));
-        }
+        const QString rel = newRelease();
+        const QByteArray payload = makeRelease(rel, form);
+        const QString first = listTree(rel).constFirst(); // the archive, for "single"
 
         TestContext t;
         t.settings.setDeleteSources(true);
@@ -123,144 +147,85 @@ private slots:
         const QStringList extracted = UnPack(t.context, rel);
 
         QCOMPARE(extracted, QStringList{rel + "/movie.iso"});
-        QCOMPARE(readAll(rel + "/movie.iso"), readAll(payload));
+        QCOMPARE(readAll(rel + "/movie.iso"), payload);
         QCOMPARE(listTree(rel), (QStringList{"movie.iso", "movie.nfo"}));
         QCOMPARE(t.job.Tally.failures, 0);
         QCOMPARE(t.job.Tally.archivesUnpacked, 1);
         QCOMPARE(t.log.lines.filter(" is renamed to ").size(), renamed);
+        QCOMPARE(t.log.contains("[ARCHiVE] " + first + " is taken as a RAR archive by its content"),
+                 form == "single");
         QVERIFY(!t.log.contains("[NOTE   ]"));
     }
 
-    // A single archive under a random name is taken by its content, without a rename.
-    void singleArchiveUnderRandomName()
-    {
-        const QString rel = m_temp.filePath(QStringLiteral("single%1").arg(++m_serial));
-        ReleaseMaker::writeFile(rel + "/movie.iso", 50 * 1024, 5);
-        const QByteArray payload = readAll(rel + "/movie.iso");
-        QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "-m0", "single", "movie.iso"}, rel));
-        QFile::remove(rel + "/movie.iso");
-        const QString random = RandomName();
-        QVERIFY(QFile::rename(rel + "/single.rar", rel + "/" + random));
-
-        TestContext t;
-        t.settings.setDeleteSources(true);
-        const QStringList extracted = UnPack(t.context, rel);
-        QCOMPARE(extracted, QStringList{rel + "/movie.iso"});
-        QCOMPARE(readAll(rel + "/movie.iso"), payload);
-        QCOMPARE(listTree(rel), QStringList{"movie.iso"});
-        QVERIFY(
-            t.log.contains("[ARCHiVE] " + random + " is taken as a RAR archive by its content"));
-        QVERIFY(!t.log.contains(" is renamed to "));
-        QCOMPARE(t.job.Tally.failures, 0);
-    }
-
-    // Random files under random names are not archives, e-books and comics are kept as they are:
-    // nothing is touched, nothing failed.
-    void randomFilesAreLeftAlone()
-    {
-        const QString rel = m_temp.filePath(QStringLiteral("junk%1").arg(++m_serial));
-        for (quint32 seed = 1; seed <= 4; ++seed)
-            ReleaseMaker::writeFile(rel + "/" + RandomName(), 20 * 1024 + seed, seed);
-        ReleaseMaker::writeText(rel + "/" + RandomName() + ".txt", "Rar! is no signature here");
-        // Archives inside that are kept as they are: an e-book and a comic.
-        ReleaseMaker::writeText(rel + "/page.txt", "page\n");
-        QVERIFY(ReleaseMaker::makeZip(rel, "book.epub", {"page.txt"}));
-        QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "comic.cbr", "page.txt"}, rel));
-        QFile::remove(rel + "/page.txt");
-        QStringList before;
-        for (const QString &name : listTree(rel))
-            before << name + ":" + QString::number(qHash(readAll(rel + "/" + name)));
-
-        TestContext t;
-        t.settings.setDeleteSources(true);
-        UnPack(t.context, rel);
-        QStringList after;
-        for (const QString &name : listTree(rel))
-            after << name + ":" + QString::number(qHash(readAll(rel + "/" + name)));
-        QCOMPARE(after, before);
-        QVERIFY(t.log.contains("[ARCHiVE] 0 archive(s) found"));
-        QVERIFY(!t.log.contains("[NOTE   ]"));
-        QCOMPARE(t.job.Tally.failures, 0);
-    }
-
-    // Files with archive signatures of which no set is made: named in a note, counted as a
-    // failure, left as they are.
-    void archivesInNoSetAreNoSuccess_data()
+    // What Tevo makes no set of is left exactly as it is. Random files, e-books and comics are no
+    // failure; files with archive signatures in no set are named in a note and are a failure,
+    // unless their first volume may still be arriving while watching. Names from a PAR2 file
+    // never lead out of the folder and never replace a file.
+    void filesInNoSetAreLeftAsTheyAre_data()
     {
         QTest::addColumn<QString>("form");
         QTest::addColumn<bool>("watching");
-        QTest::newRow("a volume of a random-named set missing") << "missing" << false;
-        QTest::newRow("a ZIP under a random name, ZIP files not unpacked") << "zip" << false;
-        QTest::newRow("later volumes without their first") << "later" << false;
-        // The first volume may still be arriving: noted, but no failure yet.
-        QTest::newRow("later volumes while watching") << "later" << true;
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("random files, an e-book and a comic") << "junk" << false << false;
+        QTest::newRow("a volume of a random-named set missing") << "missing" << false << true;
+        QTest::newRow("a ZIP under a random name, ZIP files not unpacked")
+            << "zip" << false << true;
+        QTest::newRow("later volumes without their first") << "later" << false << true;
+        QTest::newRow("later volumes while watching") << "later" << true << false;
+        QTest::newRow("PAR2 name in the parent folder")
+            << "par2:../movie.part1.rar" << false << true;
+        QTest::newRow("PAR2 name in a subfolder") << "par2:sub/movie.part1.rar" << false << true;
+        QTest::newRow("PAR2 name of a file that is there") << "par2:movie.nfo" << false << true;
     }
-    void archivesInNoSetAreNoSuccess()
+    void filesInNoSetAreLeftAsTheyAre()
     {
         QFETCH(QString, form);
         QFETCH(bool, watching);
-        const QString rel = m_temp.filePath(QStringLiteral("noset%1").arg(++m_serial));
-        QString payload;
-        const QStringList volumes = makeRelease(rel, &payload);
-        for (const QString &volume : volumes) {
-            if ((form == "missing" && volume.endsWith("part2.rar")) || form == "zip" ||
-                (form == "later" && volume.endsWith("part1.rar")))
-                QFile::remove(volume);
-            else
-                QFile::rename(volume, rel + "/" + RandomName() + ".rar");
+        QFETCH(bool, failed);
+        const QString rel = newRelease();
+        if (form == "junk") {
+            for (quint32 seed = 1; seed <= 4; ++seed)
+                ReleaseMaker::writeFile(rel + "/" + RandomName(), 20 * 1024 + seed, seed);
+            ReleaseMaker::writeText(rel + "/" + RandomName() + ".txt", "Rar! is no signature");
+            ReleaseMaker::writeText(rel + "/page.txt", "page\n");
+            QVERIFY(ReleaseMaker::makeZip(rel, "book.epub", {"page.txt"}));
+            QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "comic.cbr", "page.txt"}, rel));
+        } else if (form.startsWith("par2:")) {
+            // A file with a RAR signature that the PAR2 file describes under the row's name.
+            QDir().mkpath(rel + "/sub");
+            ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
+            const QByteArray content("Rar!\x1A\x07\x01\x00 random data", 20);
+            ReleaseMaker::writeText(rel + "/a1b2c3", content);
+            const QByteArray md5 = QCryptographicHash::hash(content, QCryptographicHash::Md5);
+            ReleaseMaker::writeText(rel + "/movie.par2",
+                                    Par2Description(form.mid(5).toUtf8(), content.size(), md5));
+        } else {
+            makeRelease(rel, form);
+            if (form == "zip") {
+                QVERIFY(ReleaseMaker::makeZip(rel, "x.zip", {"movie.nfo"}));
+                QVERIFY(QFile::rename(rel + "/x.zip", rel + "/" + RandomName()));
+            }
         }
-        if (form == "zip") {
-            QVERIFY(ReleaseMaker::makeZip(rel, "x.zip", {"movie.nfo"}));
-            QVERIFY(QFile::rename(rel + "/x.zip", rel + "/" + RandomName()));
-        }
-        const QStringList before = listTree(rel);
+        const QStringList before = Snapshot(rel + "/..");
 
         TestContext t;
         t.settings.setDeleteSources(true);
         t.settings.setSuppressErrors(true);
-        t.job.WatchTimerEnabled = watching;
-        t.settings.setUnpackZipFirst(false);
-        UnPack(t.context, rel);
-        QCOMPARE(listTree(rel), before);
-        QCOMPARE(t.log.lines.filter("carry archive signatures").size(), 1);
-        QVERIFY(t.log.lines.filter("[NOTE   ]").size() >= 1);
-        QCOMPARE(t.job.Tally.archivesUnpacked, 0);
-        if (watching) {
-            QCOMPARE(t.job.Tally.failures, 0);
-            return;
-        }
-        QVERIFY(t.job.Tally.failures >= 1);
-        // The notification at the job's end says that something failed.
-        QVERIFY(JobEndText(t.language, t.job.Tally).endsWith(" failed"));
-        QVERIFY(!JobEndText(t.language, t.job.Tally).contains("nothing failed"));
-    }
-
-    // Names from a PAR2 file never leave the folder and never replace a file.
-    void par2NamesStayInTheFolder_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::newRow("parent folder") << QByteArray("../movie.part1.rar");
-        QTest::newRow("subfolder") << QByteArray("sub/movie.part1.rar");
-        QTest::newRow("a file of that name is there") << QByteArray("movie.nfo");
-    }
-    void par2NamesStayInTheFolder()
-    {
-        QFETCH(QByteArray, name);
-        const QString rel = m_temp.filePath(QStringLiteral("par%1/rel").arg(++m_serial));
-        QDir().mkpath(rel + "/sub");
-        ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
-        const QByteArray content("Rar!\x1A\x07\x01\x00 random data", 20);
-        ReleaseMaker::writeText(rel + "/a1b2c3", content);
-        ReleaseMaker::writeText(
-            rel + "/movie.par2",
-            Par2Description(name, content.size(),
-                            QCryptographicHash::hash(content, QCryptographicHash::Md5)));
-        TestContext t;
         t.settings.setScanSubdirs(false);
+        t.settings.setUnpackZipFirst(form != "zip");
+        t.job.WatchTimerEnabled = watching;
         UnPack(t.context, rel);
-        QCOMPARE(listTree(rel + "/.."),
-                 (QStringList{"rel/a1b2c3", "rel/movie.nfo", "rel/movie.par2"}));
-        QCOMPARE(readAll(rel + "/movie.nfo"), QByteArray("notes\n"));
+
+        QCOMPARE(Snapshot(rel + "/.."), before);
+        QCOMPARE(t.job.Tally.archivesUnpacked, 0);
+        QCOMPARE(t.log.lines.filter("carry archive signatures").size(), form == "junk" ? 0 : 1);
+        QCOMPARE(t.log.contains("[NOTE   ]"), form != "junk");
+        if (form == "junk")
+            QVERIFY(t.log.contains("[ARCHiVE] 0 archive(s) found"));
+        QCOMPARE(t.job.Tally.failures > 0, failed);
+        // The notification at the job's end says whether something failed.
+        const QString end = JobEndText(t.language, t.job.Tally);
+        QCOMPARE(end.endsWith(" failed") && !end.contains("nothing failed"), failed);
     }
 };
 
