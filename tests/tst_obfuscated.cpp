@@ -1,13 +1,14 @@
-// Releases as people download them, through the folder run: volumes under random names (with and
-// without ".rar", with PAR2 files or an SFV list that hold the real names), upper-case names,
-// folders of random files, and archives of which no set can be made.
+// Releases as people download them, through the folder run: RAR sets and 7z archives (split or
+// not) under their own names, under random names (with and without ".rar", with PAR2 files or an
+// SFV list that hold the real names), under upper-case names, folders of random files, and
+// archives of which no set can be made.
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 #include "engine/Pipeline.h"
 #include "jobs/JobNotification.h"
@@ -21,10 +22,7 @@ namespace {
 
 QString RandomName()
 {
-    QString name;
-    for (int i = 0; i < 24; ++i)
-        name += QString::number(QRandomGenerator::global()->bounded(16), 16);
-    return name;
+    return QUuid::createUuid().toString(QUuid::Id128);
 }
 
 QByteArray Le(quint64 value, int count)
@@ -45,7 +43,7 @@ QByteArray Par2Description(QByteArray name, qint64 size, const QByteArray &hash1
            QByteArray("PAR 2.0\0FileDesc", 16) + body;
 }
 
-// Every file below folder with a hash of its content: what "left as it is" is checked against.
+// Every file below folder with a hash of its content.
 QStringList Snapshot(const QString &folder)
 {
     QStringList files;
@@ -54,20 +52,25 @@ QStringList Snapshot(const QString &folder)
     return files;
 }
 
-// What volume i (called name) of a release of the given form is called: random names (ending in
-// ".rar" for some forms), upper-case names, or none where the form leaves it out.
+// What volume i (called name) of a release of the given form is called; empty: it is left out.
 QString TargetName(const QString &form, int i, const QString &name)
 {
-    if (form == "original")
-        return name;
+    if (form == "ZIP" || (form.endsWith("one missing") && i == 1) ||
+        (form.contains("first missing") && i == 0))
+        return {};
     if (form == "UPPER")
         return name.toUpper();
     if (form == "OLD")
         return i == 0 ? "MOVIE.RAR" : QStringLiteral("MOVIE.R%1").arg(i - 1, 2, 10, QChar('0'));
-    if (form == "zip" || (form == "missing" && i == 1) || (form == "later" && i == 0))
-        return {};
-    const bool rar = form == "random.rar" || form == "missing" || form == "later";
-    return RandomName() + (rar ? ".rar" : "");
+    if (form.startsWith("random"))
+        return RandomName() + (form.startsWith("random.rar") ? ".rar" : "");
+    return name;
+}
+
+// A row whose name is the form of its release.
+void Row(const char *form, int renamed, const char *outcome)
+{
+    QTest::newRow(form) << QString(form) << renamed << QString(outcome);
 }
 
 } // namespace
@@ -79,118 +82,96 @@ class TestObfuscated : public QObject
     QTemporaryDir m_temp;
     int m_serial = 0;
 
-    // A new, empty release folder of its own (its parent holds nothing else).
-    QString newRelease() { return m_temp.filePath(QStringLiteral("%1/rel").arg(++m_serial)); }
-
-    // Fills rel with movie.nfo and the four-volume set "movie" of movie.iso ("single": one archive
-    // of it), with PAR2 files or an SFV list of the real names where the form says, and names the
-    // volumes as it says; returns the payload.
-    QByteArray makeRelease(const QString &rel, const QString &form)
+    // Fills rel with movie.nfo and the four-volume RAR set "movie" of movie.iso (one RAR archive
+    // of it for "single"; a 7z archive, split for "split", of it and a compressible Subs/subs.idx
+    // for "7z"), with PAR2 files or an SFV list of the real names where the form says, and names
+    // the volumes as it says. Returns what the release folder's parent held before archiving.
+    QStringList makeRelease(const QString &rel, const QString &form)
     {
-        const QString iso = ReleaseMaker::writeFile(rel + "/movie.iso", 350 * 1024, 11);
-        const QByteArray payload = readAll(iso);
-        QStringList volumes{rel + "/movie.rar"};
-        if (form == "single")
+        ReleaseMaker::writeFile(rel + "/movie.iso", 350 * 1024, 11);
+        ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
+        if (form.contains("7z"))
+            ReleaseMaker::writeFile(rel + "/Subs/subs.idx", 5 * 1024, 22, true);
+        const QStringList original = Snapshot(rel + "/..");
+        QStringList sevenZip{"a", "-bd", "-bso0", "-mx1", "movie.7z", "movie.iso", "Subs"};
+        if (form.contains("split"))
+            sevenZip << "-v100k";
+        if (form.contains("7z"))
+            ReleaseMaker::run("7z", sevenZip, rel);
+        else if (form.contains("single"))
             ReleaseMaker::run("rar", {"a", "-idq", "-m0", "movie", "movie.iso"}, rel);
         else
-            volumes = ReleaseMaker::makeRarSet(rel, "movie", {"movie.iso"}, 100);
-        QFile::remove(iso);
-        ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
-        QStringList names;
-        for (const QString &volume : volumes)
-            names << QFileInfo(volume).fileName();
-        if (form == "par2")
+            ReleaseMaker::makeRarSet(rel, "movie", {"movie.iso"}, 100);
+        QFile::remove(rel + "/movie.iso");
+        QDir(rel + "/Subs").removeRecursively();
+        const QStringList names =
+            QDir(rel).entryList({"movie.rar", "movie.part*", "movie.7z*"}, QDir::Files, QDir::Name);
+        if (form.endsWith("PAR2"))
             ReleaseMaker::run("par2",
                               QStringList{"create", "-q", "-q", "-r5", "movie.par2"} + names, rel);
-        if (form == "sfv")
+        if (form.endsWith("SFV"))
             ReleaseMaker::makeSfv(rel, "movie.sfv", names);
-        for (int i = 0; i < volumes.size(); ++i) {
+        for (int i = 0; i < names.size(); ++i) {
             const QString target = TargetName(form, i, names.at(i));
             if (target.isEmpty())
-                QFile::remove(volumes.at(i));
+                QFile::remove(rel + "/" + names.at(i));
             else if (target != names.at(i))
-                QFile::rename(volumes.at(i), rel + "/" + target);
+                QFile::rename(rel + "/" + names.at(i), rel + "/" + target);
         }
-        return payload;
+        return original;
     }
 
 private slots:
     void initTestCase() { QVERIFY(m_temp.isValid()); }
 
-    // Extracted and cleaned up like the original, whatever the volumes are called; a single
-    // archive under a random name is taken by its content as it is.
-    void extractedAndCleanedLikeTheOriginal_data()
+    // Whatever the volumes are called, a release is extracted and cleaned up like the original
+    // ("unpacked"); a single archive under a random name is taken by its content as it is. What
+    // no set is made of stays exactly as it is: random files, e-books and comics are no failure
+    // ("left"); files with archive signatures in no set are named in a note and are a failure
+    // ("failed"), unless their first volume may still be arriving while watching ("noted"); a
+    // set known by its names but incomplete is a failure too ("incomplete").
+    // Names from a PAR2 file never lead out of the folder and never replace a file.
+    void releasesAsDownloaded_data()
     {
         QTest::addColumn<QString>("form");
         QTest::addColumn<int>("renamed");
-        QTest::newRow("original") << "original" << 0;
-        QTest::newRow("random names") << "random" << 4;
-        QTest::newRow("random names ending in .rar") << "random.rar" << 4;
-        QTest::newRow("random names, PAR2 holds the real ones") << "par2" << 4;
-        QTest::newRow("random names, SFV holds the real ones") << "sfv" << 4;
-        QTest::newRow("upper-case part names") << "UPPER" << 0;
-        QTest::newRow("upper-case old-style names") << "OLD" << 0;
-        QTest::newRow("a single archive under a random name") << "single" << 0;
+        QTest::addColumn<QString>("outcome");
+        Row("as made", 0, "unpacked");
+        Row("random", 4, "unpacked");
+        Row("random.rar", 4, "unpacked");
+        Row("random, PAR2", 4, "unpacked");
+        Row("random, SFV", 4, "unpacked");
+        Row("UPPER", 0, "unpacked");
+        Row("OLD", 0, "unpacked");
+        Row("random single", 0, "unpacked");
+        Row("7z", 0, "unpacked");
+        Row("7z split", 0, "unpacked");
+        Row("random 7z", 0, "unpacked");
+        Row("random files, an e-book and a comic", 0, "left");
+        Row("random.rar, one missing", 0, "failed");
+        Row("random.rar, first missing", 0, "failed");
+        Row("random.rar, first missing, watching", 0, "noted");
+        Row("7z split, one missing", 0, "incomplete");
+        Row("ZIP", 0, "failed"); // under a random name, ZIP files not unpacked
+        Row("PAR2:../movie.part1.rar", 0, "failed");
+        Row("PAR2:sub/movie.part1.rar", 0, "failed");
+        Row("PAR2:movie.nfo", 0, "failed");
     }
-    void extractedAndCleanedLikeTheOriginal()
+    void releasesAsDownloaded()
     {
         QFETCH(QString, form);
         QFETCH(int, renamed);
-        const QString rel = newRelease();
-        const QByteArray payload = makeRelease(rel, form);
-        const QString first = listTree(rel).constFirst(); // the archive, for "single"
-
-        TestContext t;
-        t.settings.setDeleteSources(true);
-        t.settings.setDeleteTiming(DeleteTimingChoice::AfterExtraction);
-        t.settings.setOpenNfo(false);
-        const QStringList extracted = UnPack(t.context, rel);
-
-        QCOMPARE(extracted, QStringList{rel + "/movie.iso"});
-        QCOMPARE(readAll(rel + "/movie.iso"), payload);
-        QCOMPARE(listTree(rel), (QStringList{"movie.iso", "movie.nfo"}));
-        QCOMPARE(t.job.Tally.failures, 0);
-        QCOMPARE(t.job.Tally.archivesUnpacked, 1);
-        QCOMPARE(t.log.lines.filter(" is renamed to ").size(), renamed);
-        QCOMPARE(t.log.contains("[ARCHiVE] " + first + " is taken as a RAR archive by its content"),
-                 form == "single");
-        QVERIFY(!t.log.contains("[NOTE   ]"));
-    }
-
-    // What Tevo makes no set of is left exactly as it is. Random files, e-books and comics are no
-    // failure; files with archive signatures in no set are named in a note and are a failure,
-    // unless their first volume may still be arriving while watching. Names from a PAR2 file
-    // never lead out of the folder and never replace a file.
-    void filesInNoSetAreLeftAsTheyAre_data()
-    {
-        QTest::addColumn<QString>("form");
-        QTest::addColumn<bool>("watching");
-        QTest::addColumn<bool>("failed");
-        QTest::newRow("random files, an e-book and a comic") << "junk" << false << false;
-        QTest::newRow("a volume of a random-named set missing") << "missing" << false << true;
-        QTest::newRow("a ZIP under a random name, ZIP files not unpacked")
-            << "zip" << false << true;
-        QTest::newRow("later volumes without their first") << "later" << false << true;
-        QTest::newRow("later volumes while watching") << "later" << true << false;
-        QTest::newRow("PAR2 name in the parent folder")
-            << "par2:../movie.part1.rar" << false << true;
-        QTest::newRow("PAR2 name in a subfolder") << "par2:sub/movie.part1.rar" << false << true;
-        QTest::newRow("PAR2 name of a file that is there") << "par2:movie.nfo" << false << true;
-    }
-    void filesInNoSetAreLeftAsTheyAre()
-    {
-        QFETCH(QString, form);
-        QFETCH(bool, watching);
-        QFETCH(bool, failed);
-        const QString rel = newRelease();
-        if (form == "junk") {
+        QFETCH(QString, outcome);
+        const QString rel = m_temp.filePath(QStringLiteral("%1/rel").arg(++m_serial));
+        QStringList expected; // what the release folder's parent holds after the run
+        if (form.startsWith("random files")) {
             for (quint32 seed = 1; seed <= 4; ++seed)
                 ReleaseMaker::writeFile(rel + "/" + RandomName(), 20 * 1024 + seed, seed);
             ReleaseMaker::writeText(rel + "/" + RandomName() + ".txt", "Rar! is no signature");
             ReleaseMaker::writeText(rel + "/page.txt", "page\n");
             QVERIFY(ReleaseMaker::makeZip(rel, "book.epub", {"page.txt"}));
             QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "comic.cbr", "page.txt"}, rel));
-        } else if (form.startsWith("par2:")) {
+        } else if (form.startsWith("PAR2:")) {
             // A file with a RAR signature that the PAR2 file describes under the row's name.
             QDir().mkpath(rel + "/sub");
             ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
@@ -200,27 +181,45 @@ private slots:
             ReleaseMaker::writeText(rel + "/movie.par2",
                                     Par2Description(form.mid(5).toUtf8(), content.size(), md5));
         } else {
-            makeRelease(rel, form);
-            if (form == "zip") {
+            expected = makeRelease(rel, form);
+            if (form == "ZIP") {
                 QVERIFY(ReleaseMaker::makeZip(rel, "x.zip", {"movie.nfo"}));
                 QVERIFY(QFile::rename(rel + "/x.zip", rel + "/" + RandomName()));
             }
         }
-        const QStringList before = Snapshot(rel + "/..");
+        const bool unpacked = outcome == "unpacked";
+        const bool noted = outcome == "noted" || outcome == "failed"; // in no set
+        const bool failed = outcome == "failed" || outcome == "incomplete";
+        if (!unpacked)
+            expected = Snapshot(rel + "/..");
+        const QString first = listTree(rel).constFirst(); // the archive, for "random single"
 
         TestContext t;
         t.settings.setDeleteSources(true);
+        t.settings.setDeleteTiming(DeleteTimingChoice::AfterExtraction);
+        t.settings.setOpenNfo(false);
         t.settings.setSuppressErrors(true);
         t.settings.setScanSubdirs(false);
-        t.settings.setUnpackZipFirst(form != "zip");
-        t.job.WatchTimerEnabled = watching;
-        UnPack(t.context, rel);
+        t.settings.setUnpackZipFirst(form != "ZIP");
+        t.job.WatchTimerEnabled = form.endsWith("watching");
+        const QStringList extracted = UnPack(t.context, rel);
+        qDebug() << extracted << t.log.lines;
 
-        QCOMPARE(Snapshot(rel + "/.."), before);
-        QCOMPARE(t.job.Tally.archivesUnpacked, 0);
-        QCOMPARE(t.log.lines.filter("carry archive signatures").size(), form == "junk" ? 0 : 1);
-        QCOMPARE(t.log.contains("[NOTE   ]"), form != "junk");
-        if (form == "junk")
+        QCOMPARE(Snapshot(rel + "/.."), expected);
+        const QStringList made =
+            form.contains("7z")
+                ? QStringList{rel + "/Subs/", rel + "/Subs/subs.idx", rel + "/movie.iso"}
+                : QStringList{rel + "/movie.iso"};
+        QCOMPARE(extracted, unpacked ? made : QStringList());
+        QCOMPARE(t.job.Tally.archivesUnpacked, unpacked ? 1 : 0);
+        QCOMPARE(t.log.lines.filter(" is renamed to ").size(), renamed);
+        QCOMPARE(t.log.contains("[ARCHiVE] " + first + " is taken as a RAR archive by its content"),
+                 form == "random single");
+        QCOMPARE(t.log.contains("[ARCHiVE] " + first + " is taken as a 7z archive by its content"),
+                 form == "random 7z");
+        QCOMPARE(t.log.lines.filter("carry archive signatures").size(), noted ? 1 : 0);
+        QCOMPARE(t.log.contains("[NOTE   ]"), noted || failed);
+        if (form.startsWith("random files"))
             QVERIFY(t.log.contains("[ARCHiVE] 0 archive(s) found"));
         QCOMPARE(t.job.Tally.failures > 0, failed);
         // The notification at the job's end says whether something failed.
