@@ -90,9 +90,10 @@ class TestArchiveSignature : public QObject
     QTemporaryDir m_dir;
 
 private slots:
-    // The signatures, and what the headers of volumes made by rar and of RAR 4 volumes written
-    // byte by byte say: numbers, first-volume flag, numbering, entries running over the edges,
-    // end records. A single archive is no volume; a volume cut short has no end record.
+    // The signatures that no release in tst_obfuscated shows, and what the headers of volumes made
+    // by rar and of RAR 4 volumes written byte by byte say: numbers, first-volume flag, numbering,
+    // entries running over the edges, end records. A single archive is no volume; a volume cut
+    // short has no end record.
     void heads_data()
     {
         QTest::addColumn<QString>("path");
@@ -102,8 +103,6 @@ private slots:
             ReleaseMaker::writeText(dir + "/" + name, bytes);
             return dir + "/" + name;
         };
-        QTest::newRow("7z") << head("h7", QByteArray("7z\xBC\xAF\x27\x1C\x00\x04", 8)) << "7z";
-        QTest::newRow("ZIP") << head("hz", QByteArray("PK\x03\x04\x14\x00", 6)) << "ZIP";
         QTest::newRow("empty ZIP") << head("he", QByteArray("PK\x05\x06\x00\x00", 6)) << "ZIP";
         QTest::newRow("cut RAR signature") << head("hc", QByteArray("Rar!\x1A", 5)) << "none";
         QTest::newRow("text") << head("ht", "Rar! is a word") << "none";
@@ -112,7 +111,6 @@ private slots:
         const QStringList v =
             ReleaseMaker::makeRarSet(dir, "movie", {"movie.iso", "extra.txt"}, 100);
         QCOMPARE(v.size(), 3);
-        ReleaseMaker::run("rar", {"a", "-idq", "-m0", "single", "extra.txt"}, dir);
         QFile::copy(v[1], dir + "/cut");
         QFile(dir + "/cut").resize(50 * 1024);
         QTest::newRow("RAR 5, first") << v[0]
@@ -120,6 +118,7 @@ private slots:
                                          "movie.iso(256000)> .. movie.iso(256000)>";
         QTest::newRow("RAR 5, last")
             << v[2] << "RAR5 volume new end #2: <movie.iso(256000) .. extra.txt(10240)";
+        ReleaseMaker::run("rar", {"a", "-idq", "-m0", "single", "extra.txt"}, dir);
         QTest::newRow("RAR 5, single archive")
             << dir + "/single.rar"
             << "RAR5 new end #-1: extra.txt(10240) .. extra.txt(10240)";
