@@ -1,13 +1,14 @@
-// Releases as people download them, through the folder run: volumes under random names (with and
-// without ".rar", with PAR2 files or an SFV list that hold the real names), upper-case names,
-// folders of random files, and archives of which no set can be made.
+// Releases as people download them, through the folder run: RAR sets and 7z archives (split or
+// not) under their own names, under random names (with and without ".rar", with PAR2 files or an
+// SFV list that hold the real names), under upper-case names, folders of random files, and
+// archives of which no set can be made.
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 #include "engine/Pipeline.h"
 #include "jobs/JobNotification.h"
@@ -21,28 +22,55 @@ namespace {
 
 QString RandomName()
 {
-    QString name;
-    for (int i = 0; i < 24; ++i)
-        name += QString::number(QRandomGenerator::global()->bounded(16), 16);
-    return name;
+    return QUuid::createUuid().toString(QUuid::Id128);
+}
+
+QByteArray Le(quint64 value, int count)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += char((value >> (8 * i)) & 0xFF);
+    return bytes;
 }
 
 // The PAR2 file-description packet of one file (only what Tevo reads is filled in).
-QByteArray Par2Description(const QByteArray &name, qint64 size, const QByteArray &hash16k)
+QByteArray Par2Description(QByteArray name, qint64 size, const QByteArray &hash16k)
 {
-    QByteArray body(56, '\0');
-    body.replace(32, 16, hash16k);
-    for (int i = 0; i < 8; ++i)
-        body[48 + i] = char((size >> (8 * i)) & 0xFF);
-    body += name;
-    while (body.size() % 4)
-        body += '\0';
-    QByteArray packet("PAR2\0PKT", 8);
-    const quint64 length = 64 + body.size();
-    for (int i = 0; i < 8; ++i)
-        packet += char((length >> (8 * i)) & 0xFF);
-    packet += QByteArray(32, '\0') + QByteArray("PAR 2.0\0FileDesc", 16);
-    return packet + body;
+    while (name.size() % 4)
+        name += '\0';
+    const QByteArray body = QByteArray(32, '\0') + hash16k + Le(size, 8) + name;
+    return QByteArray("PAR2\0PKT", 8) + Le(64 + body.size(), 8) + QByteArray(32, '\0') +
+           QByteArray("PAR 2.0\0FileDesc", 16) + body;
+}
+
+// Every file below folder with a hash of its content.
+QStringList Snapshot(const QString &folder)
+{
+    QStringList files;
+    for (const QString &name : listTree(folder))
+        files << name + ":" + QString::number(qHash(readAll(folder + "/" + name)));
+    return files;
+}
+
+// What volume i (called name) of a release of the given form is called; empty: it is left out.
+QString TargetName(const QString &form, int i, const QString &name)
+{
+    if (form.startsWith("ZIP") || (form.endsWith("one missing") && i == 1) ||
+        (form.contains("first missing") && i == 0))
+        return {};
+    if (form.startsWith("UPPER"))
+        return name.toUpper();
+    if (form.startsWith("OLD"))
+        return i == 0 ? "MOVIE.RAR" : QStringLiteral("MOVIE.R%1").arg(i - 1, 2, 10, QChar('0'));
+    if (form.startsWith("random"))
+        return RandomName() + (form.contains(".rar") ? ".rar" : "");
+    return name;
+}
+
+// A row whose name is the form of its release.
+void Row(const char *form, int renamed, const char *outcome)
+{
+    QTest::newRow(form) << QString(form) << renamed << QString(outcome);
 }
 
 } // namespace
@@ -54,213 +82,148 @@ class TestObfuscated : public QObject
     QTemporaryDir m_temp;
     int m_serial = 0;
 
-    // A release folder with the four-volume set "movie" of movie.iso and an NFO file; returns
-    // the volumes in order. The payload stays in a staging folder for comparing.
-    QStringList makeRelease(const QString &rel, QString *payload)
+    // Fills rel with movie.nfo and the four-volume RAR set "movie" of movie.iso (one RAR archive
+    // of it for "single"; a 7z archive, split for "split", of it and a compressible Subs/subs.idx
+    // for "7z"), with PAR2 files or an SFV list of the real names where the form says, and names
+    // the volumes as it says. Returns what the release folder's parent held before archiving.
+    QStringList makeRelease(const QString &rel, const QString &form)
     {
-        const QString staging = m_temp.filePath(QStringLiteral("stage%1").arg(++m_serial));
-        ReleaseMaker::writeFile(staging + "/movie.iso", 350 * 1024, 11);
-        *payload = staging + "/movie.iso";
-        QDir().mkpath(rel);
-        QStringList volumes;
-        for (const QString &volume :
-             ReleaseMaker::makeRarSet(staging, "movie", {"movie.iso"}, 100)) {
-            const QString target = rel + "/" + QFileInfo(volume).fileName();
-            QFile::rename(volume, target);
-            volumes << target;
-        }
+        ReleaseMaker::writeFile(rel + "/movie.iso", 350 * 1024, 11);
         ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
-        return volumes;
+        if (form.contains("7z"))
+            ReleaseMaker::writeFile(rel + "/Subs/subs.idx", 5 * 1024, 22, true);
+        const QStringList original = Snapshot(rel + "/..");
+        QStringList sevenZip{"a", "-bd", "-bso0", "-mx1", "movie.7z", "movie.iso", "Subs"};
+        if (form.contains("split"))
+            sevenZip << "-v100k";
+        if (form.contains("7z"))
+            ReleaseMaker::run("7z", sevenZip, rel);
+        else if (form.contains("single"))
+            ReleaseMaker::run("rar", {"a", "-idq", "-m0", "movie", "movie.iso"}, rel);
+        else
+            ReleaseMaker::makeRarSet(rel, "movie", {"movie.iso"}, 100);
+        QFile::remove(rel + "/movie.iso");
+        QDir(rel + "/Subs").removeRecursively();
+        const QStringList names =
+            QDir(rel).entryList({"movie.rar", "movie.part*", "movie.7z*"}, QDir::Files, QDir::Name);
+        if (form.contains("PAR2 holds"))
+            ReleaseMaker::run("par2",
+                              QStringList{"create", "-q", "-q", "-r5", "movie.par2"} + names, rel);
+        if (form.contains("SFV holds"))
+            ReleaseMaker::makeSfv(rel, "movie.sfv", names);
+        for (int i = 0; i < names.size(); ++i) {
+            const QString target = TargetName(form, i, names.at(i));
+            if (target.isEmpty())
+                QFile::remove(rel + "/" + names.at(i));
+            else if (target != names.at(i))
+                QFile::rename(rel + "/" + names.at(i), rel + "/" + target);
+        }
+        return original;
     }
 
 private slots:
     void initTestCase() { QVERIFY(m_temp.isValid()); }
 
-    // Extracted and cleaned up like the original, whatever the volumes are called.
-    void extractedAndCleanedLikeTheOriginal_data()
+    // Whatever the volumes are called, a release is extracted and cleaned up like the original
+    // ("unpacked"); a single archive under a random name is taken by its content as it is. What
+    // no set is made of stays exactly as it is: random files, e-books and comics are no failure
+    // ("left"); files with archive signatures in no set are named in a note and are a failure
+    // ("failed"), unless their first volume may still be arriving while watching ("noted"); a
+    // set known by its names but incomplete is a failure too ("incomplete").
+    // Names from a PAR2 file never lead out of the folder and never replace a file.
+    void releasesAsDownloaded_data()
     {
         QTest::addColumn<QString>("form");
         QTest::addColumn<int>("renamed");
-        QTest::newRow("original") << "original" << 0;
-        QTest::newRow("random names") << "random" << 4;
-        QTest::newRow("random names ending in .rar") << "random.rar" << 4;
-        QTest::newRow("random names, PAR2 holds the real ones") << "par2" << 4;
-        QTest::newRow("random names, SFV holds the real ones") << "sfv" << 4;
-        QTest::newRow("upper-case part names") << "UPPER" << 0;
-        QTest::newRow("upper-case old-style names") << "OLD" << 0;
+        QTest::addColumn<QString>("outcome");
+        Row("as made", 0, "unpacked");
+        Row("random names", 4, "unpacked");
+        Row("random names ending in .rar", 4, "unpacked");
+        Row("random names, PAR2 holds the real ones", 4, "unpacked");
+        Row("random names, SFV holds the real ones", 4, "unpacked");
+        Row("UPPER-case part names", 0, "unpacked");
+        Row("OLD-style upper-case names", 0, "unpacked");
+        Row("random-named single archive", 0, "unpacked");
+        Row("7z", 0, "unpacked");
+        Row("7z split", 0, "unpacked");
+        Row("random-named 7z", 0, "unpacked");
+        Row("random files, an e-book and a comic", 0, "left");
+        Row("random.rar, one missing", 0, "failed");
+        Row("random.rar, first missing", 0, "failed");
+        Row("random.rar, first missing, watching", 0, "noted");
+        Row("7z split, one missing", 0, "incomplete");
+        Row("ZIP under a random name, ZIP files not unpacked", 0, "failed");
+        Row("PAR2:../movie.part1.rar", 0, "failed");
+        Row("PAR2:sub/movie.part1.rar", 0, "failed");
+        Row("PAR2:movie.nfo", 0, "failed");
     }
-    void extractedAndCleanedLikeTheOriginal()
+    void releasesAsDownloaded()
     {
         QFETCH(QString, form);
         QFETCH(int, renamed);
-        const QString rel = m_temp.filePath(QStringLiteral("rel%1").arg(++m_serial));
-        QString payload;
-        const QStringList volumes = makeRelease(rel, &payload);
-        QStringList names;
-        for (const QString &volume : volumes)
-            names << QFileInfo(volume).fileName();
-        if (form == "par2")
-            QVERIFY(ReleaseMaker::run(
-                "par2", QStringList{"create", "-q", "-q", "-r5", "movie.par2"} + names, rel));
-        if (form == "sfv")
-            QVERIFY(ReleaseMaker::makeSfv(rel, "movie.sfv", names));
-        for (int i = 0; i < volumes.size(); ++i) {
-            QString target = names.at(i);
-            if (form.startsWith("random") || form == "par2" || form == "sfv")
-                target = RandomName() + (form == "random.rar" ? ".rar" : "");
-            else if (form == "UPPER")
-                target = target.toUpper();
-            else if (form == "OLD")
-                target = i == 0 ? "MOVIE.RAR"
-                                : QStringLiteral("MOVIE.R%1").arg(i - 1, 2, 10, QChar('0'));
-            QVERIFY(target == names.at(i) || QFile::rename(volumes.at(i), rel + "/" + target));
+        QFETCH(QString, outcome);
+        const QString rel = m_temp.filePath(QStringLiteral("%1/rel").arg(++m_serial));
+        QStringList expected; // what the release folder's parent holds after the run
+        if (form.startsWith("random files")) {
+            for (quint32 seed = 1; seed <= 4; ++seed)
+                ReleaseMaker::writeFile(rel + "/" + RandomName(), 20 * 1024 + seed, seed);
+            ReleaseMaker::writeText(rel + "/" + RandomName() + ".txt", "Rar! is no signature");
+            ReleaseMaker::writeText(rel + "/page.txt", "page\n");
+            QVERIFY(ReleaseMaker::makeZip(rel, "book.epub", {"page.txt"}));
+            QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "comic.cbr", "page.txt"}, rel));
+        } else if (form.startsWith("PAR2:")) {
+            // A file with a RAR signature that the PAR2 file describes under the row's name.
+            QDir().mkpath(rel + "/sub");
+            ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
+            const QByteArray content("Rar!\x1A\x07\x01\x00 random data", 20);
+            ReleaseMaker::writeText(rel + "/a1b2c3", content);
+            const QByteArray md5 = QCryptographicHash::hash(content, QCryptographicHash::Md5);
+            ReleaseMaker::writeText(rel + "/movie.par2",
+                                    Par2Description(form.mid(5).toUtf8(), content.size(), md5));
+        } else {
+            expected = makeRelease(rel, form);
+            if (form.startsWith("ZIP")) {
+                QVERIFY(ReleaseMaker::makeZip(rel, "x.zip", {"movie.nfo"}));
+                QVERIFY(QFile::rename(rel + "/x.zip", rel + "/" + RandomName()));
+            }
         }
+        const bool unpacked = outcome == "unpacked";
+        const bool noted = outcome == "noted" || outcome == "failed"; // in no set
+        const bool failed = outcome == "failed" || outcome == "incomplete";
+        if (!unpacked)
+            expected = Snapshot(rel + "/..");
+        const QString first = listTree(rel).constFirst(); // the archive, for "random-named"
 
         TestContext t;
         t.settings.setDeleteSources(true);
         t.settings.setDeleteTiming(DeleteTimingChoice::AfterExtraction);
         t.settings.setOpenNfo(false);
-        const QStringList extracted = UnPack(t.context, rel);
-
-        QCOMPARE(extracted, QStringList{rel + "/movie.iso"});
-        QCOMPARE(readAll(rel + "/movie.iso"), readAll(payload));
-        QCOMPARE(listTree(rel), (QStringList{"movie.iso", "movie.nfo"}));
-        QCOMPARE(t.job.Tally.failures, 0);
-        QCOMPARE(t.job.Tally.archivesUnpacked, 1);
-        QCOMPARE(t.log.lines.filter(" is renamed to ").size(), renamed);
-        QVERIFY(!t.log.contains("[NOTE   ]"));
-    }
-
-    // A single archive under a random name is taken by its content, without a rename.
-    void singleArchiveUnderRandomName()
-    {
-        const QString rel = m_temp.filePath(QStringLiteral("single%1").arg(++m_serial));
-        ReleaseMaker::writeFile(rel + "/movie.iso", 50 * 1024, 5);
-        const QByteArray payload = readAll(rel + "/movie.iso");
-        QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "-m0", "single", "movie.iso"}, rel));
-        QFile::remove(rel + "/movie.iso");
-        const QString random = RandomName();
-        QVERIFY(QFile::rename(rel + "/single.rar", rel + "/" + random));
-
-        TestContext t;
-        t.settings.setDeleteSources(true);
-        const QStringList extracted = UnPack(t.context, rel);
-        QCOMPARE(extracted, QStringList{rel + "/movie.iso"});
-        QCOMPARE(readAll(rel + "/movie.iso"), payload);
-        QCOMPARE(listTree(rel), QStringList{"movie.iso"});
-        QVERIFY(
-            t.log.contains("[ARCHiVE] " + random + " is taken as a RAR archive by its content"));
-        QVERIFY(!t.log.contains(" is renamed to "));
-        QCOMPARE(t.job.Tally.failures, 0);
-    }
-
-    // Random files under random names are not archives, e-books and comics are kept as they are:
-    // nothing is touched, nothing failed.
-    void randomFilesAreLeftAlone()
-    {
-        const QString rel = m_temp.filePath(QStringLiteral("junk%1").arg(++m_serial));
-        for (quint32 seed = 1; seed <= 4; ++seed)
-            ReleaseMaker::writeFile(rel + "/" + RandomName(), 20 * 1024 + seed, seed);
-        ReleaseMaker::writeText(rel + "/" + RandomName() + ".txt", "Rar! is no signature here");
-        // Archives inside that are kept as they are: an e-book and a comic.
-        ReleaseMaker::writeText(rel + "/page.txt", "page\n");
-        QVERIFY(ReleaseMaker::makeZip(rel, "book.epub", {"page.txt"}));
-        QVERIFY(ReleaseMaker::run("rar", {"a", "-idq", "comic.cbr", "page.txt"}, rel));
-        QFile::remove(rel + "/page.txt");
-        QStringList before;
-        for (const QString &name : listTree(rel))
-            before << name + ":" + QString::number(qHash(readAll(rel + "/" + name)));
-
-        TestContext t;
-        t.settings.setDeleteSources(true);
-        UnPack(t.context, rel);
-        QStringList after;
-        for (const QString &name : listTree(rel))
-            after << name + ":" + QString::number(qHash(readAll(rel + "/" + name)));
-        QCOMPARE(after, before);
-        QVERIFY(t.log.contains("[ARCHiVE] 0 archive(s) found"));
-        QVERIFY(!t.log.contains("[NOTE   ]"));
-        QCOMPARE(t.job.Tally.failures, 0);
-    }
-
-    // Files with archive signatures of which no set is made: named in a note, counted as a
-    // failure, left as they are.
-    void archivesInNoSetAreNoSuccess_data()
-    {
-        QTest::addColumn<QString>("form");
-        QTest::addColumn<bool>("watching");
-        QTest::newRow("a volume of a random-named set missing") << "missing" << false;
-        QTest::newRow("a ZIP under a random name, ZIP files not unpacked") << "zip" << false;
-        QTest::newRow("later volumes without their first") << "later" << false;
-        // The first volume may still be arriving: noted, but no failure yet.
-        QTest::newRow("later volumes while watching") << "later" << true;
-    }
-    void archivesInNoSetAreNoSuccess()
-    {
-        QFETCH(QString, form);
-        QFETCH(bool, watching);
-        const QString rel = m_temp.filePath(QStringLiteral("noset%1").arg(++m_serial));
-        QString payload;
-        const QStringList volumes = makeRelease(rel, &payload);
-        for (const QString &volume : volumes) {
-            if ((form == "missing" && volume.endsWith("part2.rar")) || form == "zip" ||
-                (form == "later" && volume.endsWith("part1.rar")))
-                QFile::remove(volume);
-            else
-                QFile::rename(volume, rel + "/" + RandomName() + ".rar");
-        }
-        if (form == "zip") {
-            QVERIFY(ReleaseMaker::makeZip(rel, "x.zip", {"movie.nfo"}));
-            QVERIFY(QFile::rename(rel + "/x.zip", rel + "/" + RandomName()));
-        }
-        const QStringList before = listTree(rel);
-
-        TestContext t;
-        t.settings.setDeleteSources(true);
         t.settings.setSuppressErrors(true);
-        t.job.WatchTimerEnabled = watching;
-        t.settings.setUnpackZipFirst(false);
-        UnPack(t.context, rel);
-        QCOMPARE(listTree(rel), before);
-        QCOMPARE(t.log.lines.filter("carry archive signatures").size(), 1);
-        QVERIFY(t.log.lines.filter("[NOTE   ]").size() >= 1);
-        QCOMPARE(t.job.Tally.archivesUnpacked, 0);
-        if (watching) {
-            QCOMPARE(t.job.Tally.failures, 0);
-            return;
-        }
-        QVERIFY(t.job.Tally.failures >= 1);
-        // The notification at the job's end says that something failed.
-        QVERIFY(JobEndText(t.language, t.job.Tally).endsWith(" failed"));
-        QVERIFY(!JobEndText(t.language, t.job.Tally).contains("nothing failed"));
-    }
-
-    // Names from a PAR2 file never leave the folder and never replace a file.
-    void par2NamesStayInTheFolder_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::newRow("parent folder") << QByteArray("../movie.part1.rar");
-        QTest::newRow("subfolder") << QByteArray("sub/movie.part1.rar");
-        QTest::newRow("a file of that name is there") << QByteArray("movie.nfo");
-    }
-    void par2NamesStayInTheFolder()
-    {
-        QFETCH(QByteArray, name);
-        const QString rel = m_temp.filePath(QStringLiteral("par%1/rel").arg(++m_serial));
-        QDir().mkpath(rel + "/sub");
-        ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
-        const QByteArray content("Rar!\x1A\x07\x01\x00 random data", 20);
-        ReleaseMaker::writeText(rel + "/a1b2c3", content);
-        ReleaseMaker::writeText(
-            rel + "/movie.par2",
-            Par2Description(name, content.size(),
-                            QCryptographicHash::hash(content, QCryptographicHash::Md5)));
-        TestContext t;
         t.settings.setScanSubdirs(false);
-        UnPack(t.context, rel);
-        QCOMPARE(listTree(rel + "/.."),
-                 (QStringList{"rel/a1b2c3", "rel/movie.nfo", "rel/movie.par2"}));
-        QCOMPARE(readAll(rel + "/movie.nfo"), QByteArray("notes\n"));
+        t.settings.setUnpackZipFirst(!form.startsWith("ZIP"));
+        t.job.WatchTimerEnabled = form.endsWith("watching");
+        const QStringList extracted = UnPack(t.context, rel);
+
+        QCOMPARE(Snapshot(rel + "/.."), expected);
+        const QStringList made =
+            form.contains("7z")
+                ? QStringList{rel + "/Subs/", rel + "/Subs/subs.idx", rel + "/movie.iso"}
+                : QStringList{rel + "/movie.iso"};
+        QCOMPARE(extracted, unpacked ? made : QStringList());
+        QCOMPARE(t.job.Tally.archivesUnpacked, unpacked ? 1 : 0);
+        QCOMPARE(t.log.lines.filter(" is renamed to ").size(), renamed);
+        const QString kind = form.contains("7z") ? "7z" : "RAR";
+        QCOMPARE(t.log.contains("[ARCHiVE] " + first + " is taken as a " + kind +
+                                " archive by its content"),
+                 form.startsWith("random-named"));
+        QCOMPARE(t.log.lines.filter("carry archive signatures").size(), noted ? 1 : 0);
+        QCOMPARE(t.log.contains("[NOTE   ]"), noted || failed);
+        if (form.startsWith("random files"))
+            QVERIFY(t.log.contains("[ARCHiVE] 0 archive(s) found"));
+        QCOMPARE(t.job.Tally.failures > 0, failed);
+        // The notification at the job's end says whether something failed.
+        const QString end = JobEndText(t.language, t.job.Tally);
+        QCOMPARE(end.endsWith(" failed") && !end.contains("nothing failed"), failed);
     }
 };
 

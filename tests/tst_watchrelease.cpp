@@ -140,26 +140,23 @@ private slots:
         const QString release = work.filePath(QStringLiteral("Obfuscated"));
         const QByteArray expected = ReleaseMaker::readAll(
             ReleaseMaker::writeFile(release + QStringLiteral("/movie.iso"), 300 * 1024, 9));
-        const QStringList volumes =
+        QStringList volumes =
             ReleaseMaker::makeRarSet(release, QStringLiteral("movie"), {"movie.iso"}, 100);
         QVERIFY(QFile::remove(release + QStringLiteral("/movie.iso")));
-        QStringList random;
-        for (int i = 0; i < volumes.size(); ++i) {
-            random << release + QStringLiteral("/%1").arg(0x9a3f17c5u * quint32(i + 3), 0, 16);
-            QVERIFY(QFile::rename(volumes.at(i), random.last()));
-        }
-        const QString aside = work.filePath(QStringLiteral("away"));
-        QVERIFY(QFile::rename(random.last(), aside));
+        const QString aside = work.filePath(QStringLiteral("away")); // the last, not there yet
+        QVERIFY(QFile::rename(volumes.takeLast(), aside));
+        for (const QString &volume : volumes)
+            QVERIFY(QFile::rename(volume, release + '/' + QString::number(qHash(volume), 16)));
+        const QStringList waiting = ReleaseMaker::listTree(release);
 
         WatchWindow w(release, false);
         const QString jobStarted = w.form.context().LangText(TextJobStarted);
         w.form.watchMode().runRound();
         w.form.watchMode().runRound();
         QCOMPARE(w.form.Memo1->toPlainText().count(jobStarted), 0);
-        for (int i = 0; i + 1 < random.size(); ++i)
-            QVERIFY(QFileInfo::exists(random.at(i)));
+        QCOMPARE(ReleaseMaker::listTree(release), waiting);
 
-        QVERIFY(QFile::rename(aside, random.last()));
+        QVERIFY(QFile::rename(aside, release + QStringLiteral("/0e5d2c41b7")));
         w.form.watchMode().runRound();
         QCOMPARE(w.form.Memo1->toPlainText().count(jobStarted), 1);
         QCOMPARE(ReleaseMaker::readAll(release + QStringLiteral("/movie.iso")), expected);
