@@ -81,6 +81,19 @@ bool StaysInside(const QString &name)
     return true;
 }
 
+// Why the set could not be read: libarchive's own words, or, where it has none (it says nothing
+// when a split set simply ends early), what the parts on disk show.
+QString ProblemOf(const EngineContext &ctx, const SetPlan &plan, const QString &libraryText)
+{
+    if (!libraryText.isEmpty())
+        return libraryText;
+    const QString last = FileNameOf(plan.lastVolume());
+    return ctx.LangText(plan.isVolume || FirstSplitPart().match(plan.firstVolume).hasMatch()
+                            ? Text::SetContinues
+                            : Text::CutShort,
+                        {last});
+}
+
 } // namespace
 
 bool IsLibarchiveSet(const QString &path)
@@ -121,7 +134,7 @@ SetPlan LibarchiveBackend::list()
     QString error;
     const Reader reader = OpenSet(plan.volumes, error);
     if (!reader) {
-        plan.problem = error;
+        plan.problem = ProblemOf(m_ctx, plan, error);
         return plan;
     }
     plan.opened = true;
@@ -133,7 +146,7 @@ SetPlan LibarchiveBackend::list()
             break;
         }
         if (code < ARCHIVE_WARN) {
-            plan.problem = ErrorOf(reader.get());
+            plan.problem = ProblemOf(m_ctx, plan, ErrorOf(reader.get()));
             break;
         }
         PlannedEntry planned;

@@ -221,6 +221,9 @@ private slots:
         if (form.startsWith("random files"))
             QVERIFY(t.log.contains("[ARCHiVE] 0 archive(s) found"));
         QCOMPARE(t.job.Tally.failures > 0, failed);
+        // An incomplete set names where it stops, even where the library gives no reason.
+        QCOMPARE(t.log.contains(" is not complete: the set goes on after "),
+                 outcome == "incomplete");
         // The notification at the job's end says whether something failed.
         const QString end = JobEndText(t.language, t.job.Tally);
         QCOMPARE(end.endsWith(" failed") && !end.contains("nothing failed"), failed);
