@@ -35,7 +35,8 @@ bool ParseRar5File(const uchar *p, const uchar *end, quint64 headerFlags, RarEnt
         nameLength > quint64(end - p))
         return false;
     mark.name = QString::fromUtf8(reinterpret_cast<const char *>(p), int(nameLength));
-    mark.size = (fileFlags & 0x8) ? -1 : qint64(size);
+    // An unknown size, or one past what a file can hold, is -1.
+    mark.size = (fileFlags & 0x8) || size > quint64(INT64_MAX) ? -1 : qint64(size);
     mark.splitBefore = headerFlags & 0x8;
     mark.splitAfter = headerFlags & 0x10;
     return true;
@@ -135,7 +136,8 @@ bool ParseRar4File(const uchar *d, qint64 headSize, quint16 flags, RarEntryMark 
     if (zero >= 0)
         name.truncate(zero);
     mark.name = QString::fromLocal8Bit(name);
-    mark.size = qint64(Le32(d + 11)) + (large ? qint64(Le32(d + 36)) << 32 : 0);
+    const quint64 high = large ? Le32(d + 36) : 0;
+    mark.size = high > 0x7FFFFFFF ? -1 : qint64(high << 32 | Le32(d + 11));
     mark.splitBefore = flags & 0x1;
     mark.splitAfter = flags & 0x2;
     return true;
