@@ -78,14 +78,6 @@ void PinLocalTimeZone()
     Q_UNUSED(pinned);
 }
 
-QString fromWide(const wchar_t *text, size_t capacity)
-{
-    size_t length = 0;
-    while (length < capacity && text[length] != 0)
-        ++length;
-    return QString::fromWCharArray(text, int(length));
-}
-
 // A name that is absolute or climbs out with ".." would be written outside the destination.
 bool leavesFolder(const QString &name)
 {
@@ -196,6 +188,9 @@ struct RarExtraction::Run
     std::wstring folderW;
     QString archiveName;
     qint64 entrySize = 0;
+    // The current entry's name was decoded from a code page: the library would write it under
+    // the stored bytes.
+    bool nameDecoded = false;
     bool result = true;
     // Entries are extracted on a thread of their own, so the window stays responsive however
     // long the library works between two of its progress reports.
@@ -327,7 +322,9 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
     } else {
         ProgressTotal = m_setTotal;
     }
-    CurrentName = RarEntryName(header.FileNameW, kHeaderNameChars, header.HostOS, header.UnpVer);
+    const QString stored = WideFieldText(header.FileNameW, kHeaderNameChars);
+    CurrentName = RarEntryName(stored, header.HostOS, header.UnpVer);
+    run.nameDecoded = CurrentName != stored;
     return Step::Next;
 }
 
@@ -375,7 +372,7 @@ void RarExtraction::showEntry(const Run &run)
         m_entryShown = true;
         m_entryTick = now;
         m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
-                             FileNameOf(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
+                             FileNameOf(WideFieldText(run.header->ArcNameW, kHeaderNameChars)) +
                              QLatin1Char(')'));
     }
     m_sink->checkpoint().pump();
@@ -389,7 +386,7 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
     if (isOlderVersion(CurrentName))
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     const bool link = isLinkEntry(header);
-    const QString linkTarget = fromWide(run.redirectTarget.data(), run.redirectTarget.size());
+    const QString linkTarget = WideFieldText(run.redirectTarget.data(), run.redirectTarget.size());
     const QString refusal = refusalFor(run);
     if (refusal.isEmpty() && leaveOutLink(run, link, linkTarget))
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
@@ -410,16 +407,15 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
     // An empty file needs no password, even when the archive marks it encrypted.
     if (!isFolder && run.entrySize == 0 && (header.Flags & RHDF_ENCRYPTED))
         return extractEmptyEncrypted(run);
-    // A name decoded from a code page is written under that name; the library would use the
-    // stored bytes.
-    const bool decoded = CurrentName != fromWide(header.FileNameW, kHeaderNameChars);
-    if (decoded && isFolder) {
+    // A name decoded from a code page is written under that name.
+    if (run.nameDecoded && isFolder) {
         QDir().mkpath(run.folder + CurrentName);
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     }
-    if (decoded)
+    if (run.nameDecoded)
         QDir().mkpath(QFileInfo(run.folder + CurrentName).path());
-    const int code = process(run, RAR_EXTRACT, decoded ? run.folder + CurrentName : QString());
+    const int code =
+        process(run, RAR_EXTRACT, run.nameDecoded ? run.folder + CurrentName : QString());
     if (code != ERAR_SUCCESS)
         return failedEntry(code);
     if (!isFolder && !isCopyEntry(header))

@@ -148,7 +148,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
             if (header.UnpVer >= kRar3Version)
                 plan.modernFormat = true;
             PlannedEntry entry;
-            entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
+            entry.name = RarEntryName(WideFieldText(header.FileNameW, std::size(header.FileNameW)),
                                       header.HostOS, header.UnpVer);
             entry.size = EntrySize(header);
             entry.folder = header.Flags & RHDF_DIRECTORY;
