@@ -295,6 +295,9 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
     header = RARHeaderDataEx{};
     header.RedirName = run.redirectTarget.data();
     header.RedirNameSize = unsigned(run.redirectTarget.size());
+    // libunrar fills the target in for redirections only: an older archive's link after one
+    // would otherwise be judged by the target of that earlier entry.
+    run.redirectTarget.front() = 0;
     m_callbackError = nullptr;
     const int code = RARReadHeaderEx(run.archive->get(), &header);
     if (m_callbackError)
