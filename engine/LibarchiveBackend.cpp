@@ -14,6 +14,7 @@
 #include "engine/JobCheckpoint.h"
 #include "engine/ProgressText.h"
 #include "engine/RarExtractor.h"
+#include "engine/SetPublish.h"
 #include "engine/TextNumbers.h"
 
 namespace {
@@ -67,18 +68,6 @@ QString EntryName(archive_entry *entry)
         return QString::fromUtf8(utf8);
     const char *name = archive_entry_pathname(entry);
     return name ? QString::fromLocal8Bit(name) : QString();
-}
-
-// A name that stays inside the destination: relative, without a ".." part.
-bool StaysInside(const QString &name)
-{
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
-        return false;
-    for (const QString &part : name.split(QLatin1Char('/'))) {
-        if (part == QLatin1String(".."))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -177,7 +166,7 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
             return true;
         const QString name = code < ARCHIVE_WARN ? FileNameOf(m_firstVolume) : EntryName(entry);
         QString reason = code < ARCHIVE_WARN ? ErrorOf(reader) : QString();
-        if (reason.isEmpty() && !StaysInside(name))
+        if (reason.isEmpty() && NameLeavesFolder(name))
             reason = m_ctx.LangText(Text::OutsideDestination);
         if (!reason.isEmpty()) {
             const QString text = m_ctx.LangText(Text::EntryFailed, {name, reason});

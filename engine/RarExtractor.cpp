@@ -78,19 +78,6 @@ void PinLocalTimeZone()
     Q_UNUSED(pinned);
 }
 
-// A name that is absolute or climbs out with ".." would be written outside the destination.
-bool leavesFolder(const QString &name)
-{
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
-        return true;
-    const QStringList parts = name.split(QLatin1Char('/'));
-    for (const QString &part : parts) {
-        if (part == QLatin1String(".."))
-            return true;
-    }
-    return false;
-}
-
 // libunrar keeps name bytes that are not valid in the locale's encoding as the characters
 // U+E080..U+E0FF (after a U+FFFE mark) and writes them back as the original bytes. Such a file
 // name has no QString form, so the file could not be found again to be checked, listed or opened.
@@ -336,7 +323,7 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
 QString RarExtraction::refusalFor(const Run &run) const
 {
     const RARHeaderDataEx &header = *run.header;
-    if (leavesFolder(CurrentName))
+    if (NameLeavesFolder(CurrentName))
         return m_ctx.LangText(Text::OutsideDestination);
     if (hasUnmappedBytes(CurrentName))
         return m_ctx.LangText(Text::UnusableName);
@@ -353,7 +340,7 @@ bool RarExtraction::leaveOutLink(Run &run, bool link, const QString &linkTarget)
     const RARHeaderDataEx &header = *run.header;
     bool outside = false;
     if (isCopyEntry(header))
-        outside = leavesFolder(linkTarget);
+        outside = NameLeavesFolder(linkTarget);
     else if (link)
         outside =
             header.RedirType == kRedirJunction ||
