@@ -152,6 +152,8 @@ bool LibarchiveBackend::extractTo(const QString &folder, ArchiveSink &sink)
         sink.finished(false);
         return false;
     }
+    m_extracted = {};
+    m_done = 0;
     const bool ok = extractEntries(reader.get(), folder, sink);
     sink.finished(ok);
     return ok;
@@ -179,18 +181,18 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
         case AE_IFDIR:
             if (!QDir().mkpath(path))
                 return false;
-            m_entries << name;
+            m_extracted.entries << name;
             break;
         case AE_IFREG:
             if (!writeFile(reader, path, name, sink))
                 return false;
-            m_entries << name;
-            m_written.insert(name, archive_entry_size_is_set(entry) ? archive_entry_size(entry)
-                                                                    : kUnknownSize);
+            m_extracted.entries << name;
+            m_extracted.written.insert(
+                name, archive_entry_size_is_set(entry) ? archive_entry_size(entry) : kUnknownSize);
             break;
         default:
             // Links and special files are not written; the set keeps its sources.
-            m_leftOut << name;
+            m_extracted.leftOut << name;
             sink.logLine(
                 LogTag::Unpack +
                 m_ctx.LangText(Text::EntryFailed, {name, m_ctx.LangText(Text::LinkSkipped)}));

@@ -25,9 +25,6 @@ public:
 
     SetPlan list() override;
     bool extractTo(const QString &folder, ArchiveSink &sink) override;
-    QStringList extractedEntries() const override { return m_entries; }
-    QHash<QString, qint64> writtenFiles() const override { return m_written; }
-    QStringList leftOut() const override { return m_leftOut; }
 
 private:
     bool extractEntries(struct archive *reader, const QString &folder, ArchiveSink &sink);
@@ -39,7 +36,4 @@ private:
     QString m_firstVolume;
     qint64 m_total = 0;
     qint64 m_done = 0;
-    QStringList m_entries;
-    QHash<QString, qint64> m_written;
-    QStringList m_leftOut;
 };

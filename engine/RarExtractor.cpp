@@ -648,8 +648,8 @@ SetPlan RarBackend::list()
 
 bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
-    m_entries.clear();
-    RarExtraction extraction(m_ctx, m_entries);
+    m_extracted = {};
+    RarExtraction extraction(m_ctx, m_extracted.entries);
     extraction.setSink(sink);
     qint64 setTotal = 0;
     if (m_planKnown) {
@@ -659,8 +659,8 @@ bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
         setTotal = m_plan.unpackedTotal;
     }
     const bool extracted = extraction.extract(m_firstVolume, folder, setTotal);
-    m_written = extraction.WrittenFiles;
-    m_leftOut = extraction.SkippedEntries;
+    m_extracted.written = extraction.WrittenFiles;
+    m_extracted.leftOut = extraction.SkippedEntries;
     sink.finished(extracted);
     return extracted;
 }

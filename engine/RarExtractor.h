@@ -124,18 +124,12 @@ public:
 
     SetPlan list() override;
     bool extractTo(const QString &folder, ArchiveSink &sink) override;
-    QStringList extractedEntries() const override { return m_entries; }
-    QHash<QString, qint64> writtenFiles() const override { return m_written; }
-    QStringList leftOut() const override { return m_leftOut; }
 
 private:
     EngineContext &m_ctx;
     QString m_firstVolume;
     SetPlan m_plan;
     bool m_planKnown = false;
-    QStringList m_entries;
-    QHash<QString, qint64> m_written;
-    QStringList m_leftOut;
 };
 
 // Extracts archivePath (the first volume of a set) into destination through a staging folder

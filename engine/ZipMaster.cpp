@@ -403,6 +403,8 @@ bool TZipMaster::takeEntry(zip *archive, const PlannedEntry &entry, const QStrin
     if (destination.isEmpty()) {
         file.keep();
         ++result.written;
+        if (!m_written.contains(entry.name))
+            m_writtenNames << entry.name;
         m_written.insert(entry.name, qint64(entry.size));
         return true;
     }
@@ -479,6 +481,7 @@ ZipExtractResult TZipMaster::extractInto(const QString &folder, const QString &d
     m_plannedBytes = 0;
     m_plannedFiles = 0;
     m_written.clear();
+    m_writtenNames.clear();
     OpenZip zip;
     if (!openZip(&zip.archive, result))
         return result;
@@ -532,13 +535,9 @@ bool ZipBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
     m_zip.setSink(sink);
     const ZipExtractResult result = m_zip.extractInto(folder, QString());
+    m_extracted = {m_zip.m_writtenNames, m_zip.m_written, {}};
     sink.finished(result.complete());
     return result.complete();
-}
-
-QStringList ZipBackend::extractedEntries() const
-{
-    return m_zip.m_written.keys();
 }
 
 bool TZipMaster::ExtractZip(const QString &zipPath, const QString &baseDir)
