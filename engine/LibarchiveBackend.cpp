@@ -95,8 +95,10 @@ QStringList SplitVolumes(const QString &firstVolume)
     return volumes.isEmpty() ? QStringList{firstVolume} : volumes;
 }
 
-LibarchiveBackend::LibarchiveBackend(EngineContext &ctx, const QString &firstVolume)
-    : m_ctx(ctx), m_firstVolume(firstVolume)
+LibarchiveBackend::LibarchiveBackend(EngineContext &ctx, const QString &firstVolume,
+                                     const SetPlan *plan)
+    : m_ctx(ctx), m_firstVolume(firstVolume), m_listed(plan && plan->opened),
+      m_total(m_listed ? plan->unpackedTotal : 0)
 {
 }
 
@@ -133,13 +135,14 @@ SetPlan LibarchiveBackend::list()
         if (!planned.folder)
             plan.unpackedTotal += planned.size;
     }
+    m_listed = plan.opened;
     m_total = plan.unpackedTotal;
     return plan;
 }
 
 bool LibarchiveBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
-    if (m_total == 0)
+    if (!m_listed)
         list();
     sink.progressRange(m_total / 1024);
     QString error;

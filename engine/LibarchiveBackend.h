@@ -21,7 +21,9 @@ QStringList SplitVolumes(const QString &firstVolume);
 class LibarchiveBackend : public ArchiveBackend
 {
 public:
-    LibarchiveBackend(EngineContext &ctx, const QString &firstVolume);
+    // The set whose first volume is firstVolume; plan, when read already, saves a listing.
+    LibarchiveBackend(EngineContext &ctx, const QString &firstVolume,
+                      const SetPlan *plan = nullptr);
 
     SetPlan list() override;
     bool extractTo(const QString &folder, ArchiveSink &sink) override;
@@ -34,6 +36,9 @@ private:
 
     EngineContext &m_ctx;
     QString m_firstVolume;
+    // Whether the set has been listed (here or by whoever handed the plan on), and then the
+    // unpacked size of its files.
+    bool m_listed = false;
     qint64 m_total = 0;
     qint64 m_done = 0;
 };
