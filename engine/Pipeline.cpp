@@ -73,6 +73,17 @@ bool HasOwnFolder(const Settings &settings)
     return false;
 }
 
+// The name of the folder a set gets of its own: the set's name without its extension, or the whole
+// name where that would be empty, "." or "..": a set named ".rar" or "...rar" would otherwise be
+// written into the folder it is in or the one above, where it may replace files as its own.
+QString OwnFolderName(const QString &candidate)
+{
+    const QString stem = NameWithoutExtension(candidate);
+    if (stem.isEmpty() || stem == QLatin1String(".") || stem == QLatin1String(".."))
+        return FileNameOf(candidate);
+    return stem;
+}
+
 } // namespace
 
 QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QString &candidate)
@@ -85,7 +96,7 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
         break;
     case OutputModeChoice::NewDirInInput:
         destination =
-            releaseFolder + QLatin1Char('/') + NameWithoutExtension(candidate) + QLatin1Char('/');
+            releaseFolder + QLatin1Char('/') + OwnFolderName(candidate) + QLatin1Char('/');
         break;
     case OutputModeChoice::CustomDir: {
         const QString custom = settings.CustomOutputDir();
@@ -96,8 +107,7 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
         destination = custom;
         if (settings.SubdirPerEntry()) {
             if (settings.SubdirNaming() == SubdirNamingChoice::ArchiveName) {
-                destination +=
-                    QLatin1Char('/') + NameWithoutExtension(candidate) + QLatin1Char('/');
+                destination += QLatin1Char('/') + OwnFolderName(candidate) + QLatin1Char('/');
             } else {
                 if (releaseFolder.endsWith(QLatin1Char('/')))
                     releaseFolder.chop(1);
