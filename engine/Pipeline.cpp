@@ -385,14 +385,15 @@ bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
 
 void FolderRun::prepareDestination(const QString &destination)
 {
+    if (!m_settings.CopyNfo())
+        return;
+    // Listed afresh for every set: an earlier set may have written NFO files of its own.
     QStringList nfoFiles;
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), nfoFiles, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".nfo")}));
-    if (m_settings.CopyNfo()) {
-        m_ctx.AddLogLine(LogTag::Nfo + m_ctx.LangText(Text::CopyingNfo));
-        ForceDirectory(destination);
-        CopyNfoFiles(nfoFiles, ScanFolder(destination));
-    }
+    m_ctx.AddLogLine(LogTag::Nfo + m_ctx.LangText(Text::CopyingNfo));
+    ForceDirectory(destination);
+    CopyNfoFiles(nfoFiles, ScanFolder(destination));
 }
 
 void FolderRun::setFailed(const QString &candidate)
