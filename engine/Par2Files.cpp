@@ -181,18 +181,28 @@ QString Par2ForSet(const QString &folder, const QStringList &volumeNames)
     return QString();
 }
 
+QString Par2CopyOriginal(const QString &name)
+{
+    static const QRegularExpression copyNumber(QStringLiteral("\\.[0-9]+$"));
+    const QRegularExpressionMatch match = copyNumber.match(name);
+    return match.hasMatch() ? name.left(match.capturedStart()) : QString();
+}
+
+bool IsPar2Copy(const QString &name, const QSet<QString> &described)
+{
+    const QString original = Par2CopyOriginal(name);
+    return !original.isEmpty() && described.contains(original);
+}
+
 QStringList RepairLeftovers(const QString &folder, const QSet<QString> &usedVolumes,
                             const QSet<QString> &madeByRepair)
 {
     QStringList leftovers;
     const QString here = NormalizeSlashes(Slash(folder));
-    // "<volume>.1", or ".2" when par2 found a ".1" there already.
-    static const QRegularExpression copyNumber(QStringLiteral("\\.[0-9]+$"));
     for (const QString &copy : madeByRepair) {
-        const QString original = QString(copy).remove(copyNumber);
-        if (original.size() < copy.size() && usedVolumes.contains(original) &&
-            copy.startsWith(here) && copy.indexOf(QLatin1Char('/'), here.size()) < 0 &&
-            QFileInfo(copy).isFile())
+        const QString original = Par2CopyOriginal(copy);
+        if (!original.isEmpty() && usedVolumes.contains(original) && copy.startsWith(here) &&
+            copy.indexOf(QLatin1Char('/'), here.size()) < 0 && QFileInfo(copy).isFile())
             leftovers << copy;
     }
     for (const QString &par2 : Par2FilesIn(folder)) {
