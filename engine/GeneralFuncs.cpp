@@ -161,6 +161,11 @@ QString NameWithoutExtension(const QString &path)
     return dot < 0 ? name : name.left(dot);
 }
 
+QString WithSlash(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
 void ForceDirectory(const QString &path)
 {
     // One left-to-right pass that turns each pair "//" into "/".
@@ -188,8 +193,5 @@ QString NormalizeSlashes(const QString &path)
 
 QString NormalizeFolder(const QString &path)
 {
-    QString folder = NormalizeSlashes(path);
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
+    return WithSlash(NormalizeSlashes(path));
 }

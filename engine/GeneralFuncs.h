@@ -33,6 +33,8 @@ QString NameWithoutExtension(const QString &path);
 QString FolderOf(const QString &path);
 // The name part of a path: everything after its last "/".
 QString FileNameOf(const QString &path);
+// The folder with a trailing "/": itself when it ends in one already.
+QString WithSlash(const QString &folder);
 // Creates every missing folder of the path; throws TevoError when one cannot be created.
 void ForceDirectory(const QString &path);
 // Collapses every run of "/" into one; empty stays empty.

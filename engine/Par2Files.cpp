@@ -29,11 +29,6 @@ quint64 Le64(const char *p)
     return value;
 }
 
-QString Slash(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
 Par2FileDescription DescriptionOf(const QByteArray &body)
 {
     Par2FileDescription description;
@@ -153,7 +148,7 @@ QStringList Par2FilesIn(const QString &folder)
     for (const FolderEntry &entry : ListFolderEntries(folder)) {
         if (entry.kind == FolderEntry::Kind::File &&
             entry.name.endsWith(QLatin1String(".par2"), Qt::CaseInsensitive))
-            files << Slash(folder) + entry.name;
+            files << WithSlash(folder) + entry.name;
     }
     files.sort();
     return files;
@@ -198,7 +193,7 @@ QStringList RepairLeftovers(const QString &folder, const QSet<QString> &usedVolu
                             const QSet<QString> &madeByRepair)
 {
     QStringList leftovers;
-    const QString here = NormalizeSlashes(Slash(folder));
+    const QString here = NormalizeSlashes(WithSlash(folder));
     for (const QString &copy : madeByRepair) {
         const QString original = Par2CopyOriginal(copy);
         if (!original.isEmpty() && usedVolumes.contains(original) && copy.startsWith(here) &&
@@ -209,7 +204,7 @@ QStringList RepairLeftovers(const QString &folder, const QSet<QString> &usedVolu
         const QStringList described = Par2DescribedFiles(par2);
         bool onlyUsed = !described.isEmpty();
         for (const QString &name : described)
-            onlyUsed = onlyUsed && usedVolumes.contains(NormalizeSlashes(Slash(folder) + name));
+            onlyUsed = onlyUsed && usedVolumes.contains(NormalizeSlashes(WithSlash(folder) + name));
         if (onlyUsed)
             leftovers << par2;
     }

@@ -255,7 +255,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
 
     Utf8CharacterType utf8Names;
     Run run(m_ctx);
-    run.folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    run.folder = WithSlash(folder);
     run.folderW = run.folder.toStdWString();
     if (!openArchive(run, archivePath))
         return false;

@@ -33,10 +33,7 @@ QString SizeText(qint64 bytes)
 
 QString EntryTarget(const QString &destination, const QString &entryName)
 {
-    QString folder = destination;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return NormalizeSlashes(folder + entryName);
+    return NormalizeSlashes(WithSlash(destination) + entryName);
 }
 
 bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &destination,

@@ -456,9 +456,7 @@ int TZipMaster::writeEntry(zip *archive, const PlannedEntry &entry, File &file,
 
 ZipExtractResult TZipMaster::Extract()
 {
-    QString folder = ExtrBaseDir;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    const QString folder = WithSlash(ExtrBaseDir);
     // Written into a staging folder beside the files, and each file named only once it is
     // whole; a killed Tevo's staging folder goes first.
     RemoveDeadStagingFolders(folder);
@@ -545,7 +543,7 @@ bool TZipMaster::ExtractZip(const QString &zipPath, const QString &baseDir)
     m_display.ZipDoneKiB = 0;
     m_display.CurrentZipName = FileNameOf(zipPath);
     ZipFileName = zipPath;
-    ExtrBaseDir = baseDir.endsWith(QLatin1Char('/')) ? baseDir : baseDir + QLatin1Char('/');
+    ExtrBaseDir = WithSlash(baseDir);
     ForceDirectory(ExtrBaseDir);
     const ZipExtractResult result = Extract();
     if (result.complete())
