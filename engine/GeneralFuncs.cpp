@@ -161,6 +161,17 @@ QString NameWithoutExtension(const QString &path)
     return dot < 0 ? name : name.left(dot);
 }
 
+bool NameLeavesFolder(const QString &name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+        return true;
+    for (const QString &part : name.split(QLatin1Char('/'))) {
+        if (part == QLatin1String(".."))
+            return true;
+    }
+    return false;
+}
+
 QString WithSlash(const QString &folder)
 {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');

@@ -33,6 +33,9 @@ QString NameWithoutExtension(const QString &path);
 QString FolderOf(const QString &path);
 // The name part of a path: everything after its last "/".
 QString FileNameOf(const QString &path);
+// Whether a file of this name (relative to a folder) would lie outside that folder: an empty or
+// absolute name, or one with a ".." part.
+bool NameLeavesFolder(const QString &name);
 // The folder with a trailing "/": itself when it ends in one already.
 QString WithSlash(const QString &folder);
 // Creates every missing folder of the path; throws TevoError when one cannot be created.

@@ -14,7 +14,6 @@
 #include "engine/JobCheckpoint.h"
 #include "engine/ProgressText.h"
 #include "engine/RarExtractor.h"
-#include "engine/SetPublish.h"
 #include "engine/TextNumbers.h"
 
 namespace {

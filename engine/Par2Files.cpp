@@ -1,5 +1,6 @@
 #include "engine/Par2Files.h"
 
+#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -166,6 +167,9 @@ QString Par2ForSet(const QString &folder, const QStringList &volumeNames)
 {
     for (const QString &par2 : Par2FilesIn(folder)) {
         const QStringList names = Par2DescribedFiles(par2);
+        // par2 would recreate a missing file where its name leads, outside the folder too.
+        if (std::any_of(names.cbegin(), names.cend(), NameLeavesFolder))
+            continue;
         const QSet<QString> described(names.cbegin(), names.cend());
         bool coversAll = !volumeNames.isEmpty();
         for (const QString &name : volumeNames)

@@ -47,7 +47,7 @@ struct Par2FolderFile
 QList<Par2FolderFile> Par2FolderDescriptions(const QString &folder);
 
 // The PAR2 file of folder to repair the set whose volumes have these file names: one that
-// describes all of them. Empty when none does.
+// describes all of them and no file outside the folder. Empty when none does.
 QString Par2ForSet(const QString &folder, const QStringList &volumeNames);
 
 // The file a numbered copy par2 keeps of a file it repairs ("<name>.1", or ".2" when a ".1" is

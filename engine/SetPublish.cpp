@@ -110,17 +110,6 @@ QList<StagedEntry> ListStagedTree(const QString &root)
     return entries;
 }
 
-bool NameLeavesFolder(const QString &name)
-{
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
-        return true;
-    for (const QString &part : name.split(QLatin1Char('/'))) {
-        if (part == QLatin1String(".."))
-            return true;
-    }
-    return false;
-}
-
 bool LinkResolvesInside(const QString &root, const QString &name, const QString &target)
 {
     // Resolved component by component as the kernel would, from the link's own folder (itself

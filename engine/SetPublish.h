@@ -27,10 +27,6 @@ struct StagedEntry
 // link; folders closed to their owner are opened up to be listed (their mode as found is kept).
 QList<StagedEntry> ListStagedTree(const QString &root);
 
-// Whether an entry of this name would be written outside the folder it is extracted into: an
-// empty or absolute name, or one with a ".." part.
-bool NameLeavesFolder(const QString &name);
-
 // Whether the link stored at name (relative to root) with the given target resolves, through
 // every link on its way as they are on disk under root, to a place inside root.
 bool LinkResolvesInside(const QString &root, const QString &name, const QString &target);
