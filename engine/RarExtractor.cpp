@@ -294,15 +294,7 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
     if (code != ERAR_SUCCESS) {
         // Without a readable header the rest of the set cannot be trusted; reading on would give
         // the same error again.
-        const QString entry = CurrentName.isEmpty() ? run.archiveName : CurrentName;
-        if (code == ERAR_BAD_DATA) {
-            const QString text = m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, entry)});
-            m_ctx.job.SetDataDamaged = true;
-            showError(text, true);
-            m_sink->logLine(LogTag::Unpack + text);
-        } else {
-            reportEntryFailure(entry, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
-        }
+        reportLibraryError(CurrentName.isEmpty() ? run.archiveName : CurrentName, code);
         return Step::Failed;
     }
     run.entrySize = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
@@ -450,19 +442,24 @@ RarExtraction::Step RarExtraction::failedEntry(int code)
 {
     if (code == ERAR_END_ARCHIVE)
         return Step::End;
-    if (m_sink->checkpoint().cancelled()) {
+    if (m_sink->checkpoint().cancelled())
         reportEntryFailure(CurrentName, m_ctx.LangText(Text::Aborted), false);
-    } else if (code == ERAR_BAD_DATA) {
-        const QString text =
-            m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, CurrentName)});
+    else
+        reportLibraryError(CurrentName, code);
+    return Step::Failed;
+}
+
+void RarExtraction::reportLibraryError(const QString &entry, int code)
+{
+    if (code == ERAR_BAD_DATA) {
+        const QString text = m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, entry)});
         m_ctx.job.SetDataDamaged = true;
         showError(text, true);
         m_sink->logLine(LogTag::Unpack + text);
-    } else {
-        // A missing volume was already reported in a box by the callback.
-        reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
+        return;
     }
-    return Step::Failed;
+    // A missing volume was already reported in a box by the callback.
+    reportEntryFailure(entry, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
 }
 
 int RarExtraction::process(Run &run, int operation, const QString &destName)

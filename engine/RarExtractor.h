@@ -89,6 +89,8 @@ private:
     void skipLink(const QString &name, const QString &target);
     void onProcessedData(qint64 bytes);
     void reportEntryFailure(const QString &entry, const QString &reason, bool showBox);
+    // A library result other than success for entry: damaged data or the code's reason.
+    void reportLibraryError(const QString &entry, int code);
     void showError(const QString &text, bool withCaption);
 
     friend int RarCallback(unsigned int message, long userData, long p1, long p2);
