@@ -231,7 +231,9 @@ bool LibarchiveBackend::writeFile(archive *reader, const QString &path, const QS
         }
         m_done += qint64(size);
         reportProgress(sink, name);
-        if (sink.checkpoint().waitWhilePaused())
+        // The window gets its turn after every block, as in the other back-ends: otherwise a
+        // large entry would hold it, and Stop and Close with it, until the entry is written.
+        if (sink.checkpoint().pass())
             reason = m_ctx.LangText(Text::Aborted);
     }
     if (reason.isEmpty())
