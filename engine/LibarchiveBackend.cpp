@@ -156,6 +156,7 @@ bool LibarchiveBackend::extractTo(const QString &folder, ArchiveSink &sink)
     }
     m_extracted = {};
     m_done = 0;
+    m_textPace.restart();
     const bool ok = extractEntries(reader.get(), folder, sink);
     sink.finished(ok);
     return ok;
@@ -186,6 +187,8 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
             m_extracted.entries << name;
             break;
         case AE_IFREG:
+            sink.currentEntry(name + QLatin1String(" (Source: ") + FileNameOf(m_firstVolume) +
+                              QLatin1Char(')'));
             if (!writeFile(reader, path, name, sink))
                 return false;
             m_extracted.entries << name;
@@ -230,7 +233,7 @@ bool LibarchiveBackend::writeFile(archive *reader, const QString &path, const QS
             break;
         }
         m_done += qint64(size);
-        reportProgress(sink, name);
+        reportProgress(sink);
         // The window gets its turn after every block, as in the other back-ends: otherwise a
         // large entry would hold it, and Stop and Close with it, until the entry is written.
         if (sink.checkpoint().pass())
@@ -244,11 +247,14 @@ bool LibarchiveBackend::writeFile(archive *reader, const QString &path, const QS
     return false;
 }
 
-void LibarchiveBackend::reportProgress(ArchiveSink &sink, const QString &name)
+void LibarchiveBackend::reportProgress(ArchiveSink &sink)
 {
-    sink.currentEntry(name + QLatin1String(" (Source: ") + FileNameOf(m_firstVolume) +
-                      QLatin1Char(')'));
     const std::uint32_t now = m_ctx.platform.tickCount();
+    const qint64 percent = m_total > 0 ? qMin<qint64>(m_done * 100 / m_total, 100) : 0;
+    if (!m_textPace.due(percent, now)) {
+        sink.progress(m_done / 1024, QString(), QString());
+        return;
+    }
     sink.progress(m_done / 1024,
                   SizeProgressText(m_done, m_total) + QLatin1String(" (Time elapsed: ") +
                       ProgressDuration(std::uint32_t(now - m_ctx.job.StepStartTick) / 1000) +

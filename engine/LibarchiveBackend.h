@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "engine/ArchiveBackend.h"
+#include "engine/ProgressText.h"
 
 class EngineContext;
 
@@ -32,7 +33,7 @@ private:
     bool extractEntries(struct archive *reader, const QString &folder, ArchiveSink &sink);
     bool writeFile(struct archive *reader, const QString &path, const QString &name,
                    ArchiveSink &sink);
-    void reportProgress(ArchiveSink &sink, const QString &name);
+    void reportProgress(ArchiveSink &sink);
 
     EngineContext &m_ctx;
     QString m_firstVolume;
@@ -41,4 +42,5 @@ private:
     bool m_listed = false;
     qint64 m_total = 0;
     qint64 m_done = 0;
+    ProgressTextPace m_textPace;
 };

@@ -53,9 +53,6 @@ constexpr size_t kHeaderNameChars = 1024;
 // most, less than the hand-over to the library thread costs for a release of thousands of files.
 constexpr qint64 kLibraryThreadMinimum = 256 * 1024;
 
-// How often at most the progress texts are worded anew within one per cent (milliseconds).
-constexpr std::uint32_t kTextInterval = 100;
-
 // The redirection kinds of libunrar's header record.
 constexpr unsigned kRedirUnixSymlink = 1;
 constexpr unsigned kRedirWinSymlink = 2;
@@ -247,7 +244,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
     ProgressTotal = 0;
     m_setTotal = setTotal;
     CurrentName.clear();
-    m_textWorded = false;
+    m_textPace.restart();
     m_entryShown = false;
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
@@ -349,7 +346,7 @@ void RarExtraction::showEntry(const Run &run)
     m_sink->progressRange(ProgressTotal / 1024);
     // Named at once when it takes a while; in a run of small files, as often as it can be read.
     const std::uint32_t now = m_ctx.platform.tickCount();
-    if (!m_entryShown || now - m_entryTick >= kTextInterval ||
+    if (!m_entryShown || now - m_entryTick >= ProgressTextIntervalMs ||
         entryBytes(*run.header) >= kLibraryThreadMinimum) {
         m_entryShown = true;
         m_entryTick = now;
@@ -534,18 +531,12 @@ void RarExtraction::onProcessedData(qint64 bytes)
     if (ProgressTotal > 0)
         percent = static_cast<long double>(ProcessedKiB * 1024) / ProgressTotal * 100;
     const std::uint32_t now = m_ctx.platform.tickCount();
-    // The texts are worded anew when they can read differently: another whole per cent, or
-    // time gone by. A set of thousands of small files reports once per file, and wording every
-    // report cost more than the file.
     const qint64 wholePercent = qint64(std::min<long double>(percent, 100));
-    if (m_textWorded && wholePercent == m_textPercent && now - m_textTick < kTextInterval) {
+    if (!m_textPace.due(wholePercent, now)) {
         m_sink->progress(ProcessedKiB, QString(), QString());
         m_sink->checkpoint().pump();
         return;
     }
-    m_textWorded = true;
-    m_textPercent = wholePercent;
-    m_textTick = now;
     const std::uint32_t stepStart = m_ctx.job.StepStartTick;
     if (percent > 0) {
         // Time spent paused is no working time: counted in, the estimate would jump after a

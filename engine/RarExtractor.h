@@ -12,6 +12,7 @@
 #include <QtGlobal>
 
 #include "engine/ArchiveBackend.h"
+#include "engine/ProgressText.h"
 
 #include "engine/TextNumbers.h"
 
@@ -103,10 +104,7 @@ private:
     bool m_volumeMissingReported = false;
     // The whole set's unpacked size, when known: the progress bar's maximum.
     qint64 m_setTotal = 0;
-    // When and at which whole per cent the progress texts were last worded.
-    bool m_textWorded = false;
-    qint64 m_textPercent = 0;
-    std::uint32_t m_textTick = 0;
+    ProgressTextPace m_textPace;
     // When the current entry was last named on the display.
     bool m_entryShown = false;
     std::uint32_t m_entryTick = 0;
