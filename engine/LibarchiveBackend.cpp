@@ -132,7 +132,7 @@ SetPlan LibarchiveBackend::list()
         planned.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         plan.entries << planned;
         if (!planned.folder)
-            plan.unpackedTotal += planned.size;
+            plan.unpackedTotal = AddEntrySize(plan.unpackedTotal, planned.size);
     }
     m_listed = plan.opened;
     m_total = plan.unpackedTotal;

@@ -55,7 +55,7 @@ bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &des
     for (const PlannedEntry &entry : plan.entries) {
         if (entry.folder)
             continue;
-        needed += entry.size;
+        needed = AddEntrySize(needed, entry.size);
         const QString top = entry.name.section(QLatin1Char('/'), 0, 0, QString::SectionSkipEmpty);
         auto taken = topLevelTaken.find(top);
         if (taken == topLevelTaken.end())

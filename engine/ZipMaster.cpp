@@ -522,7 +522,7 @@ SetPlan ZipBackend::list()
         PlannedEntry entry{ZipEntryFileName(stored), qint64(stat.size),
                            isFolderEntry(stored, stat.size)};
         if (!entry.folder)
-            plan.unpackedTotal += entry.size;
+            plan.unpackedTotal = AddEntrySize(plan.unpackedTotal, entry.size);
         plan.entries << entry;
     }
     zip_discard(archive);
