@@ -22,6 +22,8 @@ QString BoolToDigit(bool value);
 qint64 FileSize64(const QString &fileName);
 // Tevo works in UTF-8 throughout, so there is no other code page to convert to.
 QString ToOem(const QString &text);
+// Bytes in Windows' Western code page (Windows-1252) as text, without a codec library.
+QString DecodeWindows1252(const QByteArray &bytes);
 // Text files written on Windows come in its Western code page: bytes that are valid UTF-8 are
 // read as UTF-8 (an initial byte-order mark dropped), anything else as Windows-1252.
 QString DecodeUtf8OrWindows1252(const QByteArray &bytes);

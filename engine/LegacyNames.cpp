@@ -3,6 +3,8 @@
 #include <QList>
 #include <QStringDecoder>
 
+#include "engine/GeneralFuncs.h"
+
 namespace {
 
 constexpr char16_t kMappedMark = 0xFFFE;
@@ -65,7 +67,8 @@ QString DecodeLegacyName(const QByteArray &bytes, LegacyCodePage fallback)
         if (ok)
             return japanese;
     }
-    return Decode(fallback == LegacyCodePage::Cp437 ? "IBM437" : "windows-1252", bytes);
+    // Windows-1252 by the one table Tevo has for it, which needs no codec library.
+    return fallback == LegacyCodePage::Cp437 ? Decode("IBM437", bytes) : DecodeWindows1252(bytes);
 }
 
 QString ZipEntryName(const QByteArray &stored, const QByteArray &asLibzipReads)
