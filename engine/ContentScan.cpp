@@ -131,13 +131,20 @@ QList<ContentFile> UnplacedArchives(const QString &folder)
     return found;
 }
 
-QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder)
+ReleaseContent UnplacedArchivesOfRelease(EngineContext &ctx, const QString &releaseFolder)
 {
-    // Each folder is listed and each file's signature read once; the RAR sets are named first.
+    ReleaseContent content;
+    for (const QString &folder : ReleaseFolders(ctx, releaseFolder))
+        content << UnplacedArchives(folder);
+    return content;
+}
+
+QStringList ContentCandidates(EngineContext &ctx, const ReleaseContent &unplaced)
+{
+    // The RAR sets are named first, then the 7z archives.
     QStringList candidates;
     QStringList sevenZips;
-    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
-        const QList<ContentFile> files = UnplacedArchives(folder);
+    for (const QList<ContentFile> &files : unplaced) {
         for (const QString &path : RarStartsByContent(files)) {
             ctx.AddLogLine(
                 LogTag::Archive +

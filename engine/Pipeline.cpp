@@ -268,9 +268,11 @@ void FolderRun::findSets()
     // Obfuscated downloads (the ZIP phase's output included) get their names back first.
     if (!m_settings.CheckOnly())
         RestoreNames(m_ctx, ScanFolder(m_releaseFolder));
-    m_sets = BuildArchiveSets(m_ctx, ScanFolder(m_releaseFolder));
-    // Known before the sets write files of their own into the folder.
-    m_archivesInNoSet = ArchivesInNoSet(m_ctx, ScanFolder(m_releaseFolder), m_sets);
+    // The files no name places are read once for both: known before the sets write files of
+    // their own into the folder.
+    const ReleaseContent unplaced = UnplacedArchivesOfRelease(m_ctx, ScanFolder(m_releaseFolder));
+    m_sets = BuildArchiveSets(m_ctx, ScanFolder(m_releaseFolder), unplaced);
+    m_archivesInNoSet = ArchivesInNoSet(m_ctx, unplaced, m_sets);
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), m_nfoFiles, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".nfo")}));
     m_ctx.AddLogLine(LogTag::Nfo +
