@@ -309,17 +309,17 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
 
 // Entries that must not be written are passed over (and not listed as extracted), and the set
 // does not count as extracted.
-QString RarExtraction::refusalFor(const Run &run) const
+std::optional<int> RarExtraction::refusalFor(const Run &run) const
 {
     const RARHeaderDataEx &header = *run.header;
     if (NameLeavesFolder(CurrentName))
-        return m_ctx.LangText(Text::OutsideDestination);
+        return Text::OutsideDestination;
     if (hasUnmappedBytes(CurrentName))
-        return m_ctx.LangText(Text::UnusableName);
+        return Text::UnusableName;
     if (wcsnlen(header.FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
         (run.folder + CurrentName).toUtf8().size() >= kLibraryPathBytes)
-        return m_ctx.LangText(Text::PathTooLong);
-    return QString();
+        return Text::PathTooLong;
+    return std::nullopt;
 }
 
 // A link is made only when it resolves to a place inside the folder, and a hard link or file
@@ -366,17 +366,16 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     const bool link = isLinkEntry(header);
     const QString linkTarget = WideFieldText(run.redirectTarget.data(), run.redirectTarget.size());
-    const QString refusal = refusalFor(run);
-    if (refusal.isEmpty() && leaveOutLink(run, link, linkTarget))
+    const std::optional<int> refusal = refusalFor(run);
+    if (!refusal && leaveOutLink(run, link, linkTarget))
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
 
-    if (refusal.isEmpty()) {
+    if (!refusal)
         m_extractedFiles << CurrentName;
-    }
     showEntry(run);
-    if (!refusal.isEmpty()) {
+    if (refusal) {
         // A path the library cannot take is an error the user has to act on.
-        reportEntryFailure(CurrentName, refusal, refusal == m_ctx.LangText(Text::PathTooLong));
+        reportEntryFailure(CurrentName, m_ctx.LangText(*refusal), *refusal == Text::PathTooLong);
         run.result = false;
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -73,7 +74,8 @@ private:
     bool openFailed(const QString &archiveName, int code);
     Step readHeader(Run &run);
     Step takeEntry(Run &run);
-    QString refusalFor(const Run &run) const;
+    // The text number of why the current entry must not be written; none when it may be.
+    std::optional<int> refusalFor(const Run &run) const;
     bool leaveOutLink(Run &run, bool link, const QString &linkTarget);
     Step extractLink(Run &run, const QString &linkTarget);
     Step extractEmptyEncrypted(Run &run);
