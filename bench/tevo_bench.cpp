@@ -102,8 +102,9 @@ int main(int argc, char *argv[])
         // the checks before writing, then the extraction.
         const QString folder = args.at(2).left(args.at(2).lastIndexOf(QLatin1Char('/')));
         RestoreNames(ctx, folder);
-        ContentCandidates(ctx, folder);
-        (void)ArchivesInNoSet(ctx, folder, {});
+        const ReleaseContent unplaced = UnplacedArchivesOfRelease(ctx, folder);
+        ContentCandidates(ctx, unplaced);
+        (void)ArchivesInNoSet(ctx, unplaced, {});
         contentSeconds = clock.nsecsElapsed() / 1e9;
         const SetPlan plan = BackendForSet(ctx, args.at(2))->list();
         planSeconds = clock.nsecsElapsed() / 1e9 - contentSeconds;

@@ -53,11 +53,21 @@ public:
     virtual bool extractTo(const QString &folder, ArchiveSink &sink) = 0;
 
     // After extractTo: the entries written, by their paths relative to the folder, in order.
-    virtual QStringList extractedEntries() const = 0;
+    virtual QStringList extractedEntries() const { return m_extracted.entries; }
     // After extractTo: the regular files written, relative path to the size their header gives
     // (at or above 2^62: unknown), for the check before publishing.
-    virtual QHash<QString, qint64> writtenFiles() const = 0;
+    virtual QHash<QString, qint64> writtenFiles() const { return m_extracted.written; }
     // After extractTo: the entries left out on purpose, each logged; the set then keeps its
     // sources.
-    virtual QStringList leftOut() const = 0;
+    virtual QStringList leftOut() const { return m_extracted.leftOut; }
+
+protected:
+    // What extractTo wrote and left out, which every back-end records the same way.
+    struct Extracted
+    {
+        QStringList entries;
+        QHash<QString, qint64> written;
+        QStringList leftOut;
+    };
+    Extracted m_extracted;
 };

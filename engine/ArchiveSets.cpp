@@ -53,10 +53,16 @@ bool IsFirstPartStyleVolume(const QString &fileName)
 
 QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFolder)
 {
+    return BuildArchiveSets(ctx, releaseFolder, UnplacedArchivesOfRelease(ctx, releaseFolder));
+}
+
+QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFolder,
+                                   const ReleaseContent &unplaced)
+{
     QStringList candidates;
     FindFiles(ctx, releaseFolder, candidates, ctx.settings.ScanSubdirs(),
               ExtensionList::candidates(ctx.settings.CheckWithoutArchive()));
-    candidates << ContentCandidates(ctx, releaseFolder);
+    candidates << ContentCandidates(ctx, unplaced);
 
     bool partStyle = false;
     QList<ArchiveSet> sets;
@@ -103,7 +109,7 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
     return sets;
 }
 
-QStringList ArchivesInNoSet(EngineContext &ctx, const QString &releaseFolder,
+QStringList ArchivesInNoSet(EngineContext &ctx, const ReleaseContent &unplaced,
                             const QList<ArchiveSet> &sets)
 {
     QSet<QString> used;
@@ -113,8 +119,8 @@ QStringList ArchivesInNoSet(EngineContext &ctx, const QString &releaseFolder,
     }
     const bool zipPhase = ctx.settings.UnpackZipFirst();
     QStringList unused;
-    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
-        for (const ContentFile &file : UnplacedArchives(folder)) {
+    for (const QList<ContentFile> &files : unplaced) {
+        for (const ContentFile &file : files) {
             if (!used.contains(NormalizeSlashes(file.path)) &&
                 !(zipPhase && file.kind == ArchiveKind::Zip))
                 unused << file.path;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/ContentScan.h"
 #include "engine/SetPlan.h"
 
 class EngineContext;
@@ -34,9 +35,12 @@ QString setVolumes();
 // open is judged by its name. Files no name rule places join when their content shows them to
 // start a RAR set (logged). Logs the part-style notice and the count.
 QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFolder);
-// The files of the release that carry an archive signature but that neither the names nor the
-// content placed in one of sets (nor, with UnpackZipFirst, the ZIP phase took).
-QStringList ArchivesInNoSet(EngineContext &ctx, const QString &releaseFolder,
+// The same with the release's unplaced archives read already (UnplacedArchivesOfRelease).
+QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFolder,
+                                   const ReleaseContent &unplaced);
+// The files among unplaced (the release's files that carry an archive signature) that neither
+// the names nor the content placed in one of sets (nor, with UnpackZipFirst, the ZIP phase took).
+QStringList ArchivesInNoSet(EngineContext &ctx, const ReleaseContent &unplaced,
                             const QList<ArchiveSet> &sets);
 // Archives that could not be made into sets: a [NOTE] line names them, and the job counts a
 // failure (not while watching), so that a folder of them never ends as a success. Nothing for an

@@ -11,7 +11,7 @@ std::unique_ptr<ArchiveBackend> BackendForSet(EngineContext &ctx, const QString 
     if (ctx.backendFactory)
         return ctx.backendFactory(ctx, firstVolume, knownPlan);
     if (IsLibarchiveSet(firstVolume))
-        return std::make_unique<LibarchiveBackend>(ctx, firstVolume);
+        return std::make_unique<LibarchiveBackend>(ctx, firstVolume, knownPlan);
     if (knownPlan && knownPlan->opened)
         return std::make_unique<RarBackend>(ctx, *knownPlan);
     return std::make_unique<RarBackend>(ctx, firstVolume);

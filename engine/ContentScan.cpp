@@ -55,24 +55,33 @@ QHash<QString, int> VolumeStemCounts(const QStringList &folderNames)
     return counts;
 }
 
-// The RAR files of the release not placed by their names, with what their headers say.
-QList<QList<RarVolumeFile>> UnplacedRarFiles(EngineContext &ctx, const QString &releaseFolder,
-                                             QSet<QString> &lonePaths)
+// The starts of the RAR sets among one folder's files not placed by their names: archives that
+// are no volumes, and the first volumes of complete chains. A lone x.rar is left to the name scan.
+QStringList RarStartsByContent(const QList<ContentFile> &files)
 {
-    QList<QList<RarVolumeFile>> folders;
-    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
-        QList<RarVolumeFile> files;
-        for (const ContentFile &file : UnplacedArchives(folder)) {
-            if (!IsRarKind(file.kind))
-                continue;
-            if (file.lone)
-                lonePaths.insert(file.path);
-            files << RarVolumeFile{file.path, QFileInfo(file.path).size(),
+    QSet<QString> lone;
+    QStringList starts;
+    QList<RarVolumeFile> volumes;
+    for (const ContentFile &file : files) {
+        if (!IsRarKind(file.kind))
+            continue;
+        if (file.lone)
+            lone.insert(file.path);
+        const RarVolumeFile volume{file.path, QFileInfo(file.path).size(),
                                    ReadRarVolumeHeaders(file.path)};
-        }
-        folders << files;
+        if (!volume.headers.readable)
+            continue;
+        if (volume.headers.isVolume)
+            volumes << volume;
+        else
+            starts << file.path;
     }
-    return folders;
+    for (const RarVolumeChain &chain : OrderRarVolumes(volumes)) {
+        if (chain.complete)
+            starts << chain.volumes.first().path;
+    }
+    starts.removeIf([&lone](const QString &path) { return lone.contains(path); });
+    return starts;
 }
 
 } // namespace
@@ -122,43 +131,36 @@ QList<ContentFile> UnplacedArchives(const QString &folder)
     return found;
 }
 
-QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder)
+ReleaseContent UnplacedArchivesOfRelease(EngineContext &ctx, const QString &releaseFolder)
 {
-    QSet<QString> lone;
+    ReleaseContent content;
+    for (const QString &folder : ReleaseFolders(ctx, releaseFolder))
+        content << UnplacedArchives(folder);
+    return content;
+}
+
+QStringList ContentCandidates(EngineContext &ctx, const ReleaseContent &unplaced)
+{
+    // The RAR sets are named first, then the 7z archives.
     QStringList candidates;
-    for (const QList<RarVolumeFile> &files : UnplacedRarFiles(ctx, releaseFolder, lone)) {
-        QStringList starts;
-        QList<RarVolumeFile> volumes;
-        for (const RarVolumeFile &file : files) {
-            if (!file.headers.readable)
-                continue;
-            if (file.headers.isVolume)
-                volumes << file;
-            else
-                starts << file.path;
-        }
-        for (const RarVolumeChain &chain : OrderRarVolumes(volumes)) {
-            if (chain.complete)
-                starts << chain.volumes.first().path;
-        }
-        for (const QString &path : std::as_const(starts)) {
-            if (lone.contains(path))
-                continue;
+    QStringList sevenZips;
+    for (const QList<ContentFile> &files : unplaced) {
+        for (const QString &path : RarStartsByContent(files)) {
             ctx.AddLogLine(
                 LogTag::Archive +
                 ctx.LangText(Text::TakenByContent, {FileNameOf(path), QStringLiteral("RAR")}));
             candidates << path;
         }
-    }
-    for (const QString &folder : ReleaseFolders(ctx, releaseFolder)) {
-        for (const ContentFile &file : UnplacedArchives(folder)) {
-            if (file.kind != ArchiveKind::SevenZip)
-                continue;
-            ctx.AddLogLine(LogTag::Archive +
-                           ctx.LangText(Text::TakenByContent,
-                                        {FileNameOf(file.path), ArchiveKindName(file.kind)}));
-            candidates << file.path;
+        for (const ContentFile &file : files) {
+            if (file.kind == ArchiveKind::SevenZip)
+                sevenZips << file.path;
         }
+    }
+    for (const QString &path : std::as_const(sevenZips)) {
+        ctx.AddLogLine(LogTag::Archive +
+                       ctx.LangText(Text::TakenByContent,
+                                    {FileNameOf(path), ArchiveKindName(ArchiveKind::SevenZip)}));
+        candidates << path;
     }
     return candidates;
 }

@@ -36,10 +36,15 @@ bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems);
 // their first bytes are read.
 QList<ContentFile> UnplacedArchives(const QString &folder);
 
+// UnplacedArchives of every folder of the release, one list a folder in ReleaseFolders' order:
+// read once, for the sets and for the archives in no set.
+using ReleaseContent = QList<QList<ContentFile>>;
+ReleaseContent UnplacedArchivesOfRelease(EngineContext &ctx, const QString &releaseFolder);
+
 // The archives of the release that start a set of their own by their content: single RAR
 // archives, RAR volume sets whose own headers say they are complete, and 7z archives. lone files
 // are left to the name rules. Logs each one as taken by its content.
-QStringList ContentCandidates(EngineContext &ctx, const QString &releaseFolder);
+QStringList ContentCandidates(EngineContext &ctx, const ReleaseContent &unplaced);
 
 // The ZIP files of the release known by their content, for the ZIP phase.
 QStringList ZipsByContent(EngineContext &ctx, const QString &releaseFolder);

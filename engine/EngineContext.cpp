@@ -31,11 +31,11 @@ bool EngineContext::RemoveFile(const QString &path)
     return true;
 }
 
-void EngineContext::ReportError(const QString &text, bool boxWhileWatching)
+void EngineContext::ReportError(const QString &text, bool boxWhileWatching, const QString &caption)
 {
     Events().error(text);
     if (!settings.SuppressErrors() && (boxWhileWatching || !job.WatchTimerEnabled))
-        dialogs.messageBox(text, QStringLiteral("Error"), MessageIcon::Error);
+        dialogs.messageBox(text, caption, MessageIcon::Error);
     else
         dialogs.errorWithoutBox(text);
 }

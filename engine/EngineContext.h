@@ -70,8 +70,10 @@ public:
 
     // An error for the user (the caller has logged it): an error box unless the settings
     // suppress them or, while watching, boxWhileWatching is false (a box would hold every
-    // round); otherwise Dialogs::errorWithoutBox, so that tevo-cli still reports it.
-    void ReportError(const QString &text, bool boxWhileWatching = true);
+    // round); otherwise Dialogs::errorWithoutBox, so that tevo-cli still reports it. caption: the
+    // box's caption.
+    void ReportError(const QString &text, bool boxWhileWatching = true,
+                     const QString &caption = QStringLiteral("Error"));
 
     // Opens an NFO file with the desktop; while watching, only the first time.
     void OpenNfo(const QString &path);

@@ -43,12 +43,7 @@ void EngineSink::logLine(const QString &text)
 
 void EngineSink::errorBox(const QString &text, const QString &caption)
 {
-    // As EngineContext::ReportError, with the back-end's own caption.
-    m_ctx.Events().error(text);
-    if (!m_ctx.settings.SuppressErrors())
-        m_ctx.dialogs.messageBox(text, caption, MessageIcon::Error);
-    else
-        m_ctx.dialogs.errorWithoutBox(text);
+    m_ctx.ReportError(text, true, caption);
 }
 
 bool EngineSink::question(const QString &text)

@@ -123,24 +123,27 @@ QString ToOem(const QString &text)
     return text;
 }
 
-QString DecodeUtf8OrWindows1252(const QByteArray &bytes)
+QString DecodeWindows1252(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
     // 0x80 to 0x9F differ from Latin-1; the five bytes Windows leaves unassigned keep their
     // Latin-1 (control) meaning.
     static const char16_t high[32] = {
         0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
         0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    text.resize(bytes.size());
+    QString text(bytes.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes.at(i));
         text[i] = byte >= 0x80 && byte < 0xA0 ? QChar(high[byte - 0x80]) : QChar(byte);
     }
     return text;
+}
+
+QString DecodeUtf8OrWindows1252(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? DecodeWindows1252(bytes) : text;
 }
 
 QString FolderOf(const QString &path)
@@ -159,6 +162,22 @@ QString NameWithoutExtension(const QString &path)
     const QString name = FileNameOf(path);
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? name : name.left(dot);
+}
+
+bool NameLeavesFolder(const QString &name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+        return true;
+    for (const QString &part : name.split(QLatin1Char('/'))) {
+        if (part == QLatin1String(".."))
+            return true;
+    }
+    return false;
+}
+
+QString WithSlash(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
 void ForceDirectory(const QString &path)
@@ -188,8 +207,5 @@ QString NormalizeSlashes(const QString &path)
 
 QString NormalizeFolder(const QString &path)
 {
-    QString folder = NormalizeSlashes(path);
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
+    return WithSlash(NormalizeSlashes(path));
 }

@@ -22,6 +22,8 @@ QString BoolToDigit(bool value);
 qint64 FileSize64(const QString &fileName);
 // Tevo works in UTF-8 throughout, so there is no other code page to convert to.
 QString ToOem(const QString &text);
+// Bytes in Windows' Western code page (Windows-1252) as text, without a codec library.
+QString DecodeWindows1252(const QByteArray &bytes);
 // Text files written on Windows come in its Western code page: bytes that are valid UTF-8 are
 // read as UTF-8 (an initial byte-order mark dropped), anything else as Windows-1252.
 QString DecodeUtf8OrWindows1252(const QByteArray &bytes);
@@ -33,6 +35,11 @@ QString NameWithoutExtension(const QString &path);
 QString FolderOf(const QString &path);
 // The name part of a path: everything after its last "/".
 QString FileNameOf(const QString &path);
+// Whether a file of this name (relative to a folder) would lie outside that folder: an empty or
+// absolute name, or one with a ".." part.
+bool NameLeavesFolder(const QString &name);
+// The folder with a trailing "/": itself when it ends in one already.
+QString WithSlash(const QString &folder);
 // Creates every missing folder of the path; throws TevoError when one cannot be created.
 void ForceDirectory(const QString &path);
 // Collapses every run of "/" into one; empty stays empty.

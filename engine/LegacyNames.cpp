@@ -3,6 +3,8 @@
 #include <QList>
 #include <QStringDecoder>
 
+#include "engine/GeneralFuncs.h"
+
 namespace {
 
 constexpr char16_t kMappedMark = 0xFFFE;
@@ -65,7 +67,8 @@ QString DecodeLegacyName(const QByteArray &bytes, LegacyCodePage fallback)
         if (ok)
             return japanese;
     }
-    return Decode(fallback == LegacyCodePage::Cp437 ? "IBM437" : "windows-1252", bytes);
+    // Windows-1252 by the one table Tevo has for it, which needs no codec library.
+    return fallback == LegacyCodePage::Cp437 ? Decode("IBM437", bytes) : DecodeWindows1252(bytes);
 }
 
 QString ZipEntryName(const QByteArray &stored, const QByteArray &asLibzipReads)
@@ -75,17 +78,21 @@ QString ZipEntryName(const QByteArray &stored, const QByteArray &asLibzipReads)
     return DecodeLegacyName(stored, LegacyCodePage::Cp437);
 }
 
-QString RarEntryName(const wchar_t *name, size_t capacity, unsigned hostOs, unsigned unpackVersion)
+QString WideFieldText(const wchar_t *field, size_t capacity)
 {
     size_t length = 0;
-    while (length < capacity && name[length] != 0)
+    while (length < capacity && field[length] != 0)
         ++length;
-    const QString wide = QString::fromWCharArray(name, int(length));
-    if (unpackVersion >= kRar5Version || !wide.contains(QChar(kMappedMark)))
-        return wide;
+    return QString::fromWCharArray(field, int(length));
+}
+
+QString RarEntryName(const QString &stored, unsigned hostOs, unsigned unpackVersion)
+{
+    if (unpackVersion >= kRar5Version || !stored.contains(QChar(kMappedMark)))
+        return stored;
     // Back to the bytes the archive holds: the mapped ones as they were, the others as UTF-8.
     QByteArray bytes;
-    for (const char32_t c : wide.toUcs4()) {
+    for (const char32_t c : stored.toUcs4()) {
         if (c == kMappedMark)
             continue;
         if (c >= kMappedFirst && c <= kMappedLast)

@@ -22,12 +22,15 @@ QString DecodeLegacyName(const QByteArray &bytes, LegacyCodePage fallback);
 // 0x5C bytes.
 QString ZipEntryName(const QByteArray &stored, const QByteArray &asLibzipReads);
 
-// The name of a RAR entry as libunrar hands it over. libunrar keeps name bytes that are not
-// valid UTF-8 as the characters U+E080..U+E0FF after a U+FFFE mark; those bytes are decoded by
-// the system that made the archive (hostOs, RAR's numbering: 0 MS-DOS, 1 OS/2, 2 Windows, 3 Unix),
-// as the UnRAR tools of that system would read them. (libunrar reports MS-DOS and OS/2 archives
-// as Windows ones, so those are read as Windows-1252 too.) (libunrar reports MS-DOS and OS/2
-// archives as Windows ones, so those are read as Windows-1252 too.) Names of RAR 5 archives
-// (unpackVersion 50 and later) are UTF-8 by definition; bytes that are not stay as libunrar gives
-// them.
-QString RarEntryName(const wchar_t *name, size_t capacity, unsigned hostOs, unsigned unpackVersion);
+// The text of a fixed-size wide-character field of libunrar's records (names, volume names, link
+// targets): up to its first NUL, or the whole field when it fills it.
+QString WideFieldText(const wchar_t *field, size_t capacity);
+
+// The name of a RAR entry from the name libunrar hands over (WideFieldText of its name field).
+// libunrar keeps name bytes that are not valid UTF-8 as the characters U+E080..U+E0FF after a
+// U+FFFE mark; those bytes are decoded by the system that made the archive (hostOs, RAR's
+// numbering: 0 MS-DOS, 1 OS/2, 2 Windows, 3 Unix), as the UnRAR tools of that system would read
+// them. (libunrar reports MS-DOS and OS/2 archives as Windows ones, so those are read as
+// Windows-1252 too.) Names of RAR 5 archives (unpackVersion 50 and later) are UTF-8 by
+// definition; bytes that are not stay as libunrar gives them.
+QString RarEntryName(const QString &stored, unsigned hostOs, unsigned unpackVersion);

@@ -69,18 +69,6 @@ QString EntryName(archive_entry *entry)
     return name ? QString::fromLocal8Bit(name) : QString();
 }
 
-// A name that stays inside the destination: relative, without a ".." part.
-bool StaysInside(const QString &name)
-{
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
-        return false;
-    for (const QString &part : name.split(QLatin1Char('/'))) {
-        if (part == QLatin1String(".."))
-            return false;
-    }
-    return true;
-}
-
 // Why the set could not be read: libarchive's own words, or, where it has none (it says nothing
 // when a split set simply ends early), what the parts on disk show.
 QString ProblemOf(const EngineContext &ctx, const SetPlan &plan, const QString &libraryText)
@@ -119,8 +107,10 @@ QStringList SplitVolumes(const QString &firstVolume)
     return volumes.isEmpty() ? QStringList{firstVolume} : volumes;
 }
 
-LibarchiveBackend::LibarchiveBackend(EngineContext &ctx, const QString &firstVolume)
-    : m_ctx(ctx), m_firstVolume(firstVolume)
+LibarchiveBackend::LibarchiveBackend(EngineContext &ctx, const QString &firstVolume,
+                                     const SetPlan *plan)
+    : m_ctx(ctx), m_firstVolume(firstVolume), m_listed(plan && plan->opened),
+      m_total(m_listed ? plan->unpackedTotal : 0)
 {
 }
 
@@ -155,15 +145,16 @@ SetPlan LibarchiveBackend::list()
         planned.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         plan.entries << planned;
         if (!planned.folder)
-            plan.unpackedTotal += planned.size;
+            plan.unpackedTotal = AddEntrySize(plan.unpackedTotal, planned.size);
     }
+    m_listed = plan.opened;
     m_total = plan.unpackedTotal;
     return plan;
 }
 
 bool LibarchiveBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
-    if (m_total == 0)
+    if (!m_listed)
         list();
     sink.progressRange(m_total / 1024);
     QString error;
@@ -176,6 +167,9 @@ bool LibarchiveBackend::extractTo(const QString &folder, ArchiveSink &sink)
         sink.finished(false);
         return false;
     }
+    m_extracted = {};
+    m_done = 0;
+    m_textPace.restart();
     const bool ok = extractEntries(reader.get(), folder, sink);
     sink.finished(ok);
     return ok;
@@ -190,7 +184,7 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
             return true;
         const QString name = code < ARCHIVE_WARN ? FileNameOf(m_firstVolume) : EntryName(entry);
         QString reason = code < ARCHIVE_WARN ? ErrorOf(reader) : QString();
-        if (reason.isEmpty() && !StaysInside(name))
+        if (reason.isEmpty() && NameLeavesFolder(name))
             reason = m_ctx.LangText(Text::OutsideDestination);
         if (!reason.isEmpty()) {
             const QString text = m_ctx.LangText(Text::EntryFailed, {name, reason});
@@ -203,18 +197,20 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
         case AE_IFDIR:
             if (!QDir().mkpath(path))
                 return false;
-            m_entries << name;
+            m_extracted.entries << name;
             break;
         case AE_IFREG:
+            sink.currentEntry(name + QLatin1String(" (Source: ") + FileNameOf(m_firstVolume) +
+                              QLatin1Char(')'));
             if (!writeFile(reader, path, name, sink))
                 return false;
-            m_entries << name;
-            m_written.insert(name, archive_entry_size_is_set(entry) ? archive_entry_size(entry)
-                                                                    : kUnknownSize);
+            m_extracted.entries << name;
+            m_extracted.written.insert(
+                name, archive_entry_size_is_set(entry) ? archive_entry_size(entry) : kUnknownSize);
             break;
         default:
             // Links and special files are not written; the set keeps its sources.
-            m_leftOut << name;
+            m_extracted.leftOut << name;
             sink.logLine(
                 LogTag::Unpack +
                 m_ctx.LangText(Text::EntryFailed, {name, m_ctx.LangText(Text::LinkSkipped)}));
@@ -250,8 +246,10 @@ bool LibarchiveBackend::writeFile(archive *reader, const QString &path, const QS
             break;
         }
         m_done += qint64(size);
-        reportProgress(sink, name);
-        if (sink.checkpoint().waitWhilePaused())
+        reportProgress(sink);
+        // The window gets its turn after every block, as in the other back-ends: otherwise a
+        // large entry would hold it, and Stop and Close with it, until the entry is written.
+        if (sink.checkpoint().pass())
             reason = m_ctx.LangText(Text::Aborted);
     }
     if (reason.isEmpty())
@@ -262,11 +260,14 @@ bool LibarchiveBackend::writeFile(archive *reader, const QString &path, const QS
     return false;
 }
 
-void LibarchiveBackend::reportProgress(ArchiveSink &sink, const QString &name)
+void LibarchiveBackend::reportProgress(ArchiveSink &sink)
 {
-    sink.currentEntry(name + QLatin1String(" (Source: ") + FileNameOf(m_firstVolume) +
-                      QLatin1Char(')'));
     const std::uint32_t now = m_ctx.platform.tickCount();
+    const qint64 percent = m_total > 0 ? qMin<qint64>(m_done * 100 / m_total, 100) : 0;
+    if (!m_textPace.due(percent, now)) {
+        sink.progress(m_done / 1024, QString(), QString());
+        return;
+    }
     sink.progress(m_done / 1024,
                   SizeProgressText(m_done, m_total) + QLatin1String(" (Time elapsed: ") +
                       ProgressDuration(std::uint32_t(now - m_ctx.job.StepStartTick) / 1000) +

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "engine/ArchiveBackend.h"
+#include "engine/ProgressText.h"
 
 class EngineContext;
 
@@ -21,25 +22,25 @@ QStringList SplitVolumes(const QString &firstVolume);
 class LibarchiveBackend : public ArchiveBackend
 {
 public:
-    LibarchiveBackend(EngineContext &ctx, const QString &firstVolume);
+    // The set whose first volume is firstVolume; plan, when read already, saves a listing.
+    LibarchiveBackend(EngineContext &ctx, const QString &firstVolume,
+                      const SetPlan *plan = nullptr);
 
     SetPlan list() override;
     bool extractTo(const QString &folder, ArchiveSink &sink) override;
-    QStringList extractedEntries() const override { return m_entries; }
-    QHash<QString, qint64> writtenFiles() const override { return m_written; }
-    QStringList leftOut() const override { return m_leftOut; }
 
 private:
     bool extractEntries(struct archive *reader, const QString &folder, ArchiveSink &sink);
     bool writeFile(struct archive *reader, const QString &path, const QString &name,
                    ArchiveSink &sink);
-    void reportProgress(ArchiveSink &sink, const QString &name);
+    void reportProgress(ArchiveSink &sink);
 
     EngineContext &m_ctx;
     QString m_firstVolume;
+    // Whether the set has been listed (here or by whoever handed the plan on), and then the
+    // unpacked size of its files.
+    bool m_listed = false;
     qint64 m_total = 0;
     qint64 m_done = 0;
-    QStringList m_entries;
-    QHash<QString, qint64> m_written;
-    QStringList m_leftOut;
+    ProgressTextPace m_textPace;
 };

@@ -66,15 +66,6 @@ bool IsSfv(const QString &name)
     return name.endsWith(QLatin1String(".sfv"), Qt::CaseInsensitive);
 }
 
-// A copy par2 keeps of a damaged file it repairs ("<name>.1"): par2 finds it by that name.
-bool IsPar2Backup(const QString &name, const QSet<QString> &described)
-{
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    bool number = false;
-    name.mid(dot + 1).toInt(&number);
-    return dot > 0 && number && described.contains(name.left(dot));
-}
-
 // A described file that is not there takes the name of a file that has its size and whose first
 // 16 KiB have its hash; only files no description names are looked at.
 void RestoreFromPar2(EngineContext &ctx, const QString &folder, QStringList names)
@@ -91,9 +82,10 @@ void RestoreFromPar2(EngineContext &ctx, const QString &folder, QStringList name
             }
         }
     }
+    // par2 finds its copy of a damaged file ("<name>.1") by that name: it stays as it is.
     QStringList spare;
     for (const QString &name : names) {
-        if (!described.contains(name) && !IsPar2(name) && !IsPar2Backup(name, described))
+        if (!described.contains(name) && !IsPar2(name) && !IsPar2Copy(name, described))
             spare << name;
     }
     QHash<QString, QByteArray> hashes;

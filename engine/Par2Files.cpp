@@ -1,5 +1,6 @@
 #include "engine/Par2Files.h"
 
+#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -27,11 +28,6 @@ quint64 Le64(const char *p)
     for (int i = 7; i >= 0; --i)
         value = value << 8 | uchar(p[i]);
     return value;
-}
-
-QString Slash(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
 Par2FileDescription DescriptionOf(const QByteArray &body)
@@ -153,7 +149,7 @@ QStringList Par2FilesIn(const QString &folder)
     for (const FolderEntry &entry : ListFolderEntries(folder)) {
         if (entry.kind == FolderEntry::Kind::File &&
             entry.name.endsWith(QLatin1String(".par2"), Qt::CaseInsensitive))
-            files << Slash(folder) + entry.name;
+            files << WithSlash(folder) + entry.name;
     }
     files.sort();
     return files;
@@ -171,6 +167,9 @@ QString Par2ForSet(const QString &folder, const QStringList &volumeNames)
 {
     for (const QString &par2 : Par2FilesIn(folder)) {
         const QStringList names = Par2DescribedFiles(par2);
+        // par2 would recreate a missing file where its name leads, outside the folder too.
+        if (std::any_of(names.cbegin(), names.cend(), NameLeavesFolder))
+            continue;
         const QSet<QString> described(names.cbegin(), names.cend());
         bool coversAll = !volumeNames.isEmpty();
         for (const QString &name : volumeNames)
@@ -181,25 +180,35 @@ QString Par2ForSet(const QString &folder, const QStringList &volumeNames)
     return QString();
 }
 
+QString Par2CopyOriginal(const QString &name)
+{
+    static const QRegularExpression copyNumber(QStringLiteral("\\.[0-9]+$"));
+    const QRegularExpressionMatch match = copyNumber.match(name);
+    return match.hasMatch() ? name.left(match.capturedStart()) : QString();
+}
+
+bool IsPar2Copy(const QString &name, const QSet<QString> &described)
+{
+    const QString original = Par2CopyOriginal(name);
+    return !original.isEmpty() && described.contains(original);
+}
+
 QStringList RepairLeftovers(const QString &folder, const QSet<QString> &usedVolumes,
                             const QSet<QString> &madeByRepair)
 {
     QStringList leftovers;
-    const QString here = NormalizeSlashes(Slash(folder));
-    // "<volume>.1", or ".2" when par2 found a ".1" there already.
-    static const QRegularExpression copyNumber(QStringLiteral("\\.[0-9]+$"));
+    const QString here = NormalizeSlashes(WithSlash(folder));
     for (const QString &copy : madeByRepair) {
-        const QString original = QString(copy).remove(copyNumber);
-        if (original.size() < copy.size() && usedVolumes.contains(original) &&
-            copy.startsWith(here) && copy.indexOf(QLatin1Char('/'), here.size()) < 0 &&
-            QFileInfo(copy).isFile())
+        const QString original = Par2CopyOriginal(copy);
+        if (!original.isEmpty() && usedVolumes.contains(original) && copy.startsWith(here) &&
+            copy.indexOf(QLatin1Char('/'), here.size()) < 0 && QFileInfo(copy).isFile())
             leftovers << copy;
     }
     for (const QString &par2 : Par2FilesIn(folder)) {
         const QStringList described = Par2DescribedFiles(par2);
         bool onlyUsed = !described.isEmpty();
         for (const QString &name : described)
-            onlyUsed = onlyUsed && usedVolumes.contains(NormalizeSlashes(Slash(folder) + name));
+            onlyUsed = onlyUsed && usedVolumes.contains(NormalizeSlashes(WithSlash(folder) + name));
         if (onlyUsed)
             leftovers << par2;
     }

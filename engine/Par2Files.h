@@ -47,8 +47,14 @@ struct Par2FolderFile
 QList<Par2FolderFile> Par2FolderDescriptions(const QString &folder);
 
 // The PAR2 file of folder to repair the set whose volumes have these file names: one that
-// describes all of them. Empty when none does.
+// describes all of them and no file outside the folder. Empty when none does.
 QString Par2ForSet(const QString &folder, const QStringList &volumeNames);
+
+// The file a numbered copy par2 keeps of a file it repairs ("<name>.1", or ".2" when a ".1" is
+// there already) is a copy of: name without that number; empty when name ends in none.
+QString Par2CopyOriginal(const QString &name);
+// Whether name is such a copy of one of the described file names.
+bool IsPar2Copy(const QString &name, const QSet<QString> &described);
 
 // What the repair of a set leaves beside it once the set is extracted: the copies that par2 made
 // of damaged volumes in this job (madeByRepair, paths as NormalizeSlashes gives them, of which

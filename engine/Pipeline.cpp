@@ -73,6 +73,17 @@ bool HasOwnFolder(const Settings &settings)
     return false;
 }
 
+// The name of the folder a set gets of its own: the set's name without its extension, or the whole
+// name where that would be empty, "." or "..": a set named ".rar" or "...rar" would otherwise be
+// written into the folder it is in or the one above, where it may replace files as its own.
+QString OwnFolderName(const QString &candidate)
+{
+    const QString stem = NameWithoutExtension(candidate);
+    if (stem.isEmpty() || stem == QLatin1String(".") || stem == QLatin1String(".."))
+        return FileNameOf(candidate);
+    return stem;
+}
+
 } // namespace
 
 QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QString &candidate)
@@ -85,7 +96,7 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
         break;
     case OutputModeChoice::NewDirInInput:
         destination =
-            releaseFolder + QLatin1Char('/') + NameWithoutExtension(candidate) + QLatin1Char('/');
+            releaseFolder + QLatin1Char('/') + OwnFolderName(candidate) + QLatin1Char('/');
         break;
     case OutputModeChoice::CustomDir: {
         const QString custom = settings.CustomOutputDir();
@@ -96,8 +107,7 @@ QString DestinationFolder(EngineContext &ctx, QString &releaseFolder, const QStr
         destination = custom;
         if (settings.SubdirPerEntry()) {
             if (settings.SubdirNaming() == SubdirNamingChoice::ArchiveName) {
-                destination +=
-                    QLatin1Char('/') + NameWithoutExtension(candidate) + QLatin1Char('/');
+                destination += QLatin1Char('/') + OwnFolderName(candidate) + QLatin1Char('/');
             } else {
                 if (releaseFolder.endsWith(QLatin1Char('/')))
                     releaseFolder.chop(1);
@@ -258,9 +268,11 @@ void FolderRun::findSets()
     // Obfuscated downloads (the ZIP phase's output included) get their names back first.
     if (!m_settings.CheckOnly())
         RestoreNames(m_ctx, ScanFolder(m_releaseFolder));
-    m_sets = BuildArchiveSets(m_ctx, ScanFolder(m_releaseFolder));
-    // Known before the sets write files of their own into the folder.
-    m_archivesInNoSet = ArchivesInNoSet(m_ctx, ScanFolder(m_releaseFolder), m_sets);
+    // The files no name places are read once for both: known before the sets write files of
+    // their own into the folder.
+    const ReleaseContent unplaced = UnplacedArchivesOfRelease(m_ctx, ScanFolder(m_releaseFolder));
+    m_sets = BuildArchiveSets(m_ctx, ScanFolder(m_releaseFolder), unplaced);
+    m_archivesInNoSet = ArchivesInNoSet(m_ctx, unplaced, m_sets);
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), m_nfoFiles, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".nfo")}));
     m_ctx.AddLogLine(LogTag::Nfo +
@@ -375,14 +387,15 @@ bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
 
 void FolderRun::prepareDestination(const QString &destination)
 {
+    if (!m_settings.CopyNfo())
+        return;
+    // Listed afresh for every set: an earlier set may have written NFO files of its own.
     QStringList nfoFiles;
     FindFiles(m_ctx, ScanFolder(m_releaseFolder), nfoFiles, m_settings.ScanSubdirs(),
               Tokens({QStringLiteral(".nfo")}));
-    if (m_settings.CopyNfo()) {
-        m_ctx.AddLogLine(LogTag::Nfo + m_ctx.LangText(Text::CopyingNfo));
-        ForceDirectory(destination);
-        CopyNfoFiles(nfoFiles, ScanFolder(destination));
-    }
+    m_ctx.AddLogLine(LogTag::Nfo + m_ctx.LangText(Text::CopyingNfo));
+    ForceDirectory(destination);
+    CopyNfoFiles(nfoFiles, ScanFolder(destination));
 }
 
 void FolderRun::setFailed(const QString &candidate)

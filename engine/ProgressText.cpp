@@ -24,3 +24,13 @@ QString SizeProgressText(qint64 done, qint64 total)
 {
     return ProgressSize(done) + QLatin1Char('/') + ProgressSize(qMax(done, total));
 }
+
+bool ProgressTextPace::due(qint64 wholePercent, std::uint32_t now)
+{
+    if (m_worded && wholePercent == m_percent && now - m_tick < m_interval)
+        return false;
+    m_worded = true;
+    m_percent = wholePercent;
+    m_tick = now;
+    return true;
+}

@@ -53,9 +53,6 @@ constexpr size_t kHeaderNameChars = 1024;
 // most, less than the hand-over to the library thread costs for a release of thousands of files.
 constexpr qint64 kLibraryThreadMinimum = 256 * 1024;
 
-// How often at most the progress texts are worded anew within one per cent (milliseconds).
-constexpr std::uint32_t kTextInterval = 100;
-
 // The redirection kinds of libunrar's header record.
 constexpr unsigned kRedirUnixSymlink = 1;
 constexpr unsigned kRedirWinSymlink = 2;
@@ -76,27 +73,6 @@ void PinLocalTimeZone()
         return true;
     }();
     Q_UNUSED(pinned);
-}
-
-QString fromWide(const wchar_t *text, size_t capacity)
-{
-    size_t length = 0;
-    while (length < capacity && text[length] != 0)
-        ++length;
-    return QString::fromWCharArray(text, int(length));
-}
-
-// A name that is absolute or climbs out with ".." would be written outside the destination.
-bool leavesFolder(const QString &name)
-{
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
-        return true;
-    const QStringList parts = name.split(QLatin1Char('/'));
-    for (const QString &part : parts) {
-        if (part == QLatin1String(".."))
-            return true;
-    }
-    return false;
 }
 
 // libunrar keeps name bytes that are not valid in the locale's encoding as the characters
@@ -196,6 +172,9 @@ struct RarExtraction::Run
     std::wstring folderW;
     QString archiveName;
     qint64 entrySize = 0;
+    // The current entry's name was decoded from a code page: the library would write it under
+    // the stored bytes.
+    bool nameDecoded = false;
     bool result = true;
     // Entries are extracted on a thread of their own, so the window stays responsive however
     // long the library works between two of its progress reports.
@@ -265,7 +244,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
     ProgressTotal = 0;
     m_setTotal = setTotal;
     CurrentName.clear();
-    m_textWorded = false;
+    m_textPace.restart();
     m_entryShown = false;
     m_wideVolumeMessages = false;
     m_volumeMissingReported = false;
@@ -273,7 +252,7 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
 
     Utf8CharacterType utf8Names;
     Run run(m_ctx);
-    run.folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    run.folder = WithSlash(folder);
     run.folderW = run.folder.toStdWString();
     if (!openArchive(run, archivePath))
         return false;
@@ -300,6 +279,9 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
     header = RARHeaderDataEx{};
     header.RedirName = run.redirectTarget.data();
     header.RedirNameSize = unsigned(run.redirectTarget.size());
+    // libunrar fills the target in for redirections only: an older archive's link after one
+    // would otherwise be judged by the target of that earlier entry.
+    run.redirectTarget.front() = 0;
     m_callbackError = nullptr;
     const int code = RARReadHeaderEx(run.archive->get(), &header);
     if (m_callbackError)
@@ -309,15 +291,7 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
     if (code != ERAR_SUCCESS) {
         // Without a readable header the rest of the set cannot be trusted; reading on would give
         // the same error again.
-        const QString entry = CurrentName.isEmpty() ? run.archiveName : CurrentName;
-        if (code == ERAR_BAD_DATA) {
-            const QString text = m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, entry)});
-            m_ctx.job.SetDataDamaged = true;
-            showError(text, true);
-            m_sink->logLine(LogTag::Unpack + text);
-        } else {
-            reportEntryFailure(entry, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
-        }
+        reportLibraryError(CurrentName.isEmpty() ? run.archiveName : CurrentName, code);
         return Step::Failed;
     }
     run.entrySize = (qint64(header.UnpSizeHigh) << 32) + header.UnpSize;
@@ -327,23 +301,25 @@ RarExtraction::Step RarExtraction::readHeader(Run &run)
     } else {
         ProgressTotal = m_setTotal;
     }
-    CurrentName = RarEntryName(header.FileNameW, kHeaderNameChars, header.HostOS, header.UnpVer);
+    const QString stored = WideFieldText(header.FileNameW, kHeaderNameChars);
+    CurrentName = RarEntryName(stored, header.HostOS, header.UnpVer);
+    run.nameDecoded = CurrentName != stored;
     return Step::Next;
 }
 
 // Entries that must not be written are passed over (and not listed as extracted), and the set
 // does not count as extracted.
-QString RarExtraction::refusalFor(const Run &run) const
+std::optional<int> RarExtraction::refusalFor(const Run &run) const
 {
     const RARHeaderDataEx &header = *run.header;
-    if (leavesFolder(CurrentName))
-        return m_ctx.LangText(Text::OutsideDestination);
+    if (NameLeavesFolder(CurrentName))
+        return Text::OutsideDestination;
     if (hasUnmappedBytes(CurrentName))
-        return m_ctx.LangText(Text::UnusableName);
+        return Text::UnusableName;
     if (wcsnlen(header.FileNameW, kHeaderNameChars) >= kHeaderNameChars - 1 ||
         (run.folder + CurrentName).toUtf8().size() >= kLibraryPathBytes)
-        return m_ctx.LangText(Text::PathTooLong);
-    return QString();
+        return Text::PathTooLong;
+    return std::nullopt;
 }
 
 // A link is made only when it resolves to a place inside the folder, and a hard link or file
@@ -353,7 +329,7 @@ bool RarExtraction::leaveOutLink(Run &run, bool link, const QString &linkTarget)
     const RARHeaderDataEx &header = *run.header;
     bool outside = false;
     if (isCopyEntry(header))
-        outside = leavesFolder(linkTarget);
+        outside = NameLeavesFolder(linkTarget);
     else if (link)
         outside =
             header.RedirType == kRedirJunction ||
@@ -370,12 +346,12 @@ void RarExtraction::showEntry(const Run &run)
     m_sink->progressRange(ProgressTotal / 1024);
     // Named at once when it takes a while; in a run of small files, as often as it can be read.
     const std::uint32_t now = m_ctx.platform.tickCount();
-    if (!m_entryShown || now - m_entryTick >= kTextInterval ||
+    if (!m_entryShown || now - m_entryTick >= ProgressTextIntervalMs ||
         entryBytes(*run.header) >= kLibraryThreadMinimum) {
         m_entryShown = true;
         m_entryTick = now;
         m_sink->currentEntry(CurrentName + QLatin1String(" (Source: ") +
-                             FileNameOf(fromWide(run.header->ArcNameW, kHeaderNameChars)) +
+                             FileNameOf(WideFieldText(run.header->ArcNameW, kHeaderNameChars)) +
                              QLatin1Char(')'));
     }
     m_sink->checkpoint().pump();
@@ -389,18 +365,17 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
     if (isOlderVersion(CurrentName))
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     const bool link = isLinkEntry(header);
-    const QString linkTarget = fromWide(run.redirectTarget.data(), run.redirectTarget.size());
-    const QString refusal = refusalFor(run);
-    if (refusal.isEmpty() && leaveOutLink(run, link, linkTarget))
+    const QString linkTarget = WideFieldText(run.redirectTarget.data(), run.redirectTarget.size());
+    const std::optional<int> refusal = refusalFor(run);
+    if (!refusal && leaveOutLink(run, link, linkTarget))
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
 
-    if (refusal.isEmpty()) {
+    if (!refusal)
         m_extractedFiles << CurrentName;
-    }
     showEntry(run);
-    if (!refusal.isEmpty()) {
+    if (refusal) {
         // A path the library cannot take is an error the user has to act on.
-        reportEntryFailure(CurrentName, refusal, refusal == m_ctx.LangText(Text::PathTooLong));
+        reportEntryFailure(CurrentName, m_ctx.LangText(*refusal), *refusal == Text::PathTooLong);
         run.result = false;
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     }
@@ -410,16 +385,15 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
     // An empty file needs no password, even when the archive marks it encrypted.
     if (!isFolder && run.entrySize == 0 && (header.Flags & RHDF_ENCRYPTED))
         return extractEmptyEncrypted(run);
-    // A name decoded from a code page is written under that name; the library would use the
-    // stored bytes.
-    const bool decoded = CurrentName != fromWide(header.FileNameW, kHeaderNameChars);
-    if (decoded && isFolder) {
+    // A name decoded from a code page is written under that name.
+    if (run.nameDecoded && isFolder) {
         QDir().mkpath(run.folder + CurrentName);
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     }
-    if (decoded)
+    if (run.nameDecoded)
         QDir().mkpath(QFileInfo(run.folder + CurrentName).path());
-    const int code = process(run, RAR_EXTRACT, decoded ? run.folder + CurrentName : QString());
+    const int code =
+        process(run, RAR_EXTRACT, run.nameDecoded ? run.folder + CurrentName : QString());
     if (code != ERAR_SUCCESS)
         return failedEntry(code);
     if (!isFolder && !isCopyEntry(header))
@@ -464,19 +438,24 @@ RarExtraction::Step RarExtraction::failedEntry(int code)
 {
     if (code == ERAR_END_ARCHIVE)
         return Step::End;
-    if (m_sink->checkpoint().cancelled()) {
+    if (m_sink->checkpoint().cancelled())
         reportEntryFailure(CurrentName, m_ctx.LangText(Text::Aborted), false);
-    } else if (code == ERAR_BAD_DATA) {
-        const QString text =
-            m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, CurrentName)});
+    else
+        reportLibraryError(CurrentName, code);
+    return Step::Failed;
+}
+
+void RarExtraction::reportLibraryError(const QString &entry, int code)
+{
+    if (code == ERAR_BAD_DATA) {
+        const QString text = m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, entry)});
         m_ctx.job.SetDataDamaged = true;
         showError(text, true);
         m_sink->logLine(LogTag::Unpack + text);
-    } else {
-        // A missing volume was already reported in a box by the callback.
-        reportEntryFailure(CurrentName, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
+        return;
     }
-    return Step::Failed;
+    // A missing volume was already reported in a box by the callback.
+    reportEntryFailure(entry, RarErrorReason(m_ctx, code), !m_volumeMissingReported);
 }
 
 int RarExtraction::process(Run &run, int operation, const QString &destName)
@@ -551,18 +530,12 @@ void RarExtraction::onProcessedData(qint64 bytes)
     if (ProgressTotal > 0)
         percent = static_cast<long double>(ProcessedKiB * 1024) / ProgressTotal * 100;
     const std::uint32_t now = m_ctx.platform.tickCount();
-    // The texts are worded anew when they can read differently: another whole per cent, or
-    // time gone by. A set of thousands of small files reports once per file, and wording every
-    // report cost more than the file.
     const qint64 wholePercent = qint64(std::min<long double>(percent, 100));
-    if (m_textWorded && wholePercent == m_textPercent && now - m_textTick < kTextInterval) {
+    if (!m_textPace.due(wholePercent, now)) {
         m_sink->progress(ProcessedKiB, QString(), QString());
         m_sink->checkpoint().pump();
         return;
     }
-    m_textWorded = true;
-    m_textPercent = wholePercent;
-    m_textTick = now;
     const std::uint32_t stepStart = m_ctx.job.StepStartTick;
     if (percent > 0) {
         // Time spent paused is no working time: counted in, the estimate would jump after a
@@ -662,8 +635,8 @@ SetPlan RarBackend::list()
 
 bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
-    m_entries.clear();
-    RarExtraction extraction(m_ctx, m_entries);
+    m_extracted = {};
+    RarExtraction extraction(m_ctx, m_extracted.entries);
     extraction.setSink(sink);
     qint64 setTotal = 0;
     if (m_planKnown) {
@@ -673,8 +646,8 @@ bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
         setTotal = m_plan.unpackedTotal;
     }
     const bool extracted = extraction.extract(m_firstVolume, folder, setTotal);
-    m_written = extraction.WrittenFiles;
-    m_leftOut = extraction.SkippedEntries;
+    m_extracted.written = extraction.WrittenFiles;
+    m_extracted.leftOut = extraction.SkippedEntries;
     sink.finished(extracted);
     return extracted;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <QtGlobal>
 
 #include "engine/ArchiveBackend.h"
+#include "engine/ProgressText.h"
 
 #include "engine/TextNumbers.h"
 
@@ -72,7 +74,8 @@ private:
     bool openFailed(const QString &archiveName, int code);
     Step readHeader(Run &run);
     Step takeEntry(Run &run);
-    QString refusalFor(const Run &run) const;
+    // The text number of why the current entry must not be written; none when it may be.
+    std::optional<int> refusalFor(const Run &run) const;
     bool leaveOutLink(Run &run, bool link, const QString &linkTarget);
     Step extractLink(Run &run, const QString &linkTarget);
     Step extractEmptyEncrypted(Run &run);
@@ -89,6 +92,8 @@ private:
     void skipLink(const QString &name, const QString &target);
     void onProcessedData(qint64 bytes);
     void reportEntryFailure(const QString &entry, const QString &reason, bool showBox);
+    // A library result other than success for entry: damaged data or the code's reason.
+    void reportLibraryError(const QString &entry, int code);
     void showError(const QString &text, bool withCaption);
 
     friend int RarCallback(unsigned int message, long userData, long p1, long p2);
@@ -101,10 +106,7 @@ private:
     bool m_volumeMissingReported = false;
     // The whole set's unpacked size, when known: the progress bar's maximum.
     qint64 m_setTotal = 0;
-    // When and at which whole per cent the progress texts were last worded.
-    bool m_textWorded = false;
-    qint64 m_textPercent = 0;
-    std::uint32_t m_textTick = 0;
+    ProgressTextPace m_textPace;
     // When the current entry was last named on the display.
     bool m_entryShown = false;
     std::uint32_t m_entryTick = 0;
@@ -124,18 +126,12 @@ public:
 
     SetPlan list() override;
     bool extractTo(const QString &folder, ArchiveSink &sink) override;
-    QStringList extractedEntries() const override { return m_entries; }
-    QHash<QString, qint64> writtenFiles() const override { return m_written; }
-    QStringList leftOut() const override { return m_leftOut; }
 
 private:
     EngineContext &m_ctx;
     QString m_firstVolume;
     SetPlan m_plan;
     bool m_planKnown = false;
-    QStringList m_entries;
-    QHash<QString, qint64> m_written;
-    QStringList m_leftOut;
 };
 
 // Extracts archivePath (the first volume of a set) into destination through a staging folder

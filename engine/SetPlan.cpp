@@ -148,14 +148,14 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
             if (header.UnpVer >= kRar3Version)
                 plan.modernFormat = true;
             PlannedEntry entry;
-            entry.name = RarEntryName(header.FileNameW, sizeof(header.FileNameW) / sizeof(wchar_t),
+            entry.name = RarEntryName(WideFieldText(header.FileNameW, std::size(header.FileNameW)),
                                       header.HostOS, header.UnpVer);
             entry.size = EntrySize(header);
             entry.folder = header.Flags & RHDF_DIRECTORY;
             entry.firstVolume = entry.lastVolume = int(plan.volumes.size()) - 1;
             plan.entries << entry;
             if (!entry.folder)
-                plan.unpackedTotal += qMin(entry.size, kLargestSize - plan.unpackedTotal);
+                plan.unpackedTotal = AddEntrySize(plan.unpackedTotal, entry.size);
             if (depth == Depth::FirstHeader)
                 return plan;
             code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
@@ -216,6 +216,14 @@ bool SetPlan::startsSet() const
     // A later volume: RAR 3 and later mark first volumes, and any volume that begins in the
     // middle of an entry follows another.
     return !modernFormat && !startsMidEntry;
+}
+
+qint64 AddEntrySize(qint64 total, qint64 size)
+{
+    if (size <= 0)
+        return total;
+    return size > std::numeric_limits<qint64>::max() - total ? std::numeric_limits<qint64>::max()
+                                                             : total + size;
 }
 
 QString EntryWithVolumes(const SetPlan *plan, const QString &entryName)

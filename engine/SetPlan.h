@@ -47,6 +47,10 @@ struct SetPlan
     QString lastVolume() const { return volumes.isEmpty() ? firstVolume : volumes.last(); }
 };
 
+// total + size for sizes read from archive headers, which a hostile archive may give as anything:
+// a negative size counts as none, and the sum stops at the largest qint64 instead of wrapping.
+qint64 AddEntrySize(qint64 total, qint64 size);
+
 // The entry's name followed by the volumes its data lies in, for the line that reports it damaged:
 // "movie.iso (movie.part04.rar)", or the first and last of several. Just the name when plan is
 // null or does not hold the entry.

@@ -255,14 +255,10 @@ bool SetPublisher::mayReplace(const QString &name, const QString &target, qint64
     return true;
 }
 
-bool SetPublisher::planMerge(const QString &relative, QList<Move> &moves)
+bool SetPublisher::planMerge(const QString &relative, const Children &children, QList<Move> &moves)
 {
-    const QString prefix = relative.isEmpty() ? QString() : relative + QLatin1Char('/');
-    for (const StagedEntry &entry : std::as_const(m_tree)) {
-        // The direct children of relative only.
-        if (!entry.name.startsWith(prefix) ||
-            entry.name.indexOf(QLatin1Char('/'), prefix.size()) >= 0)
-            continue;
+    for (const qsizetype index : children.value(relative)) {
+        const StagedEntry &entry = m_tree.at(index);
         const QString target = m_destination + entry.name;
         struct stat info;
         if (::lstat(Encoded(target).constData(), &info) != 0) {
@@ -273,7 +269,7 @@ bool SetPublisher::planMerge(const QString &relative, QList<Move> &moves)
         }
         if (entry.kind == StagedEntry::Kind::Folder && S_ISDIR(info.st_mode)) {
             m_mergedFolders.insert(entry.name);
-            if (!planMerge(entry.name, moves))
+            if (!planMerge(entry.name, children, moves))
                 return false;
             continue;
         }
@@ -300,8 +296,13 @@ void SetPublisher::undo(const QList<Move> &done)
 
 bool SetPublisher::publish()
 {
+    // The entries of each folder by its name ("" for the top), so that a merge into a deep tree
+    // that is there already does not go through the whole tree once for every folder.
+    Children children;
+    for (qsizetype i = 0; i < m_tree.size(); ++i)
+        children[FolderOf(m_tree.at(i).name)] << i;
     QList<Move> moves;
-    if (!planMerge(QString(), moves))
+    if (!planMerge(QString(), children, moves))
         return false;
     QList<Move> done;
     for (const Move &move : std::as_const(moves)) {

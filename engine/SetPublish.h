@@ -67,7 +67,8 @@ private:
         bool replaces = false;
         QString backup;
     };
-    bool planMerge(const QString &relative, QList<Move> &moves);
+    using Children = QHash<QString, QList<qsizetype>>;
+    bool planMerge(const QString &relative, const Children &children, QList<Move> &moves);
     bool mayReplace(const QString &name, const QString &target, qint64 stagedSize);
     bool refuse(const QString &text);
     void undo(const QList<Move> &done);

@@ -1,7 +1,5 @@
 #include "engine/SetRepair.h"
 
-#include <QRegularExpression>
-
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
 #include "engine/GeneralFuncs.h"
@@ -9,17 +7,6 @@
 #include "engine/SetPlan.h"
 
 namespace {
-
-// The described file that name is a numbered copy of; empty when it is none.
-QString CopyOf(const QString &name, const QSet<QString> &described)
-{
-    static const QRegularExpression number(QStringLiteral("\\.[0-9]+$"));
-    const QRegularExpressionMatch match = number.match(name);
-    if (!match.hasMatch())
-        return QString();
-    const QString original = name.left(match.capturedStart());
-    return described.contains(original) ? original : QString();
-}
 
 QStringList VolumeNames(const SetPlan &plan)
 {
@@ -39,7 +26,7 @@ QStringList Par2ExtraFiles(const QString &folder, const QStringList &described,
     QStringList extras;
     for (const QString &name : FileNamesIn(folder)) {
         const bool otherDescribed = describedSet.contains(name) && !volumes.contains(name);
-        if (otherDescribed || !CopyOf(name, describedSet).isEmpty())
+        if (otherDescribed || IsPar2Copy(name, describedSet))
             extras << NormalizeFolder(folder) + name;
     }
     extras.sort();
@@ -53,7 +40,7 @@ QStringList CopiesMadeByRepair(const QStringList &before, const QStringList &aft
     const QSet<QString> describedSet(described.cbegin(), described.cend());
     QStringList copies;
     for (const QString &name : after) {
-        if (!old.contains(name) && !CopyOf(name, describedSet).isEmpty())
+        if (!old.contains(name) && IsPar2Copy(name, describedSet))
             copies << name;
     }
     return copies;

@@ -33,10 +33,7 @@ QString SizeText(qint64 bytes)
 
 QString EntryTarget(const QString &destination, const QString &entryName)
 {
-    QString folder = destination;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return NormalizeSlashes(folder + entryName);
+    return NormalizeSlashes(WithSlash(destination) + entryName);
 }
 
 bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &destination,
@@ -58,7 +55,7 @@ bool SetCanBeWritten(EngineContext &ctx, const SetPlan &plan, const QString &des
     for (const PlannedEntry &entry : plan.entries) {
         if (entry.folder)
             continue;
-        needed += entry.size;
+        needed = AddEntrySize(needed, entry.size);
         const QString top = entry.name.section(QLatin1Char('/'), 0, 0, QString::SectionSkipEmpty);
         auto taken = topLevelTaken.find(top);
         if (taken == topLevelTaken.end())

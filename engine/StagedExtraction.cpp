@@ -9,6 +9,7 @@
 #include "engine/ArchiveBackend.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
+#include "engine/GeneralFuncs.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPublish.h"
@@ -80,9 +81,7 @@ bool ExtractStaged(EngineContext &ctx, ArchiveBackend &backend, ArchiveSink &sin
         return false;
     published = true;
 
-    QString folder = destination;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    const QString folder = WithSlash(destination);
     for (const QString &entry : backend.extractedEntries()) {
         if (!result.leftOut.contains(entry))
             result.files << folder + entry;

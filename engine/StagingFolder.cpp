@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "engine/FolderEntries.h"
+#include "engine/GeneralFuncs.h"
 
 namespace {
 
@@ -16,11 +17,6 @@ const char kPrefix[] = ".tevo-staging-";
 // The first line of every lock file: a staging folder without it is not Tevo's.
 const QByteArray kMarker =
     QByteArrayLiteral("Tevo staging folder, removed when its lock is free\n");
-
-QString WithSlash(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
 
 // Opens the lock file of a staging folder without following a link; -1 when it is not a regular
 // file of this user.

@@ -403,6 +403,8 @@ bool TZipMaster::takeEntry(zip *archive, const PlannedEntry &entry, const QStrin
     if (destination.isEmpty()) {
         file.keep();
         ++result.written;
+        if (!m_written.contains(entry.name))
+            m_writtenNames << entry.name;
         m_written.insert(entry.name, qint64(entry.size));
         return true;
     }
@@ -454,9 +456,7 @@ int TZipMaster::writeEntry(zip *archive, const PlannedEntry &entry, File &file,
 
 ZipExtractResult TZipMaster::Extract()
 {
-    QString folder = ExtrBaseDir;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
+    const QString folder = WithSlash(ExtrBaseDir);
     // Written into a staging folder beside the files, and each file named only once it is
     // whole; a killed Tevo's staging folder goes first.
     RemoveDeadStagingFolders(folder);
@@ -479,6 +479,7 @@ ZipExtractResult TZipMaster::extractInto(const QString &folder, const QString &d
     m_plannedBytes = 0;
     m_plannedFiles = 0;
     m_written.clear();
+    m_writtenNames.clear();
     OpenZip zip;
     if (!openZip(&zip.archive, result))
         return result;
@@ -521,7 +522,7 @@ SetPlan ZipBackend::list()
         PlannedEntry entry{ZipEntryFileName(stored), qint64(stat.size),
                            isFolderEntry(stored, stat.size)};
         if (!entry.folder)
-            plan.unpackedTotal += entry.size;
+            plan.unpackedTotal = AddEntrySize(plan.unpackedTotal, entry.size);
         plan.entries << entry;
     }
     zip_discard(archive);
@@ -532,13 +533,9 @@ bool ZipBackend::extractTo(const QString &folder, ArchiveSink &sink)
 {
     m_zip.setSink(sink);
     const ZipExtractResult result = m_zip.extractInto(folder, QString());
+    m_extracted = {m_zip.m_writtenNames, m_zip.m_written, {}};
     sink.finished(result.complete());
     return result.complete();
-}
-
-QStringList ZipBackend::extractedEntries() const
-{
-    return m_zip.m_written.keys();
 }
 
 bool TZipMaster::ExtractZip(const QString &zipPath, const QString &baseDir)
@@ -546,7 +543,7 @@ bool TZipMaster::ExtractZip(const QString &zipPath, const QString &baseDir)
     m_display.ZipDoneKiB = 0;
     m_display.CurrentZipName = FileNameOf(zipPath);
     ZipFileName = zipPath;
-    ExtrBaseDir = baseDir.endsWith(QLatin1Char('/')) ? baseDir : baseDir + QLatin1Char('/');
+    ExtrBaseDir = WithSlash(baseDir);
     ForceDirectory(ExtrBaseDir);
     const ZipExtractResult result = Extract();
     if (result.complete())

@@ -134,8 +134,10 @@ private:
     bool m_cancelRequested = false;
     qint64 m_plannedBytes = 0;
     int m_plannedFiles = 0;
-    // Without a destination: the files written, by name, with their sizes.
+    // Without a destination: the files written, by name, with their sizes, and their names in
+    // the order they were written.
     QHash<QString, qint64> m_written;
+    QStringList m_writtenNames;
 };
 
 // The ZIP back-end: one ZIP file through libzip (behind TZipMaster), its file entries written
@@ -147,9 +149,6 @@ public:
 
     SetPlan list() override;
     bool extractTo(const QString &folder, ArchiveSink &sink) override;
-    QStringList extractedEntries() const override;
-    QHash<QString, qint64> writtenFiles() const override { return m_zip.m_written; }
-    QStringList leftOut() const override { return {}; }
 
 private:
     TZipMaster m_zip;
