@@ -98,21 +98,21 @@ private slots:
     {
         QTemporaryDir dir;
         const QString src = dir.filePath("src");
-        const QString rel = dir.filePath("rel");
         writeFile(src + "/zz/x", 200 * 1024, 6);
-        QVERIFY(QDir().mkpath(src + "/b") && QDir().mkpath(rel));
-        QVERIFY(QFile::copy(src + "/zz/x", src + "/b/x"));
+        writeFile(src + "/b/x", 200 * 1024, 6);
+        QVERIFY(QDir().mkpath(dir.filePath("rel")));
         // No quick-open record, which would hold a second copy of the headers.
-        QVERIFY(run("rar", {"a", "-idq", "-ma5", "-oi", "-qo-", rel + "/set.rar", "zz", "b"}, src));
-        QVERIFY(patchCopySource(rel + "/set.rar", "zz/x", "../x"));
+        QVERIFY(run("rar",
+                    {"a", "-idq", "-ma5", "-oi", "-qo-", dir.filePath("rel/set.rar"), "zz", "b"},
+                    src));
+        QVERIFY(patchCopySource(dir.filePath("rel/set.rar"), "zz/x", "../x"));
         writeText(dir.filePath("x"), "outside");
 
         TestContext t;
         t.settings.setDeleteSources(true);
-        UnPack(t.context, rel);
+        UnPack(t.context, dir.filePath("rel"));
         QVERIFY2(t.log.contains(t.language.LangText(Text::LinkLeftOut, {"b/x", "../x"})),
                  qPrintable(t.log.lines.join('\n')));
-        QVERIFY(t.log.contains("1 of its entries were left out"));
         QCOMPARE(listTree(dir.path()),
                  (QStringList{"rel/set.rar", "rel/zz/x", "src/b/x", "src/zz/x", "x"}));
     }
