@@ -61,37 +61,27 @@ class TestStaging : public QObject
 private slots:
     // Hard links (rar -oh) and file copies (rar -oi) come out as unrar x makes them, whatever the
     // working folder holds.
-    void hardLinksAndCopiesAsUnrarMakesThem_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::newRow("hard links") << "-oh";
-        QTest::newRow("file copies") << "-oi";
-    }
     void hardLinksAndCopiesAsUnrarMakesThem()
     {
-        QFETCH(QString, option);
         QTemporaryDir dir;
         const QString src = dir.filePath("src");
         const QString rel = dir.filePath("rel");
         const QString ref = dir.filePath("ref");
         writeFile(src + "/keys/id_key", 5000, 8);
         writeFile(src + "/data/big.bin", 400 * 1024, 9);
-        QVERIFY(QDir().mkpath(src + "/copy"));
-        if (option == "-oh") {
-            QVERIFY(::link(QFile::encodeName(src + "/keys/id_key").constData(),
-                           QFile::encodeName(src + "/copy/id_key").constData()) == 0);
-        } else {
-            QVERIFY(QFile::copy(src + "/keys/id_key", src + "/copy/id_key"));
-            QVERIFY(QFile::copy(src + "/data/big.bin", src + "/copy/big.bin"));
-        }
+        writeFile(src + "/copy/big.bin", 400 * 1024, 9);
+        QVERIFY(::link(QFile::encodeName(src + "/keys/id_key").constData(),
+                       QFile::encodeName(src + "/copy/id_key").constData()) == 0);
         QVERIFY(QDir().mkpath(ref) && QDir().mkpath(rel));
-        QVERIFY(run("rar", {"a", "-idq", "-ma5", option, rel + "/set.rar", "keys", "data", "copy"},
+        QVERIFY(run("rar",
+                    {"a", "-idq", "-ma5", "-oh", "-oi", rel + "/set.rar", "keys", "data", "copy"},
                     src));
         QVERIFY(run("unrar", {"x", "-idq", rel + "/set.rar"}, ref));
 
-        // A working folder with a file of the copy source's name: it must never be read.
+        // A working folder with files of the sources' names: they must never be read.
         QTemporaryDir cwd;
         writeFile(cwd.filePath("keys/id_key"), 100, 77);
+        writeFile(cwd.filePath("data/big.bin"), 100, 77);
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(cwd.path()));
         TestContext t;
@@ -108,21 +98,21 @@ private slots:
     {
         QTemporaryDir dir;
         const QString src = dir.filePath("src");
-        const QString rel = dir.filePath("rel");
         writeFile(src + "/zz/x", 200 * 1024, 6);
-        QVERIFY(QDir().mkpath(src + "/b") && QDir().mkpath(rel));
-        QVERIFY(QFile::copy(src + "/zz/x", src + "/b/x"));
+        writeFile(src + "/b/x", 200 * 1024, 6);
+        QVERIFY(QDir().mkpath(dir.filePath("rel")));
         // No quick-open record, which would hold a second copy of the headers.
-        QVERIFY(run("rar", {"a", "-idq", "-ma5", "-oi", "-qo-", rel + "/set.rar", "zz", "b"}, src));
-        QVERIFY(patchCopySource(rel + "/set.rar", "zz/x", "../x"));
+        QVERIFY(run("rar",
+                    {"a", "-idq", "-ma5", "-oi", "-qo-", dir.filePath("rel/set.rar"), "zz", "b"},
+                    src));
+        QVERIFY(patchCopySource(dir.filePath("rel/set.rar"), "zz/x", "../x"));
         writeText(dir.filePath("x"), "outside");
 
         TestContext t;
         t.settings.setDeleteSources(true);
-        UnPack(t.context, rel);
+        UnPack(t.context, dir.filePath("rel"));
         QVERIFY2(t.log.contains(t.language.LangText(Text::LinkLeftOut, {"b/x", "../x"})),
                  qPrintable(t.log.lines.join('\n')));
-        QVERIFY(t.log.contains("1 of its entries were left out"));
         QCOMPARE(listTree(dir.path()),
                  (QStringList{"rel/set.rar", "rel/zz/x", "src/b/x", "src/zz/x", "x"}));
     }
