@@ -1,5 +1,5 @@
-// Names written by older tools in a code page: how the bytes are read, and what RAR sets of
-// RAR 2 to 4 and ZIP files without the UTF-8 flag then write.
+// Names written by older tools in a code page: what RAR sets of RAR 2 to 4 and ZIP files without
+// the UTF-8 flag write.
 
 #include <cstdio>
 #include <QDir>
@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "engine/LegacyNames.h"
 #include "engine/Pipeline.h"
 #include "support/Fakes.h"
 #include "support/Rar4Writer.h"
@@ -20,31 +19,10 @@ class TestLegacyNames : public QObject
     Q_OBJECT
 
 private slots:
-    // The fallbacks of the reading; UTF-8, Windows-1252 and Shift-JIS with 0x5C as a second byte
-    // are read in the archive names below, and in the SFV and PAR2 tests.
-    void bytesAreReadInTurn_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("zipCodePage"); // CP437 instead of Windows-1252 as the fallback
-        QTest::addColumn<QString>("text");
-        QTest::newRow("CP437") << QByteArray("caf\x82") << true << "café";
-        QTest::newRow("Shift-JIS without 0x5C as a second byte: the fallback")
-            << QByteArray("\x83\x41") << true << "âA";
-        QTest::newRow("invalid Shift-JIS: the fallback")
-            << QByteArray("\x95\x5c\xff") << false << "•\\ÿ";
-    }
-    void bytesAreReadInTurn()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, zipCodePage);
-        QFETCH(QString, text);
-        QCOMPARE(DecodeLegacyName(bytes, zipCodePage ? LegacyCodePage::Cp437
-                                                     : LegacyCodePage::Windows1252),
-                 text);
-    }
-
     // RAR 2 to 4 entries without a Unicode name are read by the system that wrote them, ZIP
     // entries without the UTF-8 flag as ZIP tools read them: both are written under the name meant.
+    // Shift-JIS is taken only where it explains a 0x5C second byte; invalid Shift-JIS, or valid
+    // Shift-JIS without such a byte, is read in the code page of the system.
     void archiveNamesAreWrittenAsMeant_data()
     {
         QTest::addColumn<QByteArray>("stored");
@@ -54,7 +32,9 @@ private slots:
             << QByteArray("caf\xe9.txt") << 3 << QStringList{"café.txt"};
         QTest::newRow("RAR of Unix, UTF-8")
             << QByteArray("caf\xc3\xa9.txt") << 3 << QStringList{"café.txt"};
-        QTest::newRow("RAR of Windows, in a folder of a code-page name")
+        QTest::newRow("ZIP in CP437 that is also Shift-JIS without 0x5C")
+            << QByteArray("caf\x82\x83\x41.txt") << -1 << QStringList{"caféâA.txt"};
+        QTest::newRow("RAR of Windows, in a folder of a code-page name, invalid Shift-JIS")
             << QByteArray("d\xe9j\xe0\\caf\xe9.txt") << 2 << QStringList{"déjà/café.txt"};
         // A Japanese Windows: 表 ends in the byte of "\".
         QTest::newRow("ZIP in Shift-JIS")

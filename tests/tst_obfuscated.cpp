@@ -7,16 +7,17 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QTest>
 #include <QUuid>
 
 #include "engine/Pipeline.h"
-#include "jobs/JobNotification.h"
 #include "support/Fakes.h"
 #include "support/ReleaseMaker.h"
 
 using ReleaseMaker::listTree;
 using ReleaseMaker::readAll;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -25,22 +26,16 @@ QString RandomName()
     return QUuid::createUuid().toString(QUuid::Id128);
 }
 
-QByteArray Le(quint64 value, int count)
+// The PAR2 file-description packet of a file (only what Tevo reads is filled in).
+QByteArray Par2Description(QByteArray name, const QByteArray &content)
 {
-    QByteArray bytes;
-    for (int i = 0; i < count; ++i)
-        bytes += char((value >> (8 * i)) & 0xFF);
-    return bytes;
-}
-
-// The PAR2 file-description packet of one file (only what Tevo reads is filled in).
-QByteArray Par2Description(QByteArray name, qint64 size, const QByteArray &hash16k)
-{
-    while (name.size() % 4)
-        name += '\0';
-    const QByteArray body = QByteArray(32, '\0') + hash16k + Le(size, 8) + name;
-    return QByteArray("PAR2\0PKT", 8) + Le(64 + body.size(), 8) + QByteArray(32, '\0') +
-           QByteArray("PAR 2.0\0FileDesc", 16) + body;
+    name += QByteArray(-name.size() & 3, '\0');
+    QByteArray length(8, '\0'), size(8, '\0');
+    qToLittleEndian<quint64>(120 + name.size(), length.data());
+    qToLittleEndian<quint64>(content.size(), size.data());
+    return "PAR2\0PKT"_ba + length + QByteArray(32, '\0') + "PAR 2.0\0FileDesc"_ba +
+           QByteArray(32, '\0') + QCryptographicHash::hash(content, QCryptographicHash::Md5) +
+           size + name;
 }
 
 // Every file below folder with a hash of its content.
@@ -56,7 +51,7 @@ QStringList Snapshot(const QString &folder)
 QString TargetName(const QString &form, int i, const QString &name)
 {
     if (form.startsWith("ZIP") || (form.endsWith("one missing") && i == 1) ||
-        (form.contains("first missing") && i == 0))
+        (form.endsWith("first missing") && i == 0))
         return {};
     if (form.startsWith("UPPER"))
         return name.toUpper();
@@ -117,6 +112,8 @@ class TestObfuscated : public QObject
                 QFile::remove(rel + "/" + names.at(i));
             else if (target != names.at(i))
                 QFile::rename(rel + "/" + names.at(i), rel + "/" + target);
+            if (form.contains("cut short") && i == names.size() - 1) // still downloading
+                QFile(rel + "/" + target).resize(10 * 1024);
         }
         return original;
     }
@@ -128,7 +125,7 @@ private slots:
     // ("unpacked"); a single archive under a random name is taken by its content as it is. What
     // no set is made of stays exactly as it is: random files, e-books and comics are no failure
     // ("left"); files with archive signatures in no set are named in a note and are a failure
-    // ("failed"), unless their first volume may still be arriving while watching ("noted"); a
+    // ("failed"), unless the rest of their set may still be arriving while watching ("noted"); a
     // set known by its names but incomplete is a failure too ("incomplete").
     // Names from a PAR2 file never lead out of the folder and never replace a file.
     void releasesAsDownloaded_data()
@@ -150,7 +147,7 @@ private slots:
         Row("random files, an e-book and a comic", 0, "left");
         Row("random.rar, one missing", 0, "failed");
         Row("random.rar, first missing", 0, "failed");
-        Row("random.rar, first missing, watching", 0, "noted");
+        Row("random.rar, last cut short, watching", 0, "noted");
         Row("7z split, one missing", 0, "incomplete");
         Row("ZIP under a random name, ZIP files not unpacked", 0, "failed");
         Row("PAR2:../movie.part1.rar", 0, "failed");
@@ -177,9 +174,8 @@ private slots:
             ReleaseMaker::writeText(rel + "/movie.nfo", "notes\n");
             const QByteArray content("Rar!\x1A\x07\x01\x00 random data", 20);
             ReleaseMaker::writeText(rel + "/a1b2c3", content);
-            const QByteArray md5 = QCryptographicHash::hash(content, QCryptographicHash::Md5);
             ReleaseMaker::writeText(rel + "/movie.par2",
-                                    Par2Description(form.mid(5).toUtf8(), content.size(), md5));
+                                    Par2Description(form.mid(5).toUtf8(), content));
         } else {
             expected = makeRelease(rel, form);
             if (form.startsWith("ZIP")) {
@@ -205,28 +201,18 @@ private slots:
         const QStringList extracted = UnPack(t.context, rel);
 
         QCOMPARE(Snapshot(rel + "/.."), expected);
-        const QStringList made =
-            form.contains("7z")
-                ? QStringList{rel + "/Subs/", rel + "/Subs/subs.idx", rel + "/movie.iso"}
-                : QStringList{rel + "/movie.iso"};
-        QCOMPARE(extracted, unpacked ? made : QStringList());
-        QCOMPARE(t.job.Tally.archivesUnpacked, unpacked ? 1 : 0);
+        const QString subs = form.contains("7z") ? rel + "/Subs/ " + rel + "/Subs/subs.idx " : "";
+        QCOMPARE(extracted.join(' '), unpacked ? subs + rel + "/movie.iso" : QString());
         QCOMPARE(t.log.lines.filter(" is renamed to ").size(), renamed);
-        const QString kind = form.contains("7z") ? "7z" : "RAR";
-        QCOMPARE(t.log.contains("[ARCHiVE] " + first + " is taken as a " + kind +
-                                " archive by its content"),
+        QCOMPARE(t.log.contains("[ARCHiVE] " + first + " is taken as a " +
+                                (form.contains("7z") ? "7z" : "RAR") + " archive by its content"),
                  form.startsWith("random-named"));
         QCOMPARE(t.log.lines.filter("carry archive signatures").size(), noted ? 1 : 0);
         QCOMPARE(t.log.contains("[NOTE   ]"), noted || failed);
-        if (form.startsWith("random files"))
-            QVERIFY(t.log.contains("[ARCHiVE] 0 archive(s) found"));
         QCOMPARE(t.job.Tally.failures > 0, failed);
         // An incomplete set names where it stops, even where the library gives no reason.
         QCOMPARE(t.log.contains(" is not complete: the set goes on after "),
                  outcome == "incomplete");
-        // The notification at the job's end says whether something failed.
-        const QString end = JobEndText(t.language, t.job.Tally);
-        QCOMPARE(end.endsWith(" failed") && !end.contains("nothing failed"), failed);
     }
 };
 

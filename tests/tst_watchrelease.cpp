@@ -132,37 +132,6 @@ private slots:
         QVERIFY(dialogs.shownMessages.isEmpty());
     }
 
-    // Volumes under random names: nothing is renamed or started while one is still away; once it
-    // is there, the release is unpacked and cleaned up like a named one.
-    void randomNamedReleaseWaitsForItsLastVolume()
-    {
-        QTemporaryDir work;
-        const QString release = work.filePath(QStringLiteral("Obfuscated"));
-        const QByteArray expected = ReleaseMaker::readAll(
-            ReleaseMaker::writeFile(release + QStringLiteral("/movie.iso"), 300 * 1024, 9));
-        QStringList volumes =
-            ReleaseMaker::makeRarSet(release, QStringLiteral("movie"), {"movie.iso"}, 100);
-        QVERIFY(QFile::remove(release + QStringLiteral("/movie.iso")));
-        const QString aside = work.filePath(QStringLiteral("away")); // the last, not there yet
-        QVERIFY(QFile::rename(volumes.takeLast(), aside));
-        for (const QString &volume : volumes)
-            QVERIFY(QFile::rename(volume, release + '/' + QString::number(qHash(volume), 16)));
-        const QStringList waiting = ReleaseMaker::listTree(release);
-
-        WatchWindow w(release, false);
-        const QString jobStarted = w.form.context().LangText(TextJobStarted);
-        w.form.watchMode().runRound();
-        w.form.watchMode().runRound();
-        QCOMPARE(w.form.Memo1->toPlainText().count(jobStarted), 0);
-        QCOMPARE(ReleaseMaker::listTree(release), waiting);
-
-        QVERIFY(QFile::rename(aside, release + QStringLiteral("/0e5d2c41b7")));
-        w.form.watchMode().runRound();
-        QCOMPARE(w.form.Memo1->toPlainText().count(jobStarted), 1);
-        QCOMPARE(ReleaseMaker::readAll(release + QStringLiteral("/movie.iso")), expected);
-        QCOMPARE(ReleaseMaker::listTree(release), QStringList{"movie.iso"});
-    }
-
     // A release with a damaged volume: repaired at once when PAR2 files can; otherwise left until
     // the volume is replaced, and taken again only once its files have settled for a round.
     void damagedReleaseResumes_data()
