@@ -4,91 +4,42 @@
 // copies nothing, and "cpack -G DEB" makes a package whose tevo-cli runs.
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QTest>
 
 #include "settings/LanguageFolders.h"
 #include "support/ReleaseMaker.h"
-
-namespace {
 
 using ReleaseMaker::readAll;
 using ReleaseMaker::writeText;
 
 const QString UnitFile = "share/systemd/user/tevo-cli.service";
 
-// The environment of a user whose home, configuration and runtime folders are temporary.
-QProcessEnvironment userEnvironment(const QTemporaryDir &home)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", home.path());
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        env.remove(QLatin1String(name));
-    return env;
-}
-
-// A PNG's width and height from its IHDR chunk, which always comes first.
-QSize pngSize(const QString &path)
-{
-    const QByteArray png = readAll(path);
-    if (png.size() < 24 || !png.startsWith("\x89PNG\r\n\x1a\n") || png.mid(12, 4) != "IHDR")
-        return {};
-    return QSize(qFromBigEndian<qint32>(png.constData() + 16),
-                 qFromBigEndian<qint32>(png.constData() + 20));
-}
-
-// Runs a program to its end; its standard output and error together. The exit code is -1 when
-// it crashed or ran over two minutes (QProcess's destructor then kills it).
-QByteArray run(const QString &program, const QStringList &arguments, int *exitCode,
-               const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
-{
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    const bool ended =
-        process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
-    *exitCode = ended ? process.exitCode() : -1;
-    return process.readAll();
-}
-
-// The files below a folder, relative to it, sorted.
-QStringList filesUnder(const QString &root)
-{
-    QStringList files;
-    for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-        files << QDir(root).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
-
-} // namespace
-
 class TestInstall : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_prefix;
+    QTemporaryDir m_prefix, m_home;
 
     QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
 
 private slots:
+    // Every program runs as a user whose home, configuration and runtime folders are temporary,
+    // without a display.
     void initTestCase()
     {
-        int exitCode = 0;
-        const QByteArray output =
-            run(TEVO_CMAKE_COMMAND, {"--install", TEVO_BINARY_DIR, "--prefix", m_prefix.path()},
-                &exitCode);
-        QVERIFY2(exitCode == 0, output.constData());
+        qputenv("HOME", m_home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_home.filePath("config").toUtf8());
+        qputenv("XDG_DATA_HOME", m_home.filePath("data").toUtf8());
+        qputenv("XDG_RUNTIME_DIR", m_home.path().toUtf8());
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            qunsetenv(name);
+        QVERIFY(ReleaseMaker::run(TEVO_CMAKE_COMMAND,
+                                  {"--install", TEVO_BINARY_DIR, "--prefix", m_prefix.path()}, {}));
     }
 
     void languageFolders_data()
@@ -117,79 +68,63 @@ private slots:
         QCOMPARE(LanguageFolders(programFolder, QStringLiteral("/usr/local/share/tevo")), expected);
     }
 
-    // The language file goes to share/tevo, never beside the program; the window's files come
-    // with the window alone. The other files are proven by running or reading them below.
-    void installedFiles()
+    // The application-menu entry validates and its icon is in the hicolor theme; "Close Tevo
+    // after extraction" ends the command-line job and the program with it. An installed copy
+    // keeps last.os in the user's configuration folder, never in bin.
+    void installedWindow()
     {
-        QVERIFY(QFileInfo::exists(installed("share/tevo/english.lng")));
-        QVERIFY(!QFileInfo::exists(installed("bin/english.lng")));
-        QCOMPARE(QFileInfo::exists(installed("bin/tevo")), bool(TEVO_WITH_GUI));
-        QCOMPARE(QFileInfo::exists(installed("share/applications/tevo.desktop")),
-                 bool(TEVO_WITH_GUI));
-    }
-
-    // The application-menu entry validates, and its icon is there in the hicolor theme.
-    void desktopEntryAndIcons()
-    {
+        const QString entry = installed("share/applications/tevo.desktop");
+        QCOMPARE(QFileInfo::exists(entry), bool(TEVO_WITH_GUI)); // it comes with the window alone
         if (!TEVO_WITH_GUI)
             QSKIP("built without the window (TEVO_GUI=OFF)");
-        int exitCode = 0;
-        const QByteArray complaints =
-            run("desktop-file-validate", {installed("share/applications/tevo.desktop")}, &exitCode)
-                .trimmed();
-        QVERIFY2(exitCode == 0 && complaints.isEmpty(), complaints.constData());
+        QString complaints;
+        QVERIFY(ReleaseMaker::run("desktop-file-validate", {entry}, {}, &complaints));
+        QVERIFY2(complaints.trimmed().isEmpty(), qPrintable(complaints));
         const QString icons = installed("share/icons/hicolor/");
         QVERIFY(QFileInfo::exists(icons + "scalable/apps/tevo.svg"));
+        // A PNG's IHDR chunk comes first, with its width and height.
         for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
-            QCOMPARE(pngSize(icons + QStringLiteral("%1x%1/apps/tevo.png").arg(size)),
-                     QSize(size, size));
-    }
+            QCOMPARE(
+                readAll(icons + QStringLiteral("%1x%1/apps/tevo.png").arg(size)).mid(12, 12),
+                QByteArray::fromHex(
+                    QStringLiteral("49484452%1%1").arg(size, 8, 16, QLatin1Char('0')).toLatin1()));
 
-    // "Close Tevo after extraction" ends the command-line job and the program with it. An
-    // installed copy keeps last.os in the user's configuration folder, never in bin.
-    void installedWindowStartsAndUnpacks()
-    {
-        if (!TEVO_WITH_GUI)
-            QSKIP("built without the window (TEVO_GUI=OFF)");
-        QTemporaryDir release, home;
-        const QString lastOs = home.filePath("config/tevo/last.os");
+        QTemporaryDir release;
+        const QString lastOs = m_home.filePath("config/tevo/last.os");
         writeText(lastOs, "[Options]\r\nCheckBox10=1\r\nCheckBox17=1\r\n");
-        QProcessEnvironment env = userEnvironment(home);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        int exitCode = 0;
         // Without its language file the copy would stop at the "No Language file found!" box.
-        run(installed("bin/tevo"), {release.path(), "-unpack"}, &exitCode, env);
-        QCOMPARE(exitCode, 0);
+        QVERIFY(ReleaseMaker::run(
+            "env", {"QT_QPA_PLATFORM=offscreen", installed("bin/tevo"), release.path(), "-unpack"},
+            {}));
         QVERIFY(readAll(lastOs).contains("language=english.lng"));
         QVERIFY(!QFileInfo::exists(installed("bin/last.os")));
     }
 
-    // tevo-cli finds the installed language files and the user's settings without a display,
-    // and leaves last.os as it was.
+    // tevo-cli finds the language files in share/tevo (never beside the program) and the user's
+    // settings without a display, and leaves last.os as it was.
     void installedCliUnpacks()
     {
-        QTemporaryDir release, home;
-        const QString lastOs = home.filePath("config/tevo/last.os");
+        QVERIFY(QFileInfo::exists(installed("share/tevo/english.lng")) &&
+                !QFileInfo::exists(installed("bin/english.lng")));
+        QTemporaryDir release;
+        const QString lastOs = m_home.filePath("config/tevo/last.os");
         const QByteArray before("[Options]\r\nCheckBox10=1\r\n[other]\r\nlanguage=english.lng\r\n");
         writeText(lastOs, before);
-        int exitCode = 0;
-        const QByteArray output =
-            run(installed("bin/tevo-cli"), {release.path()}, &exitCode, userEnvironment(home));
-        QVERIFY2(exitCode == 0 && output.contains("Tevo v1.06 started"), output.constData());
+        QString output;
+        QVERIFY(ReleaseMaker::run(installed("bin/tevo-cli"), {release.path()}, {}, &output));
+        QVERIFY2(output.contains("Tevo v1.06 started"), qPrintable(output));
         QCOMPARE(readAll(lastOs), before);
     }
 
     // systemd's own check of the installed unit: its syntax, specifiers and that /bin/sh is there.
     void unitVerifies()
     {
-        const QString analyze = QStandardPaths::findExecutable("systemd-analyze");
-        if (analyze.isEmpty())
+        if (QStandardPaths::findExecutable("systemd-analyze").isEmpty())
             QSKIP("systemd-analyze is not installed");
-        QTemporaryDir home;
-        int exitCode = 0;
-        const QByteArray output = run(analyze, {"--user", "verify", installed(UnitFile)}, &exitCode,
-                                      userEnvironment(home));
-        QVERIFY2(exitCode == 0 && output.trimmed().isEmpty(), output.constData());
+        QString output;
+        QVERIFY(ReleaseMaker::run("systemd-analyze", {"--user", "verify", installed(UnitFile)}, {},
+                                  &output));
+        QVERIFY2(output.trimmed().isEmpty(), qPrintable(output));
     }
 
     void unitPicksOptionSet_data()
@@ -209,33 +144,30 @@ private slots:
     {
         QFETCH(QByteArray, userOptionSet);
         QFETCH(QByteArray, expectedLine);
-        QTemporaryDir home;
-        const QString config = home.filePath("config");
+        const QString config = m_home.filePath("config");
+        QFile::remove(config + "/tevo/server.os");
         if (!userOptionSet.isEmpty())
             writeText(config + "/tevo/server.os", userOptionSet);
         const QString unit = QString::fromUtf8(readAll(installed(UnitFile)))
                                  .replace("%E", config)
-                                 .replace("%h", home.path())
+                                 .replace("%h", m_home.path())
                                  .replace("$$", "$");
-        const auto value = [&unit](const char *pattern) {
-            return QRegularExpression(pattern, QRegularExpression::MultilineOption)
-                .match(unit)
-                .captured(1);
-        };
-        const QString script = value("^ExecStart=/bin/sh -c '(.*)'$");
-        const QString watchFolder = value("^Environment=TEVO_WATCH_FOLDER=(.*)$");
-        QVERIFY2(!script.isEmpty() && watchFolder.startsWith(home.path() + u'/'), qPrintable(unit));
-        QVERIFY(QDir().mkpath(watchFolder));
+        const QRegularExpressionMatch lines =
+            QRegularExpression("^Environment=TEVO_WATCH_FOLDER=(.*)$[\\s\\S]*"
+                               "^ExecStart=/bin/sh -c '(.*)'$",
+                               QRegularExpression::MultilineOption)
+                .match(unit);
+        const QString watchFolder = lines.captured(1);
+        QVERIFY2(watchFolder.startsWith(m_home.path() + u'/') && QDir().mkpath(watchFolder),
+                 qPrintable(unit));
+        qputenv("TEVO_WATCH_FOLDER", watchFolder.toUtf8());
 
-        QProcessEnvironment env = userEnvironment(home);
-        env.insert("TEVO_WATCH_FOLDER", watchFolder);
         QProcess service;
-        service.setProcessEnvironment(env);
         service.setProcessChannelMode(QProcess::MergedChannels);
-        service.start("/bin/sh", {"-c", script});
+        service.start("/bin/sh", {"-c", lines.captured(2)});
         QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT((output += service.readAll()).contains("Watching every"), 30000);
-        QVERIFY2(output.contains(expectedLine), output.constData());
+        QTRY_VERIFY2_WITH_TIMEOUT((output += service.readAll()).contains(expectedLine),
+                                  output.constData(), 30000);
         // exec left tevo-cli as the service's process: systemd's SIGTERM ends it cleanly.
         service.terminate();
         QVERIFY(service.waitForFinished(30000));
@@ -247,17 +179,18 @@ private slots:
     void unbuiltTreeInstallsNothing()
     {
         QTemporaryDir build, prefix;
-        const QString cmake = TEVO_CMAKE_COMMAND;
-        int exitCode = 0;
-        QByteArray output =
-            run(cmake,
-                {"-S", TEVO_SOURCE_DIR, "-B", build.path(), "-DTEVO_BUILD_TESTS=OFF",
-                 QStringLiteral("-DTEVO_GUI=%1").arg(TEVO_WITH_GUI ? "ON" : "OFF")},
-                &exitCode);
-        QVERIFY2(exitCode == 0, output.constData());
-        output = run(cmake, {"--install", build.path(), "--prefix", prefix.path()}, &exitCode);
-        QVERIFY(exitCode != 0);
-        QVERIFY2(output.contains("Nothing was installed") && output.contains("tevo-install-parts"),
+        QVERIFY(
+            ReleaseMaker::run(TEVO_CMAKE_COMMAND,
+                              {"-S", TEVO_SOURCE_DIR, "-B", build.path(), "-DTEVO_BUILD_TESTS=OFF",
+                               TEVO_WITH_GUI ? "-DTEVO_GUI=ON" : "-DTEVO_GUI=OFF"},
+                              {}));
+        QProcess install;
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(TEVO_CMAKE_COMMAND, {"--install", build.path(), "--prefix", prefix.path()});
+        QVERIFY(install.waitForFinished(120000));
+        const QByteArray output = install.readAll();
+        QVERIFY2(install.exitCode() != 0 && output.contains("Nothing was installed") &&
+                     output.contains("tevo-install-parts"),
                  output.constData());
         QCOMPARE(QDir(prefix.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());
@@ -267,33 +200,27 @@ private slots:
     // and its tevo-cli runs once unpacked.
     void debianPackage()
     {
-        const QString dpkgDeb = QStandardPaths::findExecutable("dpkg-deb");
-        if (dpkgDeb.isEmpty() || QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty())
+        if (QStandardPaths::findExecutable("dpkg-deb").isEmpty() ||
+            QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty())
             QSKIP("dpkg-deb or dpkg-shlibdeps is not installed");
         QTemporaryDir work;
-        int exitCode = 0;
-        QByteArray output =
-            run(TEVO_CPACK_COMMAND,
-                {"-G", "DEB", "-B", work.path(), "--config", TEVO_BINARY_DIR "/CPackConfig.cmake"},
-                &exitCode);
-        QVERIFY2(exitCode == 0, output.constData());
-        const QStringList packages = QDir(work.path()).entryList({"*.deb"});
-        QCOMPARE(packages.size(), 1);
-        const QString package = work.filePath(packages.first());
-
-        const QByteArray depends = run(dpkgDeb, {"-f", package, "Depends"}, &exitCode);
+        QVERIFY(ReleaseMaker::run(
+            TEVO_CPACK_COMMAND,
+            {"-G", "DEB", "-B", work.path(), "--config", TEVO_BINARY_DIR "/CPackConfig.cmake"},
+            {}));
+        const QString package = work.filePath(QDir(work.path()).entryList({"*.deb"}).value(0));
+        QString depends, version;
+        QVERIFY(ReleaseMaker::run("dpkg-deb", {"-f", package, "Depends"}, {}, &depends));
         for (const char *needed : {"libunrar5", "libzip4", "libqt6core6", "par2"})
-            QVERIFY2(depends.contains(needed), depends.constData());
+            QVERIFY2(depends.contains(needed), qPrintable(depends));
         QCOMPARE(depends.contains("libqt6widgets6"), bool(TEVO_WITH_GUI));
 
         const QString usr = work.filePath("root/usr/");
-        run(dpkgDeb, {"-x", package, work.filePath("root")}, &exitCode);
-        QCOMPARE(exitCode, 0);
-        QCOMPARE(filesUnder(usr), filesUnder(m_prefix.path()));
+        QVERIFY(ReleaseMaker::run("dpkg-deb", {"-x", package, work.filePath("root")}, {}));
+        QCOMPARE(ReleaseMaker::listTree(usr), ReleaseMaker::listTree(m_prefix.path()));
         QVERIFY(readAll(usr + UnitFile).contains("exec \"/usr/bin/tevo-cli\""));
-        output = run(usr + "bin/tevo-cli", {"--version"}, &exitCode);
-        QCOMPARE(exitCode, 0);
-        QCOMPARE(output.trimmed(), QByteArray("tevo-cli v1.06"));
+        QVERIFY(ReleaseMaker::run(usr + "bin/tevo-cli", {"--version"}, {}, &version));
+        QCOMPARE(version.trimmed(), QStringLiteral("tevo-cli v1.06"));
     }
 };
 

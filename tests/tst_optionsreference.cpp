@@ -37,8 +37,6 @@ private slots:
         QTest::addColumn<bool>("taken");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("after");
-        QTest::newRow("check, any letter case")
-            << "checkbox3=1" << true << "CheckBox3" << QVariant(true);
         QTest::newRow("radio on") << "RadioButton2=1" << true << "RadioButton3" << QVariant(false);
         QTest::newRow("radio off") << "RadioButton3=0" << false << "RadioButton3" << QVariant(true);
         QTest::newRow("text") << "Edit2=/srv/out=x" << true << "Edit2" << QVariant("/srv/out=x");
