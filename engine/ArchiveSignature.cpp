@@ -97,6 +97,7 @@ void WalkRar5(QFile &file, RarVolumeHeaders &h)
 {
     const qint64 fileSize = file.size();
     qint64 at = 8;
+    h.headCut = fileSize < at + 7;
     for (int count = 0; count < kMaxHeaders && at + 7 <= fileSize; ++count) {
         const QByteArray start = ReadAt(file, at, 7);
         const auto *s = reinterpret_cast<const uchar *>(start.constData());
@@ -108,7 +109,11 @@ void WalkRar5(QFile &file, RarVolumeHeaders &h)
         const qint64 total = (p - s) + qint64(headerSize);
         const QByteArray header = ReadAt(file, at, total);
         const auto *d = reinterpret_cast<const uchar *>(header.constData());
-        if (header.size() != total || Crc(d + 4, total - 4) != Le32(d))
+        if (header.size() != total) {
+            h.headCut = count == 0;
+            return;
+        }
+        if (Crc(d + 4, total - 4) != Le32(d))
             return;
         quint64 dataSize = 0;
         if (!TakeRar5Header(d + (p - s), d + total, count == 0, h, dataSize))
@@ -157,6 +162,7 @@ void WalkRar4(QFile &file, RarVolumeHeaders &h)
 {
     const qint64 fileSize = file.size();
     qint64 at = 7;
+    h.headCut = fileSize < at + 7;
     for (int count = 0; count < kMaxHeaders && at + 7 <= fileSize; ++count) {
         const QByteArray base = ReadAt(file, at, 7);
         if (base.size() != 7)
@@ -167,8 +173,12 @@ void WalkRar4(QFile &file, RarVolumeHeaders &h)
         const quint16 headSize = Le16(b + 5);
         const QByteArray header = ReadAt(file, at, headSize);
         const auto *d = reinterpret_cast<const uchar *>(header.constData());
-        if (headSize < 7 || header.size() != headSize)
+        if (headSize < 7)
             return;
+        if (header.size() != headSize) {
+            h.headCut = count == 0;
+            return;
+        }
         if (count == 0) {
             // The main header: its checksum covers the fixed fields at least.
             if (type != 0x73 || headSize < 13 ||
@@ -260,4 +270,10 @@ RarVolumeHeaders ReadRarVolumeHeaders(const QString &path)
     if (headers.firstVolume && headers.number < 0)
         headers.number = 0;
     return headers;
+}
+
+bool RarHeadUndamaged(const QString &path)
+{
+    const RarVolumeHeaders head = ReadRarVolumeHeaders(path);
+    return head.readable || head.encryptedHeaders || head.headCut;
 }

@@ -42,6 +42,8 @@ struct RarVolumeHeaders
     bool newNumbering = false;
     // The headers are encrypted: nothing past the signature can be read without a password.
     bool encryptedHeaders = false;
+    // The file ends inside its first header (a download cut short).
+    bool headCut = false;
     // The first and the last file entry of this volume (name empty when it holds none).
     RarEntryMark first;
     RarEntryMark last;
@@ -53,3 +55,8 @@ struct RarVolumeHeaders
 // Walks the block headers of the RAR file at path, seeking over the packed data; stops at the
 // end record, at the first damaged header, or after a few thousand headers.
 RarVolumeHeaders ReadRarVolumeHeaders(const QString &path);
+
+// Whether the first header of the RAR file at path is no damaged one: a whole main header (or,
+// for encrypted headers, encryption header) whose checksum matches, or one the file ends inside.
+// libunrar is handed no other file: it crashes on some main headers with a wrong checksum.
+bool RarHeadUndamaged(const QString &path);

@@ -4,6 +4,17 @@
 
 #include <unrar/dll.hpp>
 
+#include "engine/SetPlan.h"
+
+// Opens the RAR set of path with libunrar (open names it and says how) when RarSetRefusal allows
+// it; otherwise no handle, the refusal in open.OpenResult and the file refused in refusedVolume.
+inline HANDLE OpenCheckedRarArchive(const QString &path, RAROpenArchiveDataEx &open,
+                                    QString *refusedVolume = nullptr)
+{
+    open.OpenResult = RarSetRefusal(path, refusedVolume);
+    return open.OpenResult ? nullptr : RAROpenArchiveEx(&open);
+}
+
 // Closes the archive on every way out; the normal end closes it itself to look at the result.
 class ArchiveHandle
 {

@@ -227,11 +227,13 @@ bool RarExtraction::openArchive(Run &run, const QString &archivePath)
     RAROpenArchiveDataEx openData{};
     openData.ArcNameW = archiveW.data();
     openData.OpenMode = RAR_OM_EXTRACT;
-    run.archive = std::make_unique<ArchiveHandle>(RAROpenArchiveEx(&openData));
+    QString refused;
+    run.archive =
+        std::make_unique<ArchiveHandle>(OpenCheckedRarArchive(archivePath, openData, &refused));
     if (!run.archive->get() || openData.OpenResult != ERAR_SUCCESS)
-        return openFailed(run.archiveName, openData.OpenResult != ERAR_SUCCESS
-                                               ? int(openData.OpenResult)
-                                               : ERAR_UNKNOWN);
+        return openFailed(FileNameOf(refused), openData.OpenResult != ERAR_SUCCESS
+                                                   ? int(openData.OpenResult)
+                                                   : ERAR_UNKNOWN);
     RARSetCallback(run.archive->get(), RarCallback, LPARAM(this));
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include "engine/ArchiveEnd.h"
 #include "engine/ArchiveSets.h"
+#include "engine/ArchiveSignature.h"
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
 #include "engine/LegacyNames.h"
@@ -65,24 +66,33 @@ private:
     bool m_refused = false;
 };
 
+// The files beside firstVolume named as volumes of its set (.rar, .r00, .001 ...).
+QStringList VolumeNamedSiblings(const QString &firstVolume)
+{
+    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+    QStringList siblings;
+    const QString folder = FolderOf(firstVolume);
+    for (const FolderEntry &entry : ListFolderEntries(folder)) {
+        const QString path = folder + QLatin1Char('/') + entry.name;
+        if (entry.kind == FolderEntry::Kind::File && volumeExtension.match(entry.name).hasMatch() &&
+            IsSetMember(firstVolume, path))
+            siblings << path;
+    }
+    return siblings;
+}
+
 // Volume files beside the first volume that share its stem and were not read: for archives too
 // old to carry an end record, the only sign that a later volume was cut short.
 QStringList UnreadSiblings(const SetPlan &plan)
 {
-    static const QRegularExpression volumeExtension(QStringLiteral("\\.(rar|r[0-9]+|[0-9]+)$"),
-                                                    QRegularExpression::CaseInsensitiveOption);
     QStringList unread;
-    const QString folder = FolderOf(plan.firstVolume);
-    for (const FolderEntry &entry : ListFolderEntries(folder)) {
-        const QString path = folder + QLatin1Char('/') + entry.name;
-        if (entry.kind != FolderEntry::Kind::File ||
-            !volumeExtension.match(entry.name).hasMatch() || !IsSetMember(plan.firstVolume, path))
-            continue;
+    for (const QString &path : VolumeNamedSiblings(plan.firstVolume)) {
         bool read = false;
         for (const QString &volume : plan.volumes)
             read = read || QFileInfo(volume) == QFileInfo(path);
         if (!read)
-            unread << entry.name;
+            unread << FileNameOf(path);
     }
     return unread;
 }
@@ -123,7 +133,7 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
     RAROpenArchiveDataEx open{};
     open.ArcNameW = name.data();
     open.OpenMode = RAR_OM_LIST;
-    ArchiveHandle archive(RAROpenArchiveEx(&open));
+    ArchiveHandle archive(OpenCheckedRarArchive(path, open));
     if (!archive.get() || open.OpenResult != ERAR_SUCCESS) {
         plan.problem = RarErrorReason(ctx, open.OpenResult ? int(open.OpenResult) : ERAR_UNKNOWN);
         return plan;
@@ -216,6 +226,23 @@ bool SetPlan::startsSet() const
     // A later volume: RAR 3 and later mark first volumes, and any volume that begins in the
     // middle of an entry follows another.
     return !modernFormat && !startsMidEntry;
+}
+
+int RarSetRefusal(const QString &firstVolume, QString *refusedVolume)
+{
+    if (refusedVolume)
+        *refusedVolume = firstVolume;
+    // RAR 1.4 has headers of its own, which Tevo does not read.
+    if (RarFormatOf(firstVolume) != RarFormat::Rar14 && !RarHeadUndamaged(firstVolume))
+        return IsRarKind(ArchiveKindOfFile(firstVolume)) ? ERAR_BAD_DATA : ERAR_BAD_ARCHIVE;
+    for (const QString &volume : VolumeNamedSiblings(firstVolume)) {
+        if (IsRarKind(ArchiveKindOfFile(volume)) && !RarHeadUndamaged(volume)) {
+            if (refusedVolume)
+                *refusedVolume = volume;
+            return ERAR_BAD_DATA;
+        }
+    }
+    return 0;
 }
 
 qint64 AddEntrySize(qint64 total, qint64 size)

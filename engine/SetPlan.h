@@ -47,6 +47,13 @@ struct SetPlan
     QString lastVolume() const { return volumes.isEmpty() ? firstVolume : volumes.last(); }
 };
 
+// Whether libunrar may be handed the set of firstVolume: 0 when Tevo's own reader finds the first
+// header undamaged in firstVolume and in every RAR file named as a volume of its set, otherwise the
+// library's ERAR_BAD_ARCHIVE (firstVolume is no RAR file) or ERAR_BAD_DATA. The library crashes on
+// some damaged RAR 5 main headers, in the first volume or in a volume it moves on to.
+// refusedVolume, when given, is set to the file refused.
+int RarSetRefusal(const QString &firstVolume, QString *refusedVolume = nullptr);
+
 // total + size for sizes read from archive headers, which a hostile archive may give as anything:
 // a negative size counts as none, and the sum stops at the largest qint64 instead of wrapping.
 qint64 AddEntrySize(qint64 total, qint64 size);
