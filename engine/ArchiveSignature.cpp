@@ -250,6 +250,10 @@ QString ArchiveKindName(ArchiveKind kind)
         return QStringLiteral("7z");
     case ArchiveKind::Zip:
         return QStringLiteral("ZIP");
+    case ArchiveKind::Tar:
+        return QStringLiteral("tar");
+    case ArchiveKind::DiscImage:
+        return QStringLiteral("disc image (ISO 9660)");
     case ArchiveKind::None:
         break;
     }

@@ -6,13 +6,14 @@
 #include <QByteArray>
 #include <QString>
 
-enum class ArchiveKind { None, Rar4, Rar5, SevenZip, Zip };
+// Tar and DiscImage (ISO 9660) are told only where "Also unpack other archive formats" is on.
+enum class ArchiveKind { None, Rar4, Rar5, SevenZip, Zip, Tar, DiscImage };
 
 // The kind named by the signature at the start of head (a file's first bytes).
 ArchiveKind ArchiveKindOf(const QByteArray &head);
 // The kind of the file at path, from its first 8 bytes; None when it cannot be read.
 ArchiveKind ArchiveKindOfFile(const QString &path);
-// "RAR", "7z" or "ZIP", for the log.
+// "RAR", "7z", "ZIP", "tar" or "disc image (ISO 9660)", for the log.
 QString ArchiveKindName(ArchiveKind kind);
 inline bool IsRarKind(ArchiveKind kind)
 {

@@ -9,6 +9,7 @@
 #include "engine/EngineContext.h"
 #include "engine/FolderEntries.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/LibarchiveBackend.h"
 #include "engine/RarVolumeOrder.h"
 #include "engine/TextNumbers.h"
 #include "engine/Wildcard.h"
@@ -113,7 +114,7 @@ bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems)
     return !IsRarName(name) || volumeStems.value(VolumeSetStem(name).toLower()) > 1;
 }
 
-QList<ContentFile> UnplacedArchives(const QString &folder)
+QList<ContentFile> UnplacedArchives(const QString &folder, bool otherFormats)
 {
     QList<ContentFile> found;
     const QStringList names = FileNamesIn(folder);
@@ -125,6 +126,8 @@ QList<ContentFile> UnplacedArchives(const QString &folder)
         file.path = folder + QLatin1Char('/') + name;
         file.kind = ArchiveKindOfFile(file.path);
         file.lone = IsRarName(name);
+        if (file.kind == ArchiveKind::None && otherFormats)
+            file.kind = OtherArchiveKindOfFile(file.path);
         if (file.kind != ArchiveKind::None)
             found << file;
     }
@@ -135,15 +138,15 @@ ReleaseContent UnplacedArchivesOfRelease(EngineContext &ctx, const QString &rele
 {
     ReleaseContent content;
     for (const QString &folder : ReleaseFolders(ctx, releaseFolder))
-        content << UnplacedArchives(folder);
+        content << UnplacedArchives(folder, ctx.settings.UnpackOtherFormats());
     return content;
 }
 
 QStringList ContentCandidates(EngineContext &ctx, const ReleaseContent &unplaced)
 {
-    // The RAR sets are named first, then the 7z archives.
+    // The RAR sets are named first, then the 7z, tar and disc-image archives.
     QStringList candidates;
-    QStringList sevenZips;
+    QList<ContentFile> others;
     for (const QList<ContentFile> &files : unplaced) {
         for (const QString &path : RarStartsByContent(files)) {
             ctx.AddLogLine(
@@ -152,15 +155,15 @@ QStringList ContentCandidates(EngineContext &ctx, const ReleaseContent &unplaced
             candidates << path;
         }
         for (const ContentFile &file : files) {
-            if (file.kind == ArchiveKind::SevenZip)
-                sevenZips << file.path;
+            if (!IsRarKind(file.kind) && file.kind != ArchiveKind::Zip)
+                others << file;
         }
     }
-    for (const QString &path : std::as_const(sevenZips)) {
+    for (const ContentFile &file : std::as_const(others)) {
         ctx.AddLogLine(LogTag::Archive +
                        ctx.LangText(Text::TakenByContent,
-                                    {FileNameOf(path), ArchiveKindName(ArchiveKind::SevenZip)}));
-        candidates << path;
+                                    {FileNameOf(file.path), ArchiveKindName(file.kind)}));
+        candidates << file.path;
     }
     return candidates;
 }

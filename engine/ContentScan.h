@@ -33,8 +33,8 @@ QStringList ReleaseFolders(EngineContext &ctx, const QString &releaseFolder);
 bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems);
 
 // The files of folder that the name rules do not place and that carry an archive signature; only
-// their first bytes are read.
-QList<ContentFile> UnplacedArchives(const QString &folder);
+// their first bytes are read. otherFormats: tar archives and ISO 9660 images count too.
+QList<ContentFile> UnplacedArchives(const QString &folder, bool otherFormats = false);
 
 // UnplacedArchives of every folder of the release, one list a folder in ReleaseFolders' order:
 // read once, for the sets and for the archives in no set.

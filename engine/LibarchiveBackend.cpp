@@ -41,11 +41,49 @@ QString ErrorOf(archive *reader)
     return text ? QString::fromUtf8(text) : QString();
 }
 
+// Tar and the compressions of tar archives that libarchive decodes itself: never a filter that
+// runs another program on the file.
+void SupportTar(archive *reader)
+{
+    archive_read_support_format_tar(reader);
+    archive_read_support_filter_gzip(reader);
+    archive_read_support_filter_bzip2(reader);
+    archive_read_support_filter_xz(reader);
+    archive_read_support_filter_zstd(reader);
+    archive_read_support_filter_lzip(reader);
+}
+
+bool StartsCompressed(const QByteArray &head)
+{
+    for (const QByteArray &magic : {QByteArray("\x1F\x8B", 2), QByteArray("BZh"),
+                                    QByteArray("\xFD"
+                                               "7zXZ\0",
+                                               6),
+                                    QByteArray("\x28\xB5\x2F\xFD", 4), QByteArray("LZIP")}) {
+        if (head.startsWith(magic))
+            return true;
+    }
+    return false;
+}
+
+// Whether libarchive reads a tar header from the compressed file at path.
+bool HoldsTar(const QString &path)
+{
+    Reader reader(archive_read_new());
+    SupportTar(reader.get());
+    archive_entry *entry = nullptr;
+    return archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(),
+                                      kBlockSize) == ARCHIVE_OK &&
+           archive_read_next_header(reader.get(), &entry) >= ARCHIVE_WARN;
+}
+
 // The set's files opened as one stream, the way split 7z sets are cut.
 Reader OpenSet(const QStringList &volumes, QString &error)
 {
     Reader reader(archive_read_new());
     archive_read_support_format_7zip(reader.get());
+    SupportTar(reader.get());
+    archive_read_support_format_iso9660(reader.get());
     std::vector<QByteArray> names;
     for (const QString &volume : volumes)
         names.push_back(QFile::encodeName(volume));
@@ -60,13 +98,18 @@ Reader OpenSet(const QStringList &volumes, QString &error)
     return reader;
 }
 
+// The entry's name without "./" parts, which tar archives and disc images carry ("." for the
+// root folder itself).
 QString EntryName(archive_entry *entry)
 {
     const char *utf8 = archive_entry_pathname_utf8(entry);
-    if (utf8)
-        return QString::fromUtf8(utf8);
-    const char *name = archive_entry_pathname(entry);
-    return name ? QString::fromLocal8Bit(name) : QString();
+    const char *name = utf8 ? utf8 : archive_entry_pathname(entry);
+    if (!name)
+        return QString();
+    QString text = utf8 ? QString::fromUtf8(name) : QString::fromLocal8Bit(name);
+    while (text.startsWith(QLatin1String("./")))
+        text.remove(0, 2);
+    return text;
 }
 
 // Why the set could not be read: libarchive's own words, or, where it has none (it says nothing
@@ -86,8 +129,25 @@ QString ProblemOf(const EngineContext &ctx, const SetPlan &plan, const QString &
 
 bool IsLibarchiveSet(const QString &path)
 {
-    return ArchiveKindOfFile(path) == ArchiveKind::SevenZip ||
-           FirstSplitPart().match(FileNameOf(path)).hasMatch();
+    const ArchiveKind kind = ArchiveKindOfFile(path);
+    return kind == ArchiveKind::SevenZip || FirstSplitPart().match(FileNameOf(path)).hasMatch() ||
+           (kind == ArchiveKind::None && OtherArchiveKindOfFile(path) != ArchiveKind::None);
+}
+
+ArchiveKind OtherArchiveKindOfFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ArchiveKind::None;
+    const QByteArray head = file.read(512);
+    // POSIX and GNU tar headers carry "ustar" at 257; an ISO 9660 volume descriptor, "CD001" at
+    // 32769 (after 32 KiB of system area).
+    if (head.mid(257, 5) == "ustar")
+        return ArchiveKind::Tar;
+    if (file.seek(32769) && file.read(5) == "CD001")
+        return ArchiveKind::DiscImage;
+    file.close();
+    return StartsCompressed(head) && HoldsTar(path) ? ArchiveKind::Tar : ArchiveKind::None;
 }
 
 QStringList SplitVolumes(const QString &firstVolume)
@@ -141,6 +201,8 @@ SetPlan LibarchiveBackend::list()
         }
         PlannedEntry planned;
         planned.name = EntryName(entry);
+        if (planned.name == QLatin1String("."))
+            continue;
         planned.folder = archive_entry_filetype(entry) == AE_IFDIR;
         planned.size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         plan.entries << planned;
@@ -183,6 +245,8 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
         if (code == ARCHIVE_EOF)
             return true;
         const QString name = code < ARCHIVE_WARN ? FileNameOf(m_firstVolume) : EntryName(entry);
+        if (name == QLatin1String("."))
+            continue;
         QString reason = code < ARCHIVE_WARN ? ErrorOf(reader) : QString();
         if (reason.isEmpty() && NameLeavesFolder(name))
             reason = m_ctx.LangText(Text::OutsideDestination);
@@ -193,7 +257,9 @@ bool LibarchiveBackend::extractEntries(archive *reader, const QString &folder, A
             return false;
         }
         const QString path = folder + name;
-        switch (archive_entry_filetype(entry)) {
+        // A tar hard link carries no data of its own: it is left out like other links, whatever
+        // type the format gives it.
+        switch (archive_entry_hardlink(entry) ? AE_IFLNK : archive_entry_filetype(entry)) {
         case AE_IFDIR:
             if (!QDir().mkpath(path))
                 return false;

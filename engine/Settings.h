@@ -47,6 +47,8 @@ public:
     virtual bool DeleteZipAfter() const = 0;
     // A set that fails its check is repaired with the PAR2 files beside it.
     virtual bool RepairWithPar2() const = 0;
+    // tar (also compressed) and ISO 9660 images are unpacked too; off, they are release content.
+    virtual bool UnpackOtherFormats() const = 0;
     virtual bool NoReturnFromTray() const = 0;
     virtual bool AlwaysInTray() const = 0;
     virtual bool ShellIntegration() const = 0;

@@ -155,7 +155,8 @@
     /* The queue's folders. */                                                                     \
     X(FolderStarts, 233)                                                                           \
     X(FolderNothingFailed, 234)                                                                    \
-    X(FolderSomeFailed, 235)
+    X(FolderSomeFailed, 235)                                                                       \
+    X(OtherFormatsCaption, 236)
 
 namespace Text {
 #define TEVO_TEXT_ENUM(name, number) name = number,

@@ -265,6 +265,10 @@ bool SettingsModel::RepairWithPar2() const
 {
     return isChecked(SettingKey::CheckBox25);
 }
+bool SettingsModel::UnpackOtherFormats() const
+{
+    return isChecked(SettingKey::CheckBox26);
+}
 bool SettingsModel::NoReturnFromTray() const
 {
     return isChecked(SettingKey::CheckBox19);
@@ -483,6 +487,10 @@ void SettingsModel::setUnpackZipFirst(bool on)
 void SettingsModel::setRepairWithPar2(bool on)
 {
     setChecked(SettingKey::CheckBox25, on);
+}
+void SettingsModel::setUnpackOtherFormats(bool on)
+{
+    setChecked(SettingKey::CheckBox26, on);
 }
 void SettingsModel::setNoReturnFromTray(bool on)
 {

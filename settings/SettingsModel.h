@@ -91,6 +91,7 @@ public:
     bool UnpackZipFirst() const override;
     bool DeleteZipAfter() const override;
     bool RepairWithPar2() const override;
+    bool UnpackOtherFormats() const override;
     bool NoReturnFromTray() const override;
     bool AlwaysInTray() const override;
     bool ShellIntegration() const override;
@@ -137,6 +138,7 @@ public:
     void setSuppressErrors(bool on);
     void setUnpackZipFirst(bool on);
     void setRepairWithPar2(bool on);
+    void setUnpackOtherFormats(bool on);
     void setNoReturnFromTray(bool on);
     void setAlwaysInTray(bool on);
     void setShellIntegration(bool on);

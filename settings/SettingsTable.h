@@ -39,6 +39,7 @@ enum class SettingKey {
     CheckBox7,
     CheckBox18,
     CheckBox25,
+    CheckBox26,
     CheckBox19,
     CheckBox20,
     CheckBox23,

@@ -1,6 +1,8 @@
 // Archives as real releases and old tools make them: links inside the tree, kept file versions,
 // empty files marked encrypted, and archives from which nothing can be read.
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +30,8 @@ private slots:
         QTest::newRow("a folder above it, still inside") << "../data" << true;
         QTest::newRow("climbing out") << "../../../etc" << false;
         QTest::newRow("absolute") << "/etc/hostname" << false;
+        // A tar hard link comes without data; it must not come out as an empty file.
+        QTest::newRow("hard link in a tar archive") << "data/f.txt (hard)" << false;
     }
     void linksInsideTheTree()
     {
@@ -38,12 +42,20 @@ private slots:
         writeFile(src + "/data/f.txt", 3000, 1);
         QDir().mkpath(src + "/sub");
         const QString link = linkTarget.startsWith("..") && made ? "sub/lnk" : "lnk";
-        QVERIFY(QFile::link(linkTarget, src + "/" + link));
+        const bool hard = linkTarget.endsWith("(hard)");
         const QString rel = dir.filePath("rel");
         QDir().mkpath(rel);
-        QVERIFY(run("rar", {"a", "-idq", "-ol", rel + "/x.rar", "data", link}, src));
+        const QString archive = rel + (hard ? "/x.tar" : "/x.rar");
+        if (hard) {
+            QCOMPARE(::link(qPrintable(src + "/data/f.txt"), qPrintable(src + "/lnk")), 0);
+            QVERIFY(run("tar", {"cf", archive, "data", link}, src));
+        } else {
+            QVERIFY(QFile::link(linkTarget, src + "/" + link));
+            QVERIFY(run("rar", {"a", "-idq", "-ol", archive, "data", link}, src));
+        }
 
         TestContext t;
+        t.settings.setUnpackOtherFormats(hard);
         t.settings.setDeleteSources(true);
         t.settings.setCheckSfv(false);
         UnPack(t.context, rel);
@@ -51,7 +63,8 @@ private slots:
                  qPrintable(t.log.messages().join('\n')));
         QCOMPARE(readAll(rel + "/data/f.txt"), readAll(src + "/data/f.txt"));
         QCOMPARE(QFileInfo(rel + "/" + link).isSymLink(), made);
-        QCOMPARE(QFileInfo::exists(rel + "/x.rar"), !made);
+        QCOMPARE(QFileInfo::exists(rel + "/" + link), made);
+        QCOMPARE(QFileInfo::exists(archive), !made);
         if (made) // and it leads to what it led to in the source tree
             QVERIFY(QFileInfo(rel + "/" + link)
                         .canonicalFilePath()

@@ -79,7 +79,8 @@ class TestObfuscated : public QObject
 
     // Fills rel with movie.nfo and the four-volume RAR set "movie" of movie.iso (one RAR archive
     // of it for "single"; a 7z archive, split for "split", of it and a compressible Subs/subs.idx
-    // for "7z"), with PAR2 files or an SFV list of the real names where the form says, and names
+    // for "7z"; a tar.gz under a random name for "tar", an ISO 9660 image movie.img for "disc
+    // image"), with PAR2 files or an SFV list of the real names where the form says, and names
     // the volumes as it says. Returns what the release folder's parent held before archiving.
     QStringList makeRelease(const QString &rel, const QString &form)
     {
@@ -93,6 +94,11 @@ class TestObfuscated : public QObject
             sevenZip << "-v100k";
         if (form.contains("7z"))
             ReleaseMaker::run("7z", sevenZip, rel);
+        else if (form.startsWith("tar"))
+            ReleaseMaker::run("tar", {"czf", RandomName(), "movie.iso"}, rel);
+        else if (form.startsWith("disc image"))
+            ReleaseMaker::run("bsdtar", {"--format", "iso9660", "-cf", "movie.img", "movie.iso"},
+                              rel);
         else if (form.contains("single"))
             ReleaseMaker::run("rar", {"a", "-idq", "-m0", "movie", "movie.iso"}, rel);
         else
@@ -145,6 +151,9 @@ private slots:
         Row("7z split", 0, "unpacked");
         Row("random-named 7z", 0, "unpacked");
         Row("random files, an e-book and a comic", 0, "left");
+        Row("tar.gz under a random name, other formats on", 0, "unpacked");
+        Row("disc image, other formats on", 0, "unpacked");
+        Row("tar.gz under a random name, other formats off", 0, "left");
         Row("random.rar, one missing", 0, "failed");
         Row("random.rar, first missing", 0, "failed");
         Row("random.rar, last cut short, watching", 0, "noted");
@@ -197,6 +206,7 @@ private slots:
         t.settings.setSuppressErrors(true);
         t.settings.setScanSubdirs(false);
         t.settings.setUnpackZipFirst(!form.startsWith("ZIP"));
+        t.settings.setUnpackOtherFormats(form.endsWith("other formats on"));
         t.job.WatchTimerEnabled = form.endsWith("watching");
         const QStringList extracted = UnPack(t.context, rel);
 

@@ -55,13 +55,14 @@ private slots:
             "CheckBox20=0\r\nRadioButton8=1\r\nRadioButton9=0\r\n"
             "RadioButton10=0\r\nCheckBox13=0\r\nRadioButton11=0\r\n"
             "RadioButton13=1\r\nCheckBox14=0\r\nRJumpBackToWelcome=0\r\n"
-            "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\n[Edits]\r\n"
+            "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\nCheckBox26=0\r\n"
+            "[Edits]\r\n"
             "Edit1=\r\nEdit2=\r\n"
             "Edit4=cdemu load 0 \"%1\"\r\nEdit6=15\r\nComboBox2=Normal\r\n"
             "[other]\r\nlanguage=english.lng\r\nLastOpenPath=\r\n"
             "[ListBox1]\r\nins=0\r\n[ListBox2]\r\nins=0\r\n"
             "[ListBox3]\r\nins=0\r\n";
-        QCOMPARE(OptionSetKeys::Options.size(), 37);
+        QCOMPARE(OptionSetKeys::Options.size(), 38);
         QCOMPARE(OptionSetBytes(defaultSnapshot()), expected);
     }
 

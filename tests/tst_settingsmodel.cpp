@@ -167,6 +167,7 @@ private slots:
         s.setNotifyAtJobEnd(false);
         s.setWriteLogFile(true);
         s.setRepairWithPar2(false);
+        s.setUnpackOtherFormats(true);
         s.setAfterAction(AfterActionChoice::RunApplication);
         s.setRunCommand(QStringLiteral("mount \"%1\" --now"));
         s.setRunFileFilter(RunFileFilterChoice::EveryFile);

@@ -324,6 +324,7 @@ public:
     QPlainTextEdit *Memo1 = nullptr;
     QCheckBox *CheckBox24 = nullptr; // the log is also written to logFilePath()
     QCheckBox *CheckBox25 = nullptr; // repair with PAR2 files
+    QCheckBox *CheckBox26 = nullptr; // also unpack other archive formats
 
     // Non-visual parts.
     QTimer *Timer1 = nullptr;

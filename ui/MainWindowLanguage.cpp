@@ -160,7 +160,8 @@ void TForm1::InitGUILanguage()
     // Captions added since: a language file written before them keeps the English one.
     for (const auto &[number, control] : {QPair<int, QWidget *>{Text::NotifyCaption, CheckBox23},
                                           {Text::LogFileCaption, CheckBox24},
-                                          {Text::Par2Caption, CheckBox25}}) {
+                                          {Text::Par2Caption, CheckBox25},
+                                          {Text::OtherFormatsCaption, CheckBox26}}) {
         if (number < m_language.count())
             setCaption(Pages, control, m_language.LangText(number));
     }

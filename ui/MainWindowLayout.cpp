@@ -384,6 +384,8 @@ void TForm1::buildOptionsTab()
         newCheckBox(GroupBox4, "CheckBox18", QStringLiteral("Delete ZIP-files after unpack"), true);
     CheckBox25 =
         newCheckBox(GroupBox4, "CheckBox25", QStringLiteral("Repair with PAR2 files"), true);
+    CheckBox26 = newCheckBox(GroupBox4, "CheckBox26",
+                             QStringLiteral("Also unpack other archive formats"), false);
     CheckBox22 = newCheckBox(GroupBox4, "CheckBox22",
                              QStringLiteral("Check even if no archive found"), false);
     CheckBox5->setToolTip(QStringLiteral(
@@ -396,6 +398,9 @@ void TForm1::buildOptionsTab()
     RadioButton5->setToolTip(QStringLiteral(
         "Deletes after ALL files have been extracted (this can take very long if you added many "
         "folders to queue, check for enough disk space before)"));
+    CheckBox26->setToolTip(QStringLiteral(
+        "Also unpacks tar archives (.tar, .tar.gz, .tar.xz ...) and ISO 9660 disc images; off, "
+        "they stay as they are"));
     CheckBox11->setToolTip(
         QStringLiteral("Will delete CD1 and CD2 if you extract to another folder for example"));
 
@@ -411,7 +416,7 @@ void TForm1::buildOptionsTab()
     options->addLayout(indented(RadioButton4));
     options->addLayout(indented(RadioButton5));
     for (QCheckBox *box : {CheckBox11, CheckBox16, CheckBox8, CheckBox10, CheckBox17, CheckBox7,
-                           CheckBox18, CheckBox25})
+                           CheckBox18, CheckBox25, CheckBox26})
         options->addWidget(box);
     left->addWidget(GroupBox4);
 

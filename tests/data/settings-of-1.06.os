@@ -36,6 +36,7 @@ CheckBox21=1
 CheckBox23=0
 CheckBox24=1
 CheckBox25=0
+CheckBox26=1
 [Edits]
 Edit1=/in put/ä
 Edit2=/out
