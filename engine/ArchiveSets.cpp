@@ -1,5 +1,6 @@
 #include "engine/ArchiveSets.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "engine/ArchiveBackend.h"
@@ -18,6 +19,16 @@ const QRegularExpression &PartStyleName()
     static const QRegularExpression pattern(QStringLiteral("\\.part([0-9]+)\\.rar$"),
                                             QRegularExpression::CaseInsensitiveOption);
     return pattern;
+}
+
+// Whether the RAR file at path starts a set: by its flags, or by its part name where the library
+// cannot open it.
+bool StartsRarSet(EngineContext &ctx, const QString &path)
+{
+    const SetPlan peek = PeekSetPlan(ctx, path);
+    const QString name = FileNameOf(path);
+    return peek.startsSet() &&
+           (peek.opened || !IsPartStyleVolume(name) || IsFirstPartStyleVolume(name));
 }
 
 } // namespace
@@ -107,6 +118,26 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
     ctx.AddLogLine(LogTag::Archive +
                    ctx.LangText(Text::ArchivesFound, {QString::number(sets.size())}));
     return sets;
+}
+
+void NestedArchives(EngineContext &ctx, const QStringList &files, QStringList &setStarts,
+                    QStringList &zips)
+{
+    for (const QString &path : files) {
+        const QString name = FileNameOf(path);
+        const ArchiveKind kind = ArchiveKindOfFile(path);
+        if (KeptAsItIs(name) || !QFileInfo(path).isFile())
+            continue;
+        if (kind == ArchiveKind::Zip && name.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive))
+            zips << path;
+        else if (kind == ArchiveKind::SevenZip || IsFirstSevenZipPart(name))
+            setStarts << path;
+        else if (IsRarKind(kind) && StartsRarSet(ctx, path))
+            setStarts << path;
+        else if (kind == ArchiveKind::None && ctx.settings.UnpackOtherFormats() &&
+                 OtherArchiveKindOfFile(path) != ArchiveKind::None)
+            setStarts << path;
+    }
 }
 
 QStringList ArchivesInNoSet(EngineContext &ctx, const ReleaseContent &unplaced,

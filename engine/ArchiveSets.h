@@ -49,6 +49,13 @@ void NoteArchivesInNoSet(EngineContext &ctx, const QStringList &files);
 // The first volumes of BuildArchiveSets.
 QStringList BuildCandidateList(EngineContext &ctx, const QString &releaseFolder);
 
+// The archives found among files (what an extracted set wrote), by their content: setStarts gets
+// the RAR archives and first volumes, 7z archives and first parts and, with UnpackOtherFormats,
+// tar archives and disc images; zips the ZIP files named ".zip". Files kept as they are (e-books,
+// comics ...) are neither.
+void NestedArchives(EngineContext &ctx, const QStringList &files, QStringList &setStarts,
+                    QStringList &zips);
+
 // The volumes of every set but the one at index, in the form NormalizeSlashes gives.
 QSet<QString> VolumesOfOtherSets(const QList<ArchiveSet> &sets, int index);
 // The volumes of a plan in the form NormalizeSlashes gives.

@@ -14,6 +14,20 @@
 #include "engine/TextNumbers.h"
 #include "engine/Wildcard.h"
 
+bool KeptAsItIs(const QString &name)
+{
+    static const QSet<QString> kept{
+        QStringLiteral("epub"), QStringLiteral("cbz"),  QStringLiteral("cbr"),
+        QStringLiteral("cb7"),  QStringLiteral("docx"), QStringLiteral("xlsx"),
+        QStringLiteral("pptx"), QStringLiteral("odt"),  QStringLiteral("ods"),
+        QStringLiteral("odp"),  QStringLiteral("jar"),  QStringLiteral("apk"),
+        QStringLiteral("xpi"),  QStringLiteral("whl"),  QStringLiteral("ipa"),
+        QStringLiteral("kmz"),  QStringLiteral("3mf"),  QStringLiteral("war"),
+        QStringLiteral("aar"),  QStringLiteral("vsix")};
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && kept.contains(name.mid(dot + 1).toLower());
+}
+
 namespace {
 
 const QRegularExpression &VolumeName()
@@ -31,18 +45,11 @@ bool IsRarName(const QString &name)
 // Files that are archives inside but are what the user keeps, and files Tevo reads by name.
 bool KeptByExtension(const QString &name)
 {
-    static const QSet<QString> kept{
-        QStringLiteral("zip"),  QStringLiteral("7z"),   QStringLiteral("sfv"),
-        QStringLiteral("par2"), QStringLiteral("nfo"),  QStringLiteral("epub"),
-        QStringLiteral("cbz"),  QStringLiteral("cbr"),  QStringLiteral("cb7"),
-        QStringLiteral("docx"), QStringLiteral("xlsx"), QStringLiteral("pptx"),
-        QStringLiteral("odt"),  QStringLiteral("ods"),  QStringLiteral("odp"),
-        QStringLiteral("jar"),  QStringLiteral("apk"),  QStringLiteral("xpi"),
-        QStringLiteral("whl"),  QStringLiteral("ipa"),  QStringLiteral("kmz"),
-        QStringLiteral("3mf"),  QStringLiteral("war"),  QStringLiteral("aar"),
-        QStringLiteral("vsix")};
+    static const QSet<QString> readByName{QStringLiteral("zip"), QStringLiteral("7z"),
+                                          QStringLiteral("sfv"), QStringLiteral("par2"),
+                                          QStringLiteral("nfo")};
     const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot >= 0 && kept.contains(name.mid(dot + 1).toLower());
+    return KeptAsItIs(name) || (dot >= 0 && readByName.contains(name.mid(dot + 1).toLower()));
 }
 
 // How many volume names of the folder share each stem (lower-cased).

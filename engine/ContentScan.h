@@ -32,6 +32,10 @@ QStringList ReleaseFolders(EngineContext &ctx, const QString &releaseFolder);
 // lower-cased.
 bool PlacedByName(const QString &name, const QHash<QString, int> &volumeStems);
 
+// Whether a file is what the user keeps although it is an archive inside: e-books, comics,
+// office documents, Java and Android packages and the like, known by their extension.
+bool KeptAsItIs(const QString &name);
+
 // The files of folder that the name rules do not place and that carry an archive signature; only
 // their first bytes are read. otherFormats: tar archives and ISO 9660 images count too.
 QList<ContentFile> UnplacedArchives(const QString &folder, bool otherFormats = false);

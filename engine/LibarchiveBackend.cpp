@@ -134,6 +134,11 @@ bool IsLibarchiveSet(const QString &path)
            (kind == ArchiveKind::None && OtherArchiveKindOfFile(path) != ArchiveKind::None);
 }
 
+bool IsFirstSevenZipPart(const QString &fileName)
+{
+    return FirstSplitPart().match(fileName).hasMatch();
+}
+
 ArchiveKind OtherArchiveKindOfFile(const QString &path)
 {
     QFile file(path);

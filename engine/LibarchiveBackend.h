@@ -18,6 +18,9 @@ class EngineContext;
 // ISO 9660 image.
 bool IsLibarchiveSet(const QString &path);
 
+// Whether fileName reads x.7z.001 (any number of zeros before the 1), letter case ignored.
+bool IsFirstSevenZipPart(const QString &fileName);
+
 // Tar or DiscImage when the file at path is a tar archive (plain, or compressed with gzip, bzip2,
 // xz, zstd or lzip: then libarchive must read a tar header from it) or an ISO 9660 image; None
 // otherwise. UDF-only images, which libarchive does not read, are None.

@@ -152,7 +152,10 @@ private:
     bool planIsUsable(const QString &candidate, const SetPlan &plan);
     void prepareDestination(const QString &destination);
     bool extractAndPublish(const QString &candidate, const SetPlan &plan,
-                           const QString &destination);
+                           const QString &destination, int depth = 0);
+    bool unpackNested(const QString &outer, const QStringList &published, int depth);
+    bool unpackNestedZips(const QString &outer, const QStringList &zips);
+    void logExtraction(const QString &candidate, const QString &destination);
     void cleanUpSet(const QString &candidate, const SetPlan &plan, const QStringList &leftOut);
     void setFailed(const QString &candidate);
     void deleteListAndSummary();
@@ -406,10 +409,71 @@ void FolderRun::setFailed(const QString &candidate)
     ++m_job.Tally.failures;
 }
 
-// Extracts the set through its back-end into a staging folder and publishes it; true when the
-// set was published.
+// How deep archives inside archives are extracted: a set's own, and theirs.
+constexpr int kNestedDepth = 2;
+
+void FolderRun::logExtraction(const QString &candidate, const QString &destination)
+{
+    m_ctx.AddLogLine(EngineContext::dashLine());
+    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::Extracting));
+    m_ctx.AddLogLine(QStringLiteral("Source:   ") + VolumePattern(candidate));
+    m_ctx.AddLogLine(QStringLiteral("Dest:     ") + destination);
+}
+
+// Extracts the archives that the set at outer wrote (published) in their place, by the same
+// rules as the release's; false when one of them failed (it is named in the log, and the outer
+// set keeps its sources).
+bool FolderRun::unpackNested(const QString &outer, const QStringList &published, int depth)
+{
+    if (!m_settings.UnpackNested() || depth >= kNestedDepth || m_checkpoint.cancelled())
+        return true;
+    QStringList starts, zips;
+    NestedArchives(m_ctx, published, starts, zips);
+    bool ok = unpackNestedZips(outer, zips);
+    for (const QString &start : std::as_const(starts)) {
+        if (closing() || m_checkpoint.stopPending())
+            return false;
+        m_ctx.AddLogLine(LogTag::Archive +
+                         m_ctx.LangText(Text::NestedFound, {FileNameOf(start), FileNameOf(outer)}));
+        m_ctx.Events().setFound(start);
+        const SetPlan plan = BackendForSet(m_ctx, start)->list();
+        const QString destination = FolderOf(start) + QLatin1Char('/');
+        logExtraction(start, destination);
+        if (!planIsUsable(start, plan) || !extractAndPublish(start, plan, destination, depth + 1))
+            ok = false;
+    }
+    // The inner archives that went with their clean-up are no files of the set any more.
+    m_extractedFiles.removeIf([](const QString &path) { return !QFileInfo::exists(path); });
+    return ok;
+}
+
+// ZIP files inside a set, with "Unpack ZIP-files first" on: unpacked into their folder as the
+// release's are, and deleted after with "Delete ZIP-files after unpack".
+bool FolderRun::unpackNestedZips(const QString &outer, const QStringList &zips)
+{
+    if (zips.isEmpty() || !m_settings.UnpackZipFirst())
+        return true;
+    bool ok = true;
+    for (const QString &zip : zips) {
+        m_ctx.AddLogLine(LogTag::Archive +
+                         m_ctx.LangText(Text::NestedFound, {FileNameOf(zip), FileNameOf(outer)}));
+        m_zipMaster.ExtractZip(zip, FolderOf(zip) + QLatin1Char('/'));
+        if (!m_zipMaster.CompleteZips().contains(zip)) {
+            setFailed(zip);
+            ok = false;
+        } else {
+            ++m_counter;
+        }
+    }
+    if (ok && m_settings.DeleteZipAfter())
+        DeleteZipFiles(m_ctx, zips, m_zipMaster.CompleteZips());
+    return ok;
+}
+
+// Extracts the set through its back-end into a staging folder and publishes it, then the
+// archives it held (to kNestedDepth); true when the set was published.
 bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
-                                  const QString &destination)
+                                  const QString &destination, int depth)
 {
     // A killed run's staging folder goes first, so that its space counts as free.
     RemoveDeadStagingFolders(destination);
@@ -425,7 +489,7 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
         // Damaged data that no check saw (no SFV list): repaired and extracted again, once.
         if (RepairAfterDamage(m_ctx, plan, m_repairTried))
             return extractAndPublish(candidate, BackendForSet(m_ctx, candidate)->list(),
-                                     destination);
+                                     destination, depth);
         setFailed(candidate);
         return false;
     }
@@ -434,9 +498,11 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
     ++m_counter;
     m_extractedFiles << staged.files;
     ++m_job.Tally.archivesUnpacked;
-    if (m_settings.OpenDestination())
+    if (m_settings.OpenDestination() && depth == 0)
         m_ctx.platform.openPath(destination);
-    cleanUpSet(candidate, plan, staged.leftOut);
+    // A set whose inner archives failed keeps its sources, as a failed set does.
+    if (unpackNested(candidate, staged.files, depth))
+        cleanUpSet(candidate, plan, staged.leftOut);
     return true;
 }
 
@@ -498,10 +564,7 @@ SetEnd FolderRun::takeSet(int index)
     if (m_settings.DeleteSources() &&
         m_settings.DeleteTiming() == DeleteTimingChoice::AfterExtraction)
         m_extractionIncomplete = false;
-    m_ctx.AddLogLine(EngineContext::dashLine());
-    m_ctx.AddLogLine(LogTag::Unpack + m_ctx.LangText(Text::Extracting));
-    m_ctx.AddLogLine(QStringLiteral("Source:   ") + VolumePattern(candidate));
-    m_ctx.AddLogLine(QStringLiteral("Dest:     ") + destination);
+    logExtraction(candidate, destination);
     if (closing())
         return SetEnd::Closing;
     extractAndPublish(candidate, plan, destination);

@@ -49,6 +49,8 @@ public:
     virtual bool RepairWithPar2() const = 0;
     // tar (also compressed) and ISO 9660 images are unpacked too; off, they are release content.
     virtual bool UnpackOtherFormats() const = 0;
+    // Archives that an extracted set wrote are extracted in their place, two levels deep.
+    virtual bool UnpackNested() const = 0;
     virtual bool NoReturnFromTray() const = 0;
     virtual bool AlwaysInTray() const = 0;
     virtual bool ShellIntegration() const = 0;

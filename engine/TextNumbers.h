@@ -156,7 +156,9 @@
     X(FolderStarts, 233)                                                                           \
     X(FolderNothingFailed, 234)                                                                    \
     X(FolderSomeFailed, 235)                                                                       \
-    X(OtherFormatsCaption, 236)
+    X(OtherFormatsCaption, 236)                                                                    \
+    X(NestedCaption, 237)                                                                          \
+    X(NestedFound, 238)
 
 namespace Text {
 #define TEVO_TEXT_ENUM(name, number) name = number,

@@ -28,8 +28,8 @@ const QStringList Options = namesOf(
      SettingKey::CheckBox13, SettingKey::RadioButton11, SettingKey::RadioButton13,
      SettingKey::CheckBox14, SettingKey::RJumpBackToWelcome, SettingKey::CheckBox21,
      // Added since, after the others: older files load unchanged.
-     SettingKey::CheckBox23, SettingKey::CheckBox24, SettingKey::CheckBox25,
-     SettingKey::CheckBox26});
+     SettingKey::CheckBox23, SettingKey::CheckBox24, SettingKey::CheckBox25, SettingKey::CheckBox26,
+     SettingKey::CheckBox27});
 
 const QStringList Edits = namesOf({SettingKey::Edit1, SettingKey::Edit2, SettingKey::Edit4,
                                    SettingKey::Edit6, SettingKey::ComboBox2});

@@ -269,6 +269,10 @@ bool SettingsModel::UnpackOtherFormats() const
 {
     return isChecked(SettingKey::CheckBox26);
 }
+bool SettingsModel::UnpackNested() const
+{
+    return isChecked(SettingKey::CheckBox27);
+}
 bool SettingsModel::NoReturnFromTray() const
 {
     return isChecked(SettingKey::CheckBox19);
@@ -491,6 +495,10 @@ void SettingsModel::setRepairWithPar2(bool on)
 void SettingsModel::setUnpackOtherFormats(bool on)
 {
     setChecked(SettingKey::CheckBox26, on);
+}
+void SettingsModel::setUnpackNested(bool on)
+{
+    setChecked(SettingKey::CheckBox27, on);
 }
 void SettingsModel::setNoReturnFromTray(bool on)
 {

@@ -92,6 +92,7 @@ public:
     bool DeleteZipAfter() const override;
     bool RepairWithPar2() const override;
     bool UnpackOtherFormats() const override;
+    bool UnpackNested() const override;
     bool NoReturnFromTray() const override;
     bool AlwaysInTray() const override;
     bool ShellIntegration() const override;
@@ -139,6 +140,7 @@ public:
     void setUnpackZipFirst(bool on);
     void setRepairWithPar2(bool on);
     void setUnpackOtherFormats(bool on);
+    void setUnpackNested(bool on);
     void setNoReturnFromTray(bool on);
     void setAlwaysInTray(bool on);
     void setShellIntegration(bool on);

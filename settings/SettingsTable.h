@@ -40,6 +40,7 @@ enum class SettingKey {
     CheckBox18,
     CheckBox25,
     CheckBox26,
+    CheckBox27,
     CheckBox19,
     CheckBox20,
     CheckBox23,

@@ -145,6 +145,63 @@ private slots:
         if (!damaged)
             QVERIFY(t.log.contains(QStringLiteral("holds no files")));
     }
+
+    // Archives that a set holds are extracted in their place, two levels deep, and go with their
+    // clean-up; one that fails keeps every source of the set it came from.
+    void archivesInsideArchives_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QStringList>("tree"); // the release folder afterwards
+        QTest::newRow("a RAR set in a RAR") << "set" << QStringList{"movie.mkv"};
+        QTest::newRow("subs.rar in a folder")
+            << "subs" << QStringList{"Subs/subs.idx", "movie.mkv"};
+        QTest::newRow("a ZIP in a RAR") << "zip" << QStringList{"movie.mkv"};
+        QTest::newRow("three deep") << "deep" << QStringList{"x3.rar"};
+        QTest::newRow("a damaged set inside")
+            << "damaged"
+            << QStringList{"inner.part1.rar", "inner.part2.rar", "inner.part3.rar", "outer.rar"};
+        QTest::newRow("option off")
+            << "off" << QStringList{"inner.part1.rar", "inner.part2.rar", "inner.part3.rar"};
+    }
+    void archivesInsideArchives()
+    {
+        QFETCH(QString, form);
+        QFETCH(QStringList, tree);
+        QTemporaryDir dir;
+        const QString src = dir.filePath("src"), rel = dir.filePath("rel");
+        const auto rar = [&src](const QStringList &arguments) {
+            return run("rar", QStringList{"a", "-idq", "-m0"} + arguments, src);
+        };
+        writeFile(src + "/movie.mkv", 200 * 1024, 3);
+        QStringList inner{"inner.part1.rar", "inner.part2.rar", "inner.part3.rar"};
+        if (form == "subs") {
+            writeText(src + "/Subs/subs.idx", "subs");
+            QVERIFY(run("rar", {"a", "-idq", "subs.rar", "subs.idx"}, src + "/Subs"));
+            inner = QStringList{"movie.mkv", "Subs/subs.rar"};
+        } else if (form == "zip") {
+            QVERIFY(run("zip", {"-q", "inner.zip", "movie.mkv"}, src));
+            inner = QStringList{"inner.zip"};
+        } else if (form == "deep") {
+            QVERIFY(rar({"x3.rar", "movie.mkv"}) && rar({"x2.rar", "x3.rar"}) &&
+                    rar({"x1.rar", "x2.rar"}));
+            inner = QStringList{"x1.rar"};
+        } else {
+            QVERIFY(rar({"-v100k", "inner.rar", "movie.mkv"}));
+            if (form == "damaged")
+                QVERIFY(QFile::resize(src + "/inner.part2.rar", 50000));
+        }
+        QVERIFY(QDir().mkpath(rel) && rar(QStringList{rel + "/outer.rar"} + inner));
+
+        TestContext t;
+        t.settings.setDeleteSources(true);
+        t.settings.setCheckSfv(false);
+        t.settings.setUnpackNested(form != "off");
+        UnPack(t.context, rel);
+        QCOMPARE(listTree(rel), tree);
+        if (tree.contains("movie.mkv"))
+            QCOMPARE(readAll(rel + "/movie.mkv"), readAll(src + "/movie.mkv"));
+        QCOMPARE(t.job.Tally.failures > 0, form == "damaged");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestArchiveKinds)

@@ -465,7 +465,7 @@ private slots:
             "CheckBox7",     "CheckBox18",   "CheckBox22",         "CheckBox19",   "CheckBox20",
             "RadioButton8",  "RadioButton9", "RadioButton10",      "CheckBox13",   "RadioButton11",
             "RadioButton13", "CheckBox14",   "RJumpBackToWelcome", "CheckBox21",   "CheckBox23",
-            "CheckBox24",    "CheckBox25",   "CheckBox26"};
+            "CheckBox24",    "CheckBox25",   "CheckBox26",         "CheckBox27"};
         QCOMPARE(names(w.form.OptionSetButtons()), expected);
         // Showing another tab reorders the page stack; the order stays.
         w.form.Pages->setCurrentWidget(w.form.TabSheet4);

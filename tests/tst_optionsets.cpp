@@ -72,9 +72,9 @@ const QByteArray OlderDefaultFile =
 // Today's file: the same, with the keys added since after the others.
 const QByteArray DefaultFile =
     QByteArray(OlderDefaultFile)
-        .replace(
-            "CheckBox21=0\r\n",
-            "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\nCheckBox26=0\r\n");
+        .replace("CheckBox21=0\r\n",
+                 "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\nCheckBox26=0\r\n"
+                 "CheckBox27=1\r\n");
 
 } // namespace
 
@@ -175,6 +175,7 @@ private slots:
         f.CheckBox24->setChecked(true);
         f.CheckBox25->setChecked(false);
         f.CheckBox26->setChecked(true);
+        f.CheckBox27->setChecked(false);
         f.RadioButton10->setChecked(true);
         f.Edit4->setText(QStringLiteral("mount \"%1\" --now"));
         f.RadioButton11->setChecked(true);

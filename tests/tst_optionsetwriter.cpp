@@ -20,7 +20,7 @@ OptionSetSnapshot defaultSnapshot()
         QStringLiteral("CheckBox17"),    QStringLiteral("CheckBox7"),
         QStringLiteral("CheckBox18"),    QStringLiteral("RadioButton8"),
         QStringLiteral("RadioButton13"), QStringLiteral("CheckBox23"),
-        QStringLiteral("CheckBox25")};
+        QStringLiteral("CheckBox25"),    QStringLiteral("CheckBox27")};
     OptionSetSnapshot snapshot;
     for (const QString &key : OptionSetKeys::Options)
         snapshot.options.append({key, checkedByDefault.contains(key)});
@@ -43,26 +43,26 @@ class TestOptionSetWriter : public QObject
 private slots:
     void defaultsGiveTheKnownListing()
     {
-        const QByteArray expected =
-            "[Options]\r\nRadioButton1=0\r\nRadioButton2=0\r\n"
-            "CheckBox2=0\r\nRadioButton3=1\r\nRadioButton12=1\r\n"
-            "RadioButton14=0\r\nCheckBox9=0\r\nCheckBox1=1\r\n"
-            "CheckBox4=1\r\nCheckBox6=0\r\nCheckBox5=1\r\nCheckBox8=0\r\n"
-            "CheckBox3=0\r\nRadioButton4=1\r\nRadioButton5=0\r\n"
-            "CheckBox10=0\r\nCheckBox11=0\r\nCheckBox15=0\r\n"
-            "CheckBox16=0\r\nCheckBox17=1\r\nCheckBox7=1\r\n"
-            "CheckBox18=1\r\nCheckBox22=0\r\nCheckBox19=0\r\n"
-            "CheckBox20=0\r\nRadioButton8=1\r\nRadioButton9=0\r\n"
-            "RadioButton10=0\r\nCheckBox13=0\r\nRadioButton11=0\r\n"
-            "RadioButton13=1\r\nCheckBox14=0\r\nRJumpBackToWelcome=0\r\n"
-            "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\nCheckBox26=0\r\n"
-            "[Edits]\r\n"
-            "Edit1=\r\nEdit2=\r\n"
-            "Edit4=cdemu load 0 \"%1\"\r\nEdit6=15\r\nComboBox2=Normal\r\n"
-            "[other]\r\nlanguage=english.lng\r\nLastOpenPath=\r\n"
-            "[ListBox1]\r\nins=0\r\n[ListBox2]\r\nins=0\r\n"
-            "[ListBox3]\r\nins=0\r\n";
-        QCOMPARE(OptionSetKeys::Options.size(), 38);
+        const QByteArray expected = "[Options]\r\nRadioButton1=0\r\nRadioButton2=0\r\n"
+                                    "CheckBox2=0\r\nRadioButton3=1\r\nRadioButton12=1\r\n"
+                                    "RadioButton14=0\r\nCheckBox9=0\r\nCheckBox1=1\r\n"
+                                    "CheckBox4=1\r\nCheckBox6=0\r\nCheckBox5=1\r\nCheckBox8=0\r\n"
+                                    "CheckBox3=0\r\nRadioButton4=1\r\nRadioButton5=0\r\n"
+                                    "CheckBox10=0\r\nCheckBox11=0\r\nCheckBox15=0\r\n"
+                                    "CheckBox16=0\r\nCheckBox17=1\r\nCheckBox7=1\r\n"
+                                    "CheckBox18=1\r\nCheckBox22=0\r\nCheckBox19=0\r\n"
+                                    "CheckBox20=0\r\nRadioButton8=1\r\nRadioButton9=0\r\n"
+                                    "RadioButton10=0\r\nCheckBox13=0\r\nRadioButton11=0\r\n"
+                                    "RadioButton13=1\r\nCheckBox14=0\r\nRJumpBackToWelcome=0\r\n"
+                                    "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25="
+                                    "1\r\nCheckBox26=0\r\nCheckBox27=1\r\n"
+                                    "[Edits]\r\n"
+                                    "Edit1=\r\nEdit2=\r\n"
+                                    "Edit4=cdemu load 0 \"%1\"\r\nEdit6=15\r\nComboBox2=Normal\r\n"
+                                    "[other]\r\nlanguage=english.lng\r\nLastOpenPath=\r\n"
+                                    "[ListBox1]\r\nins=0\r\n[ListBox2]\r\nins=0\r\n"
+                                    "[ListBox3]\r\nins=0\r\n";
+        QCOMPARE(OptionSetKeys::Options.size(), 39);
         QCOMPARE(OptionSetBytes(defaultSnapshot()), expected);
     }
 

@@ -168,6 +168,7 @@ private slots:
         s.setWriteLogFile(true);
         s.setRepairWithPar2(false);
         s.setUnpackOtherFormats(true);
+        s.setUnpackNested(false);
         s.setAfterAction(AfterActionChoice::RunApplication);
         s.setRunCommand(QStringLiteral("mount \"%1\" --now"));
         s.setRunFileFilter(RunFileFilterChoice::EveryFile);

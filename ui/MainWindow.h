@@ -325,6 +325,7 @@ public:
     QCheckBox *CheckBox24 = nullptr; // the log is also written to logFilePath()
     QCheckBox *CheckBox25 = nullptr; // repair with PAR2 files
     QCheckBox *CheckBox26 = nullptr; // also unpack other archive formats
+    QCheckBox *CheckBox27 = nullptr; // unpack archives found inside
 
     // Non-visual parts.
     QTimer *Timer1 = nullptr;

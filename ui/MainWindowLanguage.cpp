@@ -161,7 +161,8 @@ void TForm1::InitGUILanguage()
     for (const auto &[number, control] : {QPair<int, QWidget *>{Text::NotifyCaption, CheckBox23},
                                           {Text::LogFileCaption, CheckBox24},
                                           {Text::Par2Caption, CheckBox25},
-                                          {Text::OtherFormatsCaption, CheckBox26}}) {
+                                          {Text::OtherFormatsCaption, CheckBox26},
+                                          {Text::NestedCaption, CheckBox27}}) {
         if (number < m_language.count())
             setCaption(Pages, control, m_language.LangText(number));
     }

@@ -386,6 +386,8 @@ void TForm1::buildOptionsTab()
         newCheckBox(GroupBox4, "CheckBox25", QStringLiteral("Repair with PAR2 files"), true);
     CheckBox26 = newCheckBox(GroupBox4, "CheckBox26",
                              QStringLiteral("Also unpack other archive formats"), false);
+    CheckBox27 =
+        newCheckBox(GroupBox4, "CheckBox27", QStringLiteral("Unpack archives found inside"), true);
     CheckBox22 = newCheckBox(GroupBox4, "CheckBox22",
                              QStringLiteral("Check even if no archive found"), false);
     CheckBox5->setToolTip(QStringLiteral(
@@ -398,6 +400,9 @@ void TForm1::buildOptionsTab()
     RadioButton5->setToolTip(QStringLiteral(
         "Deletes after ALL files have been extracted (this can take very long if you added many "
         "folders to queue, check for enough disk space before)"));
+    CheckBox27->setToolTip(QStringLiteral(
+        "Archives that an extracted set holds (a RAR inside a RAR, a subs.rar) are extracted in "
+        "their place, two levels deep"));
     CheckBox26->setToolTip(QStringLiteral(
         "Also unpacks tar archives (.tar, .tar.gz, .tar.xz ...) and ISO 9660 disc images; off, "
         "they stay as they are"));
@@ -416,7 +421,7 @@ void TForm1::buildOptionsTab()
     options->addLayout(indented(RadioButton4));
     options->addLayout(indented(RadioButton5));
     for (QCheckBox *box : {CheckBox11, CheckBox16, CheckBox8, CheckBox10, CheckBox17, CheckBox7,
-                           CheckBox18, CheckBox25, CheckBox26})
+                           CheckBox18, CheckBox25, CheckBox27, CheckBox26})
         options->addWidget(box);
     left->addWidget(GroupBox4);
 

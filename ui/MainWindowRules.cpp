@@ -148,12 +148,12 @@ QList<QAbstractButton *> TForm1::OptionSetButtons() const
             const bool choice =
                 qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button);
             if (choice && containers.contains(button->parentWidget()) && button != CheckBox23 &&
-                button != CheckBox25 && button != CheckBox26)
+                button != CheckBox25 && button != CheckBox26 && button != CheckBox27)
                 buttons << button;
         }
     }
     // Keys added since go after the others, so that older files read as they always did.
-    buttons << CheckBox23 << CheckBox24 << CheckBox25 << CheckBox26;
+    buttons << CheckBox23 << CheckBox24 << CheckBox25 << CheckBox26 << CheckBox27;
     return buttons;
 }
 

@@ -37,6 +37,7 @@ CheckBox23=0
 CheckBox24=1
 CheckBox25=0
 CheckBox26=1
+CheckBox27=0
 [Edits]
 Edit1=/in put/ä
 Edit2=/out
