@@ -93,12 +93,12 @@ bool TakeRar5Header(const uchar *p, const uchar *end, bool firstHeader, RarVolum
     return true;
 }
 
-void WalkRar5(QFile &file, RarVolumeHeaders &h)
+void WalkRar5(QFile &file, RarVolumeHeaders &h, int maxHeaders)
 {
     const qint64 fileSize = file.size();
     qint64 at = 8;
     h.headCut = fileSize < at + 7;
-    for (int count = 0; count < kMaxHeaders && at + 7 <= fileSize; ++count) {
+    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
         const QByteArray start = ReadAt(file, at, 7);
         const auto *s = reinterpret_cast<const uchar *>(start.constData());
         const uchar *p = s + 4;
@@ -158,12 +158,12 @@ void TakeRar4End(const uchar *d, qint64 headSize, quint16 flags, RarVolumeHeader
         h.number = Le16(d + numberAt);
 }
 
-void WalkRar4(QFile &file, RarVolumeHeaders &h)
+void WalkRar4(QFile &file, RarVolumeHeaders &h, int maxHeaders)
 {
     const qint64 fileSize = file.size();
     qint64 at = 7;
     h.headCut = fileSize < at + 7;
-    for (int count = 0; count < kMaxHeaders && at + 7 <= fileSize; ++count) {
+    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
         const QByteArray base = ReadAt(file, at, 7);
         if (base.size() != 7)
             return;
@@ -234,8 +234,9 @@ ArchiveKind ArchiveKindOf(const QByteArray &head)
 
 ArchiveKind ArchiveKindOfFile(const QString &path)
 {
+    // Unbuffered: a buffered read would take 16 KiB, the whole of a small file.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return ArchiveKind::None;
     return ArchiveKindOf(file.read(8));
 }
@@ -260,7 +261,10 @@ QString ArchiveKindName(ArchiveKind kind)
     return QString();
 }
 
-RarVolumeHeaders ReadRarVolumeHeaders(const QString &path)
+namespace {
+
+// The headers of the RAR file at path, walked up to maxHeaders of them.
+RarVolumeHeaders ReadRarHeaders(const QString &path, int maxHeaders)
 {
     RarVolumeHeaders headers;
     QFile file(path);
@@ -268,16 +272,23 @@ RarVolumeHeaders ReadRarVolumeHeaders(const QString &path)
         return headers;
     headers.kind = ArchiveKindOf(file.read(8));
     if (headers.kind == ArchiveKind::Rar5)
-        WalkRar5(file, headers);
+        WalkRar5(file, headers, maxHeaders);
     else if (headers.kind == ArchiveKind::Rar4)
-        WalkRar4(file, headers);
+        WalkRar4(file, headers, maxHeaders);
     if (headers.firstVolume && headers.number < 0)
         headers.number = 0;
     return headers;
 }
 
+} // namespace
+
+RarVolumeHeaders ReadRarVolumeHeaders(const QString &path)
+{
+    return ReadRarHeaders(path, kMaxHeaders);
+}
+
 bool RarHeadUndamaged(const QString &path)
 {
-    const RarVolumeHeaders head = ReadRarVolumeHeaders(path);
+    const RarVolumeHeaders head = ReadRarHeaders(path, 1);
     return head.readable || head.encryptedHeaders || head.headCut;
 }
