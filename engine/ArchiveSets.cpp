@@ -1,6 +1,5 @@
 #include "engine/ArchiveSets.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "engine/ArchiveBackend.h"
@@ -126,7 +125,7 @@ void NestedArchives(EngineContext &ctx, const QStringList &files, QStringList &s
     for (const QString &path : files) {
         const QString name = FileNameOf(path);
         const ArchiveKind kind = ArchiveKindOfFile(path);
-        if (KeptAsItIs(name) || !QFileInfo(path).isFile())
+        if (KeptAsItIs(name))
             continue;
         if (kind == ArchiveKind::Zip && name.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive))
             zips << path;

@@ -443,7 +443,8 @@ bool FolderRun::unpackNested(const QString &outer, const QStringList &published,
             ok = false;
     }
     // The inner archives that went with their clean-up are no files of the set any more.
-    m_extractedFiles.removeIf([](const QString &path) { return !QFileInfo::exists(path); });
+    if (!starts.isEmpty() || !zips.isEmpty())
+        m_extractedFiles.removeIf([](const QString &path) { return !QFileInfo::exists(path); });
     return ok;
 }
 
