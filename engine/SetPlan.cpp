@@ -97,6 +97,27 @@ QStringList UnreadSiblings(const SetPlan &plan)
     return unread;
 }
 
+// The plan of a set with a later volume whose first header is damaged (libunrar is not handed
+// such a set): what Tevo's own reader says of the first volume, every volume named as the set's,
+// in name order, so that a PAR2 repair can mend the damaged one, and that one as the problem.
+SetPlan PlanWithDamagedVolume(EngineContext &ctx, const QString &path, const QString &damaged)
+{
+    const RarVolumeHeaders head = ReadRarVolumeHeaders(path);
+    SetPlan plan;
+    plan.firstVolume = path;
+    plan.opened = true;
+    plan.isVolume = head.isVolume;
+    plan.firstVolumeFlag = head.firstVolume;
+    // Only RAR 3 and later mark their first volume.
+    plan.modernFormat = head.kind == ArchiveKind::Rar5 || head.firstVolume;
+    QStringList others = VolumeNamedSiblings(path);
+    others.removeIf([&path](const QString &v) { return FileNameOf(v) == FileNameOf(path); });
+    others.sort();
+    plan.volumes = QStringList{path} + others;
+    plan.problem = FileNameOf(damaged) + QLatin1String(": ") + RarErrorReason(ctx, ERAR_BAD_DATA);
+    return plan;
+}
+
 // Whether the set has volumes before its last and each of them ends with a record that says
 // another volume follows: then the last one, too, was written with an end record, and one
 // without it was cut short (also where an entry ended, whatever the naming and RAR version).
@@ -133,8 +154,11 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
     RAROpenArchiveDataEx open{};
     open.ArcNameW = name.data();
     open.OpenMode = RAR_OM_LIST;
-    ArchiveHandle archive(OpenCheckedRarArchive(path, open));
+    QString refused;
+    ArchiveHandle archive(OpenCheckedRarArchive(path, open, &refused));
     if (!archive.get() || open.OpenResult != ERAR_SUCCESS) {
+        if (!refused.isEmpty() && refused != path)
+            return PlanWithDamagedVolume(ctx, path, refused);
         plan.problem = RarErrorReason(ctx, open.OpenResult ? int(open.OpenResult) : ERAR_UNKNOWN);
         return plan;
     }

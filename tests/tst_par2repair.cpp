@@ -130,7 +130,9 @@ private slots:
         // does. "stopped repair": par2 was stopped after it had renamed the damaged volume to
         // "<volume>.1"; that copy holds nearly all the blocks the recovery data lacks. "no SFV":
         // only the damage, with no SFV list to see it: the extraction fails on its CRC, names the
-        // volume, and the set is repaired and extracted again, once.
+        // volume, and the set is repaired and extracted again, once. "damaged header": no SFV list,
+        // and a later volume's main header damaged: libunrar is never handed the set, whose plan
+        // names that volume, and the repair mends it.
         QTest::addColumn<QString>("variant");
         QTest::newRow("enough recovery")
             << 10 << true << true << true << "repaired the set" << QString();
@@ -140,6 +142,8 @@ private slots:
             << 6 << true << true << true << "repaired the set" << QString("stopped repair");
         QTest::newRow("damage found by the extraction")
             << 10 << true << true << true << "repaired the set" << QString("no SFV");
+        QTest::newRow("a later volume's main header damaged")
+            << 10 << true << true << true << "repaired the set" << QString("damaged header");
         QTest::newRow("too little recovery")
             << 1 << true << true << false << "cannot repair the set" << QString();
         QTest::newRow("damage found by the extraction, too little recovery")
@@ -165,7 +169,8 @@ private slots:
         QStringList names;
         for (const QString &volume : volumes)
             names << QFileInfo(volume).fileName();
-        if (variant != "no SFV")
+        const bool noSfv = variant == "no SFV" || variant == "damaged header";
+        if (!noSfv)
             QVERIFY(makeSfv(rel, "movie.sfv", names));
         QVERIFY(run("par2",
                     QStringList{"create", "-q", "-q", QStringLiteral("-r%1").arg(redundancy),
@@ -174,10 +179,13 @@ private slots:
                     rel));
         QCOMPARE(Par2DescribedFiles(rel + "/movie.par2").size(), names.size());
         // Without an SFV list, too little recovery for far more damage than it mends.
-        Damage(volumes.at(3), variant == "no SFV" && redundancy < 5 ? 40000 : 200);
-        if (variant != "no SFV")
+        if (variant == "damaged header")
+            Damage(volumes.at(3), 2, 10);
+        else
+            Damage(volumes.at(3), noSfv && redundancy < 5 ? 40000 : 200);
+        if (!noSfv)
             QVERIFY(QFile::remove(volumes.at(7)));
-        if (variant != "no SFV" && redundancy < 5)
+        if (!noSfv && redundancy < 5)
             QVERIFY(QFile::remove(volumes.at(9)));
         if (variant == "stopped repair") {
             // Damaged within its first 16 KiB as well, so the copy is not taken for the volume by
