@@ -141,6 +141,36 @@ qint64 EntrySize(const RARHeaderDataEx &header)
     return qint64(qMin(size, quint64(kLargestSize)));
 }
 
+// Whether a set listed to its end is complete: libunrar ends a volume that was cut at an entry
+// boundary as if it were the last one, so the end record (or its absence) decides.
+void JudgeSetEnd(const EngineContext &ctx, SetPlan &plan)
+{
+    switch (ArchiveEndOf(plan.lastVolume())) {
+    case ArchiveEnd::Last:
+    case ArchiveEnd::Unknown:
+        plan.complete = true;
+        break;
+    case ArchiveEnd::NotLast:
+        plan.problem = ctx.LangText(Text::SetContinues, {FileNameOf(plan.lastVolume())});
+        break;
+    case ArchiveEnd::Absent:
+        if (plan.modernFormat || EarlierVolumesGoOn(plan)) {
+            plan.problem = ctx.LangText(Text::CutShort, {FileNameOf(plan.lastVolume())});
+            break;
+        }
+        if (plan.isVolume) {
+            const QStringList unread = UnreadSiblings(plan);
+            if (!unread.isEmpty()) {
+                plan.problem =
+                    ctx.LangText(Text::VolumesNotRead, {unread.join(QStringLiteral(", "))});
+                break;
+            }
+        }
+        plan.complete = true;
+        break;
+    }
+}
+
 enum class Depth { FirstHeader, WholeSet };
 
 SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
@@ -210,34 +240,8 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
             plan.problem = RarErrorReason(ctx, code);
         return plan;
     }
-    if (depth == Depth::FirstHeader)
-        return plan;
-
-    // libunrar ends a volume that was cut at an entry boundary as if it were the last one.
-    switch (ArchiveEndOf(plan.lastVolume())) {
-    case ArchiveEnd::Last:
-    case ArchiveEnd::Unknown:
-        plan.complete = true;
-        break;
-    case ArchiveEnd::NotLast:
-        plan.problem = ctx.LangText(Text::SetContinues, {FileNameOf(plan.lastVolume())});
-        break;
-    case ArchiveEnd::Absent:
-        if (plan.modernFormat || EarlierVolumesGoOn(plan)) {
-            plan.problem = ctx.LangText(Text::CutShort, {FileNameOf(plan.lastVolume())});
-            break;
-        }
-        if (plan.isVolume) {
-            const QStringList unread = UnreadSiblings(plan);
-            if (!unread.isEmpty()) {
-                plan.problem =
-                    ctx.LangText(Text::VolumesNotRead, {unread.join(QStringLiteral(", "))});
-                break;
-            }
-        }
-        plan.complete = true;
-        break;
-    }
+    if (depth == Depth::WholeSet)
+        JudgeSetEnd(ctx, plan);
     return plan;
 }
 
