@@ -88,6 +88,7 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
         }
         if (IsLibarchiveSet(path)) {
             set.plan = BackendForSet(ctx, path)->list();
+            set.stamp = VolumesStamp(set.plan);
             sets << set;
             continue;
         }
@@ -99,6 +100,7 @@ QList<ArchiveSet> BuildArchiveSets(EngineContext &ctx, const QString &releaseFol
             continue;
         if (set.plan.opened)
             set.plan = ReadSetPlan(ctx, path);
+        set.stamp = VolumesStamp(set.plan);
         sets << set;
     }
 

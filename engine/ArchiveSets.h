@@ -18,6 +18,8 @@ struct ArchiveSet
     QString path;
     SetPlan plan;
     bool sfvOnly = false;
+    // VolumesStamp of plan when it was read.
+    QString stamp;
 };
 
 namespace ExtensionList {

@@ -549,8 +549,12 @@ SetEnd FolderRun::takeSet(int index)
         return SetEnd::Next;
     if (m_checkpoint.takeStop())
         return SetEnd::Stop;
-    // Read again now: volumes may have arrived or gone since the release was scanned.
-    SetPlan plan = set.plan.opened ? BackendForSet(m_ctx, candidate)->list() : set.plan;
+    // Read again now: volumes may have arrived or gone since the release was scanned; a complete
+    // plan whose volumes are the same files still is the set's plan.
+    const bool unchanged =
+        set.plan.complete && !set.stamp.isEmpty() && VolumesStamp(set.plan) == set.stamp;
+    SetPlan plan =
+        set.plan.opened && !unchanged ? BackendForSet(m_ctx, candidate)->list() : set.plan;
     if (!repairWithPar2(candidate, plan, sfvVerdict, index, findings))
         return SetEnd::Closing;
     if (m_settings.CheckSfv())

@@ -1,9 +1,11 @@
 #include "engine/SetPlan.h"
 
 #include <limits>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <string>
+#include <sys/stat.h>
 
 #include "engine/ArchiveEnd.h"
 #include "engine/ArchiveSets.h"
@@ -271,6 +273,22 @@ int RarSetRefusal(const QString &firstVolume, QString *refusedVolume)
         }
     }
     return 0;
+}
+
+QString VolumesStamp(const SetPlan &plan)
+{
+    QString stamp;
+    for (const QString &volume : plan.volumes) {
+        struct stat info;
+        if (::stat(QFile::encodeName(volume).constData(), &info) != 0)
+            return QString();
+        stamp += QStringLiteral("%1:%2.%3:%4;")
+                     .arg(info.st_size)
+                     .arg(info.st_mtim.tv_sec)
+                     .arg(info.st_mtim.tv_nsec)
+                     .arg(info.st_ino);
+    }
+    return stamp;
 }
 
 qint64 AddEntrySize(qint64 total, qint64 size)

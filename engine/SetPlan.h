@@ -54,6 +54,10 @@ struct SetPlan
 // refusedVolume, when given, is set to the file refused.
 int RarSetRefusal(const QString &firstVolume, QString *refusedVolume = nullptr);
 
+// The size, modification time and inode of each of plan's volumes in one text: equal texts, the
+// same files as when the plan was read.
+QString VolumesStamp(const SetPlan &plan);
+
 // total + size for sizes read from archive headers, which a hostile archive may give as anything:
 // a negative size counts as none, and the sum stops at the largest qint64 instead of wrapping.
 qint64 AddEntrySize(qint64 total, qint64 size);
