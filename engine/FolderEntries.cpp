@@ -7,6 +7,28 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+namespace {
+
+// The kind of the entry at path, by lstat and, for a link, by what it leads to.
+FolderEntry::Kind KindByStat(const QByteArray &path)
+{
+    struct stat linkInfo;
+    if (::lstat(path.constData(), &linkInfo) != 0)
+        return FolderEntry::Kind::Other;
+    if (S_ISDIR(linkInfo.st_mode))
+        return FolderEntry::Kind::Folder;
+    if (S_ISREG(linkInfo.st_mode))
+        return FolderEntry::Kind::File;
+    struct stat target;
+    if (!S_ISLNK(linkInfo.st_mode) || ::stat(path.constData(), &target) != 0)
+        return FolderEntry::Kind::Other;
+    if (S_ISREG(target.st_mode))
+        return FolderEntry::Kind::File;
+    return S_ISDIR(target.st_mode) ? FolderEntry::Kind::FolderLink : FolderEntry::Kind::Other;
+}
+
+} // namespace
+
 QList<FolderEntry> ListFolderEntries(const QString &folder)
 {
     QList<FolderEntry> entries;
@@ -21,23 +43,13 @@ QList<FolderEntry> ListFolderEntries(const QString &folder)
         if (name.isEmpty() || name == "." || name == "..")
             continue;
         FolderEntry entry{QFile::decodeName(name), FolderEntry::Kind::Other};
-        const QByteArray path = encodedFolder + '/' + name;
-        struct stat linkInfo;
-        if (::lstat(path.constData(), &linkInfo) == 0) {
-            if (S_ISDIR(linkInfo.st_mode)) {
-                entry.kind = FolderEntry::Kind::Folder;
-            } else if (S_ISREG(linkInfo.st_mode)) {
-                entry.kind = FolderEntry::Kind::File;
-            } else if (S_ISLNK(linkInfo.st_mode)) {
-                struct stat target;
-                if (::stat(path.constData(), &target) == 0) {
-                    if (S_ISREG(target.st_mode))
-                        entry.kind = FolderEntry::Kind::File;
-                    else if (S_ISDIR(target.st_mode))
-                        entry.kind = FolderEntry::Kind::FolderLink;
-                }
-            }
-        }
+        // The listing's own type spares a stat per entry where the file system gives it.
+        if (ent->d_type == DT_DIR)
+            entry.kind = FolderEntry::Kind::Folder;
+        else if (ent->d_type == DT_REG)
+            entry.kind = FolderEntry::Kind::File;
+        else if (ent->d_type == DT_LNK || ent->d_type == DT_UNKNOWN)
+            entry.kind = KindByStat(encodedFolder + '/' + name);
         entries << entry;
     }
     ::closedir(dir);
