@@ -294,6 +294,12 @@ RarVolumeHeaders ReadRarVolumeHeaders(const QString &path)
     return ReadRarHeaders(path, kMaxHeaders);
 }
 
+RarVolumeHeaders ReadRarHeadersOfVolume(const QString &path)
+{
+    const RarVolumeHeaders main = ReadRarHeaders(path, 1);
+    return main.readable && main.isVolume ? ReadRarVolumeHeaders(path) : main;
+}
+
 bool RarHeadUndamaged(const QString &path)
 {
     const RarVolumeHeaders head = ReadRarHeaders(path, 1);

@@ -56,6 +56,9 @@ struct RarVolumeHeaders
 // Walks the block headers of the RAR file at path, seeking over the packed data; stops at the
 // end record, at the first damaged header, or after a few thousand headers.
 RarVolumeHeaders ReadRarVolumeHeaders(const QString &path);
+// The same for a volume; for any other RAR file the main header alone (no entries, no end
+// record): what ordering volumes needs, without walking a single archive of thousands of files.
+RarVolumeHeaders ReadRarHeadersOfVolume(const QString &path);
 
 // Whether the first header of the RAR file at path is no damaged one: a whole main header (or,
 // for encrypted headers, encryption header) whose checksum matches, or one the file ends inside.

@@ -76,7 +76,7 @@ QStringList RarStartsByContent(const QList<ContentFile> &files)
         if (file.lone)
             lone.insert(file.path);
         const RarVolumeFile volume{file.path, QFileInfo(file.path).size(),
-                                   ReadRarVolumeHeaders(file.path)};
+                                   ReadRarHeadersOfVolume(file.path)};
         if (!volume.headers.readable)
             continue;
         if (volume.headers.isVolume)

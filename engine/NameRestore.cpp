@@ -170,7 +170,7 @@ void RestoreFromHeaders(EngineContext &ctx, const QString &folder)
         if (!IsRarKind(file.kind))
             continue;
         const RarVolumeFile volume{file.path, QFileInfo(file.path).size(),
-                                   ReadRarVolumeHeaders(file.path)};
+                                   ReadRarHeadersOfVolume(file.path)};
         if (volume.headers.readable && volume.headers.isVolume)
             volumes << volume;
     }
