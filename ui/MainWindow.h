@@ -34,6 +34,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class QVBoxLayout;
 class InputQueue;
 class SettingsBinding;
 class WatchMode;
@@ -351,6 +352,9 @@ private:
     void arrangeButtonRow();
     void buildInputOutputTab();
     void buildOptionsTab();
+    void buildOptionsGroup(QVBoxLayout *column);
+    void buildTrayAndPriorityGroups(QVBoxLayout *column);
+    void buildOptionsRightColumn(QVBoxLayout *column);
     void buildAfterExtractionTab();
     void buildSkipDeleteTab();
     void buildProgressLogTab();

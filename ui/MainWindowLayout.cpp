@@ -355,7 +355,14 @@ void TForm1::buildOptionsTab()
     right->setSpacing(4);
     page->addLayout(left, 0);
     page->addLayout(right, 1);
+    // In this order: the option set's buttons follow the order the controls were made in.
+    buildOptionsGroup(left);
+    buildTrayAndPriorityGroups(left);
+    buildOptionsRightColumn(right);
+}
 
+void TForm1::buildOptionsGroup(QVBoxLayout *left)
+{
     GroupBox4 = newGroup(TabSheet2, "GroupBox4", QStringLiteral(" Options "));
     CheckBox9 =
         newCheckBox(GroupBox4, "CheckBox9", QStringLiteral("Check only, do not extract"), false);
@@ -424,7 +431,10 @@ void TForm1::buildOptionsTab()
                            CheckBox18, CheckBox25, CheckBox27, CheckBox26})
         options->addWidget(box);
     left->addWidget(GroupBox4);
+}
 
+void TForm1::buildTrayAndPriorityGroups(QVBoxLayout *left)
+{
     GroupBox13 = newGroup(TabSheet2, "GroupBox13", QStringLiteral(" TNA options "));
     CheckBox19 =
         newCheckBox(GroupBox13, "CheckBox19", QStringLiteral("Do not come back from TNA"), false);
@@ -445,8 +455,11 @@ void TForm1::buildOptionsTab()
     priority->addWidget(ComboBox2);
     left->addWidget(GroupBox15);
     left->addStretch(1);
+}
 
-    // Right column. The explanatory lines of a group are shown as one wrapped paragraph.
+// The explanatory lines of a group are shown as one wrapped paragraph.
+void TForm1::buildOptionsRightColumn(QVBoxLayout *right)
+{
     GroupBox6 = newGroup(TabSheet2, "GroupBox6", QStringLiteral(" Shell integration "));
     Label6 = newLabel(GroupBox6, "Label6",
                       QStringLiteral("If you activate this option, you will have a new option"));
