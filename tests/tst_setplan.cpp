@@ -9,6 +9,7 @@
 
 #include "engine/ArchiveEnd.h"
 #include "engine/ArchiveSets.h"
+#include "engine/JobEvents.h"
 #include "engine/Pipeline.h"
 #include "engine/SetPlan.h"
 #include "engine/SetWriteCheck.h"
@@ -137,6 +138,9 @@ private slots:
                                               << "is missing";
         QTest::newRow("later volume cannot be read") << "unreadable"
                                                      << "cannot be read";
+        // Complete when the release was scanned: the set is read again before it is extracted.
+        QTest::newRow("later volume cut after the scan") << "cut after scan"
+                                                         << "cut short";
         // libunrar crashes on this RAR 5 main header; it must never be handed the file.
         QTest::newRow("first volume with a hostile main header") << "hostile 0"
                                                                  << "data is damaged";
@@ -168,7 +172,7 @@ private slots:
                                               "28a8affffffffffffffffff8a"));
             else if (damage == "missing")
                 QVERIFY(QFile::remove(volumes.at(2)));
-            else {
+            else if (damage == "unreadable") {
                 // A folder where the volume should be: it is there, but cannot be opened.
                 QVERIFY(QFile::remove(volumes.at(2)));
                 QVERIFY(QDir().mkdir(volumes.at(2)));
@@ -177,7 +181,20 @@ private slots:
         QDir(rel + "/src").removeRecursively();
         const QStringList before = listTree(rel);
 
+        // Cuts the volume when the set is taken, after the release was scanned.
+        struct Cutter : JobEvents
+        {
+            QString volume;
+            void setFound(const QString &) override
+            {
+                if (!volume.isEmpty())
+                    Truncate(volume, QFileInfo(volume).size() / 2);
+            }
+        } cutter;
+        if (damage == "cut after scan")
+            cutter.volume = volumes.at(1);
         TestContext t;
+        t.context.events = &cutter;
         t.settings.setDeleteSources(true);
         t.settings.setAfterAction(AfterActionChoice::RunApplication);
         const QStringList extracted = UnPack(t.context, rel);
