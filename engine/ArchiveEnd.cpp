@@ -1,5 +1,7 @@
 #include "engine/ArchiveEnd.h"
 
+#include "engine/ArchiveSignature.h"
+
 #include <QFile>
 
 #include "engine/RarBytes.h"
@@ -93,6 +95,9 @@ ArchiveEnd ArchiveEndOf(const QString &path)
         return ArchiveEnd::Unknown;
     if (format == RarFormat::Rar14)
         return ArchiveEnd::Absent; // RAR 1.4 archives have no end record
+    // Encrypted headers hide the end record as well; the listing with the password tells.
+    if (ReadRarHeadersOfVolume(path).encryptedHeaders)
+        return ArchiveEnd::Unknown;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return ArchiveEnd::Unknown;

@@ -11,7 +11,7 @@ enum class ArchiveEnd {
     Last,    // the record says this is the last volume (or the only one)
     NotLast, // the record says another volume follows
     Absent,  // no record: the file ends without one
-    Unknown  // not a RAR file Tevo can look into (self-extracting, unreadable)
+    Unknown  // not a RAR file Tevo can look into (self-extracting, unreadable, encrypted headers)
 };
 
 // The format named by the signature at the start of the file.

@@ -1,5 +1,7 @@
 #include "engine/EngineContext.h"
 
+#include "engine/Passwords.h"
+
 #include <QFile>
 
 QString LogTimeStamp(const QDateTime &when)
@@ -9,7 +11,9 @@ QString LogTimeStamp(const QDateTime &when)
 
 void EngineContext::AddLogLine(const QString &text)
 {
-    log.appendLogLine(LogTimeStamp(platform.currentDateTime()) + QLatin1Char(' ') + text);
+    // A folder's name may carry a password ({{password}}); the log never shows it.
+    log.appendLogLine(LogTimeStamp(platform.currentDateTime()) + QLatin1Char(' ') +
+                      WithoutPasswords(text));
 }
 
 QString EngineContext::LangText(int n, const QStringList &values) const
@@ -33,11 +37,12 @@ bool EngineContext::RemoveFile(const QString &path)
 
 void EngineContext::ReportError(const QString &text, bool boxWhileWatching, const QString &caption)
 {
-    Events().error(text);
+    const QString shown = WithoutPasswords(text);
+    Events().error(shown);
     if (!settings.SuppressErrors() && (boxWhileWatching || !job.WatchTimerEnabled))
-        dialogs.messageBox(text, caption, MessageIcon::Error);
+        dialogs.messageBox(shown, caption, MessageIcon::Error);
     else
-        dialogs.errorWithoutBox(text);
+        dialogs.errorWithoutBox(shown);
 }
 
 void EngineContext::OpenNfo(const QString &path)

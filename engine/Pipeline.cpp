@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "engine/ArchiveSets.h"
+#include "engine/ArchiveSignature.h"
 #include "engine/Backends.h"
 #include "engine/ContentScan.h"
 #include "engine/DeleteList.h"
@@ -14,6 +15,7 @@
 #include "engine/FileScan.h"
 #include "engine/GeneralFuncs.h"
 #include "engine/NameRestore.h"
+#include "engine/Passwords.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
@@ -150,6 +152,7 @@ private:
                         SfvFindings &findings);
     void reportSfvFailure(const QString &candidate, const SfvFindings &findings);
     bool planIsUsable(const QString &candidate, const SetPlan &plan);
+    bool unlockSet(const QString &candidate, SetPlan &plan);
     void prepareDestination(const QString &destination);
     bool extractAndPublish(const QString &candidate, const SetPlan &plan,
                            const QString &destination, int depth = 0);
@@ -388,6 +391,23 @@ bool FolderRun::planIsUsable(const QString &candidate, const SetPlan &plan)
     return true;
 }
 
+// A RAR set that needs a password gets the first of the user's passwords that fits. True when it
+// needs none, when none is given (its extraction then says it is encrypted), or when one fits.
+bool FolderRun::unlockSet(const QString &candidate, SetPlan &plan)
+{
+    if (!plan.needsPassword || !IsRarKind(ArchiveKindOfFile(candidate)))
+        return true;
+    const QStringList passwords = PasswordsFor(m_ctx, candidate);
+    if (passwords.isEmpty() || FindRarPassword(m_ctx, plan, passwords))
+        return true;
+    const QString text = m_ctx.LangText(Text::NoPasswordFits,
+                                        {FileNameOf(candidate), QString::number(passwords.size())});
+    m_ctx.AddLogLine(LogTag::Unpack + text);
+    m_ctx.ReportError(text);
+    setFailed(candidate);
+    return false;
+}
+
 void FolderRun::prepareDestination(const QString &destination)
 {
     if (!m_settings.CopyNfo())
@@ -561,7 +581,8 @@ SetEnd FolderRun::takeSet(int index)
         m_ctx.Events().setChecked(candidate, sfvVerdict);
     if (!sfvVerdict)
         reportSfvFailure(candidate, findings);
-    if (!sfvVerdict || m_settings.CheckOnly() || !planIsUsable(candidate, plan))
+    if (!sfvVerdict || m_settings.CheckOnly() || !unlockSet(candidate, plan) ||
+        !planIsUsable(candidate, plan))
         return SetEnd::Next;
 
     const QString destination = DestinationFolder(m_ctx, m_releaseFolder, candidate);

@@ -2,6 +2,8 @@
 // An open libunrar archive that is closed on every way out. For .cpp files only: dll.hpp defines
 // HANDLE, UINT, LPARAM ... as macros.
 
+#include <cwchar>
+#include <string>
 #include <unrar/dll.hpp>
 
 #include "engine/SetPlan.h"
@@ -13,6 +15,16 @@ inline HANDLE OpenCheckedRarArchive(const QString &path, RAROpenArchiveDataEx &o
 {
     open.OpenResult = RarSetRefusal(path, refusedVolume);
     return open.OpenResult ? nullptr : RAROpenArchiveEx(&open);
+}
+
+// Answers libunrar's request for a password (UCM_NEEDPASSWORDW: a buffer p1 of p2 wide
+// characters) with password; 0, no password, when it is empty or does not fit.
+inline int AnswerPassword(const std::wstring &password, LPARAM p1, LPARAM p2)
+{
+    if (password.empty() || p2 <= 0 || password.size() >= size_t(p2))
+        return 0;
+    std::wcsncpy(reinterpret_cast<wchar_t *>(p1), password.c_str(), size_t(p2));
+    return 1;
 }
 
 // Closes the archive on every way out; the normal end closes it itself to look at the result.

@@ -227,6 +227,9 @@ bool RarExtraction::openArchive(Run &run, const QString &archivePath)
     RAROpenArchiveDataEx openData{};
     openData.ArcNameW = archiveW.data();
     openData.OpenMode = RAR_OM_EXTRACT;
+    // Encrypted headers ask for the password while the archive is opened.
+    openData.Callback = RarCallback;
+    openData.UserData = LPARAM(this);
     QString refused;
     run.archive =
         std::make_unique<ArchiveHandle>(OpenCheckedRarArchive(archivePath, openData, &refused));
@@ -570,8 +573,8 @@ int RarExtraction::onCallback(unsigned int message, long p1, long p2)
     }
     if (message == UCM_CHANGEVOLUMEW || message == UCM_CHANGEVOLUME)
         return m_library->ask([=] { return answerCallback(message, p1, p2); });
-    // Password requests included: Tevo never gives the library a password.
-    return 0;
+    // Password requests: the one the user gave that fits the set, or none.
+    return message == UCM_NEEDPASSWORDW ? AnswerPassword(m_password, p1, p2) : 0;
 }
 
 int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
@@ -596,8 +599,10 @@ int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
     case UCM_PROCESSDATA:
         onProcessedData(p2);
         return m_sink->checkpoint().cancelled() ? -1 : 1;
+    case UCM_NEEDPASSWORDW:
+        // The password the user gave that fits the set, or none.
+        return AnswerPassword(m_password, p1, p2);
     default:
-        // Password requests included: Tevo never gives the library a password.
         return 0;
     }
 }
@@ -645,6 +650,7 @@ bool RarBackend::extractTo(const QString &folder, ArchiveSink &sink)
         for (const PlannedEntry &entry : std::as_const(m_plan.entries))
             extraction.m_entryNames.insert(entry.name);
         extraction.m_plan = &m_plan;
+        extraction.m_password = m_plan.password.toStdWString();
         setTotal = m_plan.unpackedTotal;
     }
     const bool extracted = extraction.extract(m_firstVolume, folder, setTotal);

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <string>
 
 #include "engine/ArchiveBackend.h"
 #include "engine/ProgressText.h"
@@ -62,6 +63,8 @@ public:
     QSet<QString> m_entryNames;
     // The set's plan, when known: a damaged entry is reported with the volumes it lies in.
     const SetPlan *m_plan = nullptr;
+    // The password that fits the set, when the user gave one; never shown anywhere.
+    std::wstring m_password;
 
     // The last estimate of the remaining time; it is kept from one archive to the next.
     static QString EstimateText;

@@ -32,7 +32,10 @@ constexpr unsigned kRar3Version = 29;
 class SetLister
 {
 public:
-    SetLister(EngineContext &ctx, SetPlan &plan) : m_ctx(ctx), m_plan(plan) {}
+    SetLister(EngineContext &ctx, SetPlan &plan, const QString &password)
+        : m_ctx(ctx), m_plan(plan), m_password(password.toStdWString())
+    {
+    }
 
     static int CALLBACK Callback(UINT message, LPARAM userData, LPARAM p1, LPARAM p2)
     {
@@ -46,6 +49,8 @@ public:
 private:
     int onCallback(UINT message, LPARAM p1, LPARAM p2)
     {
+        if (message == UCM_NEEDPASSWORDW)
+            return AnswerPassword(m_password, p1, p2);
         if (message != UCM_CHANGEVOLUMEW)
             return message == UCM_CHANGEVOLUME ? (m_refused ? -1 : 0) : 0;
         const QString volume = QString::fromWCharArray(reinterpret_cast<const wchar_t *>(p1));
@@ -65,6 +70,7 @@ private:
 
     EngineContext &m_ctx;
     SetPlan &m_plan;
+    const std::wstring m_password;
     bool m_refused = false;
 };
 
@@ -175,7 +181,8 @@ void JudgeSetEnd(const EngineContext &ctx, SetPlan &plan)
 
 enum class Depth { FirstHeader, WholeSet };
 
-SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
+SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth,
+                const QString &password = QString())
 {
     SetPlan plan;
     plan.firstVolume = path;
@@ -183,15 +190,21 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
 
     Utf8CharacterType utf8Names;
     std::wstring name = path.toStdWString();
+    SetLister lister(ctx, plan, password);
     RAROpenArchiveDataEx open{};
     open.ArcNameW = name.data();
     open.OpenMode = RAR_OM_LIST;
+    // Encrypted headers ask for the password while the archive is opened.
+    open.Callback = SetLister::Callback;
+    open.UserData = LPARAM(&lister);
     QString refused;
     ArchiveHandle archive(OpenCheckedRarArchive(path, open, &refused));
     if (!archive.get() || open.OpenResult != ERAR_SUCCESS) {
         if (!refused.isEmpty() && refused != path)
             return PlanWithDamagedVolume(ctx, path, refused);
-        plan.problem = RarErrorReason(ctx, open.OpenResult ? int(open.OpenResult) : ERAR_UNKNOWN);
+        const int code = open.OpenResult ? int(open.OpenResult) : ERAR_UNKNOWN;
+        plan.needsPassword = code == ERAR_MISSING_PASSWORD || code == ERAR_BAD_PASSWORD;
+        plan.problem = RarErrorReason(ctx, code);
         return plan;
     }
     plan.opened = true;
@@ -199,7 +212,6 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
     plan.firstVolumeFlag = open.Flags & ROADF_FIRSTVOLUME;
     plan.modernFormat = RarFormatOf(path) == RarFormat::Rar50;
 
-    SetLister lister(ctx, plan);
     RARSetCallback(archive.get(), SetLister::Callback, LPARAM(&lister));
 
     RARHeaderDataEx header{};
@@ -218,6 +230,8 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
                                       header.HostOS, header.UnpVer);
             entry.size = EntrySize(header);
             entry.folder = header.Flags & RHDF_DIRECTORY;
+            entry.encrypted = (header.Flags & RHDF_ENCRYPTED) && entry.size > 0;
+            plan.needsPassword = plan.needsPassword || entry.encrypted;
             entry.firstVolume = entry.lastVolume = int(plan.volumes.size()) - 1;
             plan.entries << entry;
             if (!entry.folder)
@@ -247,7 +261,110 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth)
     return plan;
 }
 
+// Tests one entry of a RAR set with a password: the library's volume changes and progress go
+// through the job's checkpoint, its request for the password gets the one on trial.
+class EntryTester
+{
+public:
+    // acceptOnData: RAR 5, whose headers check the password before any data, so that the
+    // first block of data decrypted proves it and the rest need not be tested.
+    EntryTester(EngineContext &ctx, const QString &password, bool acceptOnData)
+        : m_ctx(ctx), m_password(password.toStdWString()), m_acceptOnData(acceptOnData)
+    {
+    }
+
+    static int CALLBACK Callback(UINT message, LPARAM userData, LPARAM p1, LPARAM p2)
+    {
+        auto *tester = reinterpret_cast<EntryTester *>(userData);
+        if (message == UCM_NEEDPASSWORDW)
+            return AnswerPassword(tester->m_password, p1, p2);
+        if (message == UCM_CHANGEVOLUMEW || message == UCM_CHANGEVOLUME)
+            return p2 == RAR_VOL_ASK ? -1 : 0;
+        if (message == UCM_PROCESSDATA) {
+            tester->m_sawData = true;
+            tester->m_ctx.checkpoint.pump();
+            return tester->m_acceptOnData || tester->m_ctx.checkpoint.cancelled() ? -1 : 1;
+        }
+        return 0;
+    }
+
+    // Whether entry number index of the set at firstVolume tests whole.
+    bool passes(const QString &firstVolume, int index)
+    {
+        std::wstring name = firstVolume.toStdWString();
+        RAROpenArchiveDataEx open{};
+        open.ArcNameW = name.data();
+        open.OpenMode = RAR_OM_EXTRACT;
+        open.Callback = Callback;
+        open.UserData = LPARAM(this);
+        ArchiveHandle archive(OpenCheckedRarArchive(firstVolume, open));
+        if (!archive.get() || open.OpenResult != ERAR_SUCCESS)
+            return false;
+        RARSetCallback(archive.get(), Callback, LPARAM(this));
+        RARHeaderDataEx header{};
+        for (int i = 0; RARReadHeaderEx(archive.get(), &header) == ERAR_SUCCESS; ++i) {
+            const int operation = i == index ? RAR_TEST : RAR_SKIP;
+            const int code = RARProcessFileW(archive.get(), operation, nullptr, nullptr);
+            if (i == index && m_acceptOnData)
+                return m_sawData && !m_ctx.checkpoint.cancelled();
+            if (i == index || code != ERAR_SUCCESS)
+                return i == index && code == ERAR_SUCCESS;
+            header = RARHeaderDataEx{};
+        }
+        return false;
+    }
+
+private:
+    EngineContext &m_ctx;
+    const std::wstring m_password;
+    const bool m_acceptOnData;
+    bool m_sawData = false;
+};
+
+// The index of the smallest encrypted entry of plan that begins in its first volume (the library
+// reaches it without moving on to another volume), -1 when it has none.
+int SmallestEncryptedEntry(const SetPlan &plan)
+{
+    int smallest = -1;
+    for (int i = 0; i < plan.entries.size(); ++i) {
+        const PlannedEntry &entry = plan.entries.at(i);
+        if (entry.encrypted && entry.firstVolume == 0 &&
+            (smallest < 0 || entry.size < plan.entries.at(smallest).size))
+            smallest = i;
+    }
+    return smallest;
+}
+
+// Whether password opens (with encrypted headers) and decrypts the set of plan.
+bool PasswordFits(EngineContext &ctx, SetPlan &plan, const QString &password)
+{
+    SetPlan listed = plan;
+    if (!plan.opened) {
+        listed = ListSet(ctx, plan.firstVolume, Depth::WholeSet, password);
+        if (!listed.opened)
+            return false;
+    }
+    const int entry = SmallestEncryptedEntry(listed);
+    const bool rar5 = RarFormatOf(listed.firstVolume) == RarFormat::Rar50;
+    if (entry >= 0 && !EntryTester(ctx, password, rar5).passes(listed.firstVolume, entry))
+        return false;
+    plan = listed;
+    plan.password = password;
+    return true;
+}
+
 } // namespace
+
+bool FindRarPassword(EngineContext &ctx, SetPlan &plan, const QStringList &passwords)
+{
+    for (const QString &password : passwords) {
+        if (ctx.checkpoint.cancelled())
+            return false;
+        if (PasswordFits(ctx, plan, password))
+            return true;
+    }
+    return false;
+}
 
 bool SetPlan::startsSet() const
 {

@@ -15,6 +15,8 @@ struct PlannedEntry
     QString name;    // the path inside the archive, as stored
     qint64 size = 0; // unpacked size in bytes
     bool folder = false;
+    // Its data is encrypted: it is written only with the right password.
+    bool encrypted = false;
     // The volumes its data lies in: indexes into SetPlan::volumes, first and last.
     int firstVolume = 0;
     int lastVolume = 0;
@@ -41,6 +43,10 @@ struct SetPlan
     bool complete = false;
     // When not complete: what is missing or wrong, for the log.
     QString problem;
+    // The headers or the data of a file are encrypted.
+    bool needsPassword = false;
+    // The password the set was opened or tested with; never shown anywhere.
+    QString password;
 
     // Whether this file starts a set of its own (it is not a later volume of another set).
     bool startsSet() const;
@@ -66,6 +72,12 @@ qint64 AddEntrySize(qint64 total, qint64 size);
 // "movie.iso (movie.part04.rar)", or the first and last of several. Just the name when plan is
 // null or does not hold the entry.
 QString EntryWithVolumes(const SetPlan *plan, const QString &entryName);
+
+// Finds which of passwords fits the RAR set of plan (which needsPassword): with encrypted
+// headers, the one with which the whole set lists, replacing plan by that listing; with encrypted
+// files, the one with which the smallest encrypted file tests whole. Sets plan.password; false
+// when none fits.
+bool FindRarPassword(EngineContext &ctx, SetPlan &plan, const QStringList &passwords);
 
 // Opens path in list mode and reads the archive flags and the first header only.
 SetPlan PeekSetPlan(EngineContext &ctx, const QString &path);

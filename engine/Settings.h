@@ -51,6 +51,8 @@ public:
     virtual bool UnpackOtherFormats() const = 0;
     // Archives that an extracted set wrote are extracted in their place, two levels deep.
     virtual bool UnpackNested() const = 0;
+    // A text file of passwords to try, one a line, on sets that need one; empty for none.
+    virtual QString PasswordList() const = 0;
     virtual bool NoReturnFromTray() const = 0;
     virtual bool AlwaysInTray() const = 0;
     virtual bool ShellIntegration() const = 0;

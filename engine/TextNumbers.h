@@ -158,7 +158,10 @@
     X(FolderSomeFailed, 235)                                                                       \
     X(OtherFormatsCaption, 236)                                                                    \
     X(NestedCaption, 237)                                                                          \
-    X(NestedFound, 238)
+    X(NestedFound, 238)                                                                            \
+    X(PasswordListCaption, 239)                                                                    \
+    X(NoPasswordFits, 240)                                                                         \
+    X(PasswordListUnreadable, 241)
 
 namespace Text {
 #define TEVO_TEXT_ENUM(name, number) name = number,

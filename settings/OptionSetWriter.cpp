@@ -32,7 +32,9 @@ const QStringList Options = namesOf(
      SettingKey::CheckBox27});
 
 const QStringList Edits = namesOf({SettingKey::Edit1, SettingKey::Edit2, SettingKey::Edit4,
-                                   SettingKey::Edit6, SettingKey::ComboBox2});
+                                   SettingKey::Edit6, SettingKey::ComboBox2,
+                                   // Added since, after the others.
+                                   SettingKey::Edit7});
 
 QString listName(int n)
 {

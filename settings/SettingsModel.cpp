@@ -273,6 +273,10 @@ bool SettingsModel::UnpackNested() const
 {
     return isChecked(SettingKey::CheckBox27);
 }
+QString SettingsModel::PasswordList() const
+{
+    return text(SettingKey::Edit7);
+}
 bool SettingsModel::NoReturnFromTray() const
 {
     return isChecked(SettingKey::CheckBox19);
@@ -499,6 +503,10 @@ void SettingsModel::setUnpackOtherFormats(bool on)
 void SettingsModel::setUnpackNested(bool on)
 {
     setChecked(SettingKey::CheckBox27, on);
+}
+void SettingsModel::setPasswordList(const QString &path)
+{
+    setText(SettingKey::Edit7, path);
 }
 void SettingsModel::setNoReturnFromTray(bool on)
 {

@@ -93,6 +93,7 @@ public:
     bool RepairWithPar2() const override;
     bool UnpackOtherFormats() const override;
     bool UnpackNested() const override;
+    QString PasswordList() const override;
     bool NoReturnFromTray() const override;
     bool AlwaysInTray() const override;
     bool ShellIntegration() const override;
@@ -141,6 +142,7 @@ public:
     void setRepairWithPar2(bool on);
     void setUnpackOtherFormats(bool on);
     void setUnpackNested(bool on);
+    void setPasswordList(const QString &path);
     void setNoReturnFromTray(bool on);
     void setAlwaysInTray(bool on);
     void setShellIntegration(bool on);

@@ -45,6 +45,8 @@ constexpr std::array<SettingRow, std::size_t(SettingKey::ActiveLanguageFile) + 1
     TEVO_CHECK(CheckBox25, "1", Text::Par2Caption),
     TEVO_CHECK(CheckBox26, "0", Text::OtherFormatsCaption),
     TEVO_CHECK(CheckBox27, "1", Text::NestedCaption),
+    TEVO_ROW(Edit7, Text, "", "", Text::PasswordListCaption, "",
+             "a text file, one password a line"),
     TEVO_CHECK(CheckBox19, "0", 44),
     TEVO_CHECK(CheckBox20, "0", 45),
     TEVO_CHECK(CheckBox23, "1", Text::NotifyCaption),

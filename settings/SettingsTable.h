@@ -41,6 +41,7 @@ enum class SettingKey {
     CheckBox25,
     CheckBox26,
     CheckBox27,
+    Edit7,
     CheckBox19,
     CheckBox20,
     CheckBox23,

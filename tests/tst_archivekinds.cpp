@@ -202,6 +202,59 @@ private slots:
             QCOMPARE(readAll(rel + "/movie.mkv"), readAll(src + "/movie.mkv"));
         QCOMPARE(t.job.Tally.failures > 0, form == "damaged");
     }
+
+    // Sets that need a password get the first one the user gives that fits: a {{password}} in
+    // the folder's name, then the lines of the password list. None given: as ever, the set
+    // fails; none fitting: one line says so. The log never shows a password.
+    void passwordsFromTheUser_data()
+    {
+        QTest::addColumn<QString>("encryption"); // rar's option
+        QTest::addColumn<QString>("folder");     // the release folder's name
+        QTest::addColumn<QByteArray>("list");    // the password list; empty: none
+        QTest::addColumn<bool>("extracted");
+        QTest::newRow("files encrypted, a volume set, the list's second line")
+            << "-pgeheim"
+            << "rel" << QByteArray("wrong\r\n\r\ngeheim\r\n") << true;
+        QTest::newRow("headers encrypted, the folder's name")
+            << "-hpgeheim"
+            << "rel {{geheim}}" << QByteArray() << true;
+        QTest::newRow("none of the list fits") << "-hpgeheim"
+                                               << "rel" << QByteArray("wrong\nworse\n") << false;
+        QTest::newRow("none given") << "-pgeheim"
+                                    << "rel" << QByteArray() << false;
+    }
+    void passwordsFromTheUser()
+    {
+        QFETCH(QString, encryption);
+        QFETCH(QString, folder);
+        QFETCH(QByteArray, list);
+        QFETCH(bool, extracted);
+        QTemporaryDir dir;
+        const QString src = dir.filePath("src"), rel = dir.filePath(folder);
+        writeFile(src + "/movie.mkv", 300 * 1024, 5);
+        writeText(src + "/movie.nfo", "notes");
+        QVERIFY(QDir().mkpath(rel));
+        QVERIFY(run(
+            "rar",
+            {"a", "-idq", "-m0", "-v100k", encryption, rel + "/set.rar", "movie.mkv", "movie.nfo"},
+            src));
+        const QStringList volumes = listTree(rel);
+        TestContext t;
+        if (!list.isEmpty()) {
+            writeText(dir.filePath("passwords.txt"), list);
+            t.settings.setPasswordList(dir.filePath("passwords.txt"));
+        }
+        t.settings.setDeleteSources(true);
+        t.settings.setCheckSfv(false);
+        UnPack(t.context, rel);
+        const QStringList expected{"movie.mkv", "movie.nfo"};
+        QCOMPARE(listTree(rel), extracted ? expected : volumes);
+        QCOMPARE(readAll(rel + "/movie.mkv") == readAll(src + "/movie.mkv"), extracted);
+        QCOMPARE(t.job.Tally.failures > 0, !extracted);
+        QCOMPARE(t.log.contains("none of the 2 given fits"), list.startsWith("wrong\nworse"));
+        const QString log = t.log.lines.join('\n');
+        QVERIFY2(!log.contains("geheim") && !log.contains("worse"), qPrintable(log));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestArchiveKinds)

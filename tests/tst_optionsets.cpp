@@ -74,7 +74,8 @@ const QByteArray DefaultFile =
     QByteArray(OlderDefaultFile)
         .replace("CheckBox21=0\r\n",
                  "CheckBox21=0\r\nCheckBox23=1\r\nCheckBox24=0\r\nCheckBox25=1\r\nCheckBox26=0\r\n"
-                 "CheckBox27=1\r\n");
+                 "CheckBox27=1\r\n")
+        .replace("ComboBox2=Normal\r\n", "ComboBox2=Normal\r\nEdit7=\r\n");
 
 } // namespace
 
@@ -176,6 +177,7 @@ private slots:
         f.CheckBox25->setChecked(false);
         f.CheckBox26->setChecked(true);
         f.CheckBox27->setChecked(false);
+        f.Edit7->setText(QStringLiteral("/home/u/passwords.txt"));
         f.RadioButton10->setChecked(true);
         f.Edit4->setText(QStringLiteral("mount \"%1\" --now"));
         f.RadioButton11->setChecked(true);

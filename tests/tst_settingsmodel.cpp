@@ -169,6 +169,7 @@ private slots:
         s.setRepairWithPar2(false);
         s.setUnpackOtherFormats(true);
         s.setUnpackNested(false);
+        s.setPasswordList(QStringLiteral("/home/u/passwords.txt"));
         s.setAfterAction(AfterActionChoice::RunApplication);
         s.setRunCommand(QStringLiteral("mount \"%1\" --now"));
         s.setRunFileFilter(RunFileFilterChoice::EveryFile);

@@ -327,6 +327,8 @@ public:
     QCheckBox *CheckBox25 = nullptr; // repair with PAR2 files
     QCheckBox *CheckBox26 = nullptr; // also unpack other archive formats
     QCheckBox *CheckBox27 = nullptr; // unpack archives found inside
+    QGroupBox *GroupBox16 = nullptr; // the password list
+    QLineEdit *Edit7 = nullptr;
 
     // Non-visual parts.
     QTimer *Timer1 = nullptr;

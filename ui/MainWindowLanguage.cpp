@@ -162,7 +162,8 @@ void TForm1::InitGUILanguage()
                                           {Text::LogFileCaption, CheckBox24},
                                           {Text::Par2Caption, CheckBox25},
                                           {Text::OtherFormatsCaption, CheckBox26},
-                                          {Text::NestedCaption, CheckBox27}}) {
+                                          {Text::NestedCaption, CheckBox27},
+                                          {Text::PasswordListCaption, GroupBox16}}) {
         if (number < m_language.count())
             setCaption(Pages, control, m_language.LangText(number));
     }

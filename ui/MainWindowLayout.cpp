@@ -512,6 +512,14 @@ void TForm1::buildOptionsRightColumn(QVBoxLayout *right)
     languageRow->addWidget(Label18);
     languageRow->addWidget(ComboBox1, 1);
     right->addWidget(GroupBox14);
+
+    GroupBox16 = newGroup(TabSheet2, "GroupBox16", QStringLiteral(" Password list "));
+    Edit7 = newEdit(GroupBox16, "Edit7", QString());
+    Edit7->setToolTip(QStringLiteral(
+        "A text file, one password a line, tried on sets that need a password (after a "
+        "{{password}} in the folder's name); empty: no password is ever given"));
+    tight(new QVBoxLayout(GroupBox16), 4)->addWidget(Edit7);
+    right->addWidget(GroupBox16);
     right->addStretch(1);
 }
 

@@ -54,6 +54,12 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &arguments, QStr
                 return std::nullopt;
             }
             result.optionSetFile = *file;
+        } else if (const auto list = valueOf(QStringLiteral("--passwords"), arguments, &i, error)) {
+            if (list->isEmpty()) {
+                *error = QStringLiteral("--passwords needs the name of a password list");
+                return std::nullopt;
+            }
+            result.assignments << QStringLiteral("Edit7=") + *list;
         } else if (const auto assignment = valueOf(QStringLiteral("--set"), arguments, &i, error)) {
             // A key or value that cannot be set is a usage error before anything runs.
             SettingsModel scratch;
@@ -79,8 +85,8 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &arguments, QStr
 QString CliUsage()
 {
     return QStringLiteral(
-        "Usage: tevo-cli [--options FILE.os] [--set KEY=VALUE]... [--watch] [--yes] [--json]\n"
-        "                FOLDER...\n"
+        "Usage: tevo-cli [--options FILE.os] [--set KEY=VALUE]... [--passwords FILE] [--watch]\n"
+        "                [--yes] [--json] FOLDER...\n"
         "       tevo-cli --list-options\n"
         "\n"
         "Unpacks the release folders without a window: unpacks ZIP files, checks the RAR sets\n"
@@ -92,6 +98,8 @@ QString CliUsage()
         "  --set KEY=VALUE    sets one key over the option set, for this run only; may be\n"
         "                     given several times (--list-options names every key)\n"
         "  --list-options     lists every key with its caption, values and default\n"
+        "  --passwords FILE   tries the passwords of FILE (one a line) on sets that need one,\n"
+        "                     after a {{password}} in the folder's name; never logged\n"
         "  --json             prints one JSON object a line in place of the log lines\n"
         "  --watch            keeps watching the folders and unpacks what arrives, at the\n"
         "                     interval of the settings, until stopped (Ctrl+C, SIGTERM); needs\n"

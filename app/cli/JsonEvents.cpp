@@ -5,11 +5,17 @@
 #include <QDateTime>
 #include <QJsonDocument>
 
+#include "engine/Passwords.h"
+
 void JsonEvents::write(const QString &event, QJsonObject fields)
 {
     fields.insert(QStringLiteral("event"), event);
     fields.insert(QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODate));
-    const QByteArray line = QJsonDocument(fields).toJson(QJsonDocument::Compact) + '\n';
+    // A folder's name may carry a password ({{password}}); it is never printed.
+    const QByteArray line =
+        WithoutPasswords(QString::fromUtf8(QJsonDocument(fields).toJson(QJsonDocument::Compact)))
+            .toUtf8() +
+        '\n';
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
     std::fflush(stdout);
 }

@@ -21,8 +21,8 @@ int main(int argc, char *argv[])
         ParseCliArguments(QCoreApplication::arguments().mid(1), &error);
     if (!arguments) {
         std::fprintf(stderr, "tevo-cli: %s\n%s", qPrintable(error),
-                     "Usage: tevo-cli [--options FILE.os] [--set KEY=VALUE]... [--watch] [--yes] "
-                     "[--json] FOLDER...\n"
+                     "Usage: tevo-cli [--options FILE.os] [--set KEY=VALUE]... [--passwords FILE] "
+                     "[--watch] [--yes] [--json] FOLDER...\n"
                      "Try 'tevo-cli --help' for more.\n");
         return 2;
     }

@@ -44,6 +44,7 @@ Edit2=/out
 Edit4=mount "%1" --now
 Edit6=45
 ComboBox2=Low
+Edit7=/home/u/passwords.txt
 [other]
 language=deutsch.lng
 LastOpenPath=/last/open

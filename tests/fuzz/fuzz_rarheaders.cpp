@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const RarFormat format = RarFormatOf(path);
     const ArchiveEnd end = ArchiveEndOf(path);
-    if ((format == RarFormat::Unknown) != (end == ArchiveEnd::Unknown))
+    const bool hidden = ReadRarVolumeHeaders(path).encryptedHeaders; // end record encrypted too
+    if ((format == RarFormat::Unknown) != (end == ArchiveEnd::Unknown) && !hidden)
         __builtin_trap();
     if (format == RarFormat::Rar14 && end != ArchiveEnd::Absent)
         __builtin_trap();
