@@ -169,6 +169,8 @@ private slots:
         QTest::newRow("no folder") << QStringList{} << 2 << "no folder given";
         QTest::newRow("unknown option") << QStringList{"--fast", "/x"} << 2 << "--fast";
         QTest::newRow("options without file") << QStringList{"/x", "--options"} << 2 << "--options";
+        QTest::newRow("passwords without file")
+            << QStringList{"/x", "--passwords"} << 2 << "--passwords needs";
         QTest::newRow("options file missing")
             << QStringList{"--options", "/nonexistent/x.os", "/x"} << 2 << "/nonexistent/x.os";
         QTest::newRow("set unknown key")
