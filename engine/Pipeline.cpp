@@ -456,10 +456,11 @@ bool FolderRun::unpackNested(const QString &outer, const QStringList &published,
         m_ctx.AddLogLine(LogTag::Archive +
                          m_ctx.LangText(Text::NestedFound, {FileNameOf(start), FileNameOf(outer)}));
         m_ctx.Events().setFound(start);
-        const SetPlan plan = BackendForSet(m_ctx, start)->list();
+        SetPlan plan = BackendForSet(m_ctx, start)->list();
         const QString destination = FolderOf(start) + QLatin1Char('/');
         logExtraction(start, destination);
-        if (!planIsUsable(start, plan) || !extractAndPublish(start, plan, destination, depth + 1))
+        if (!unlockSet(start, plan) || !planIsUsable(start, plan) ||
+            !extractAndPublish(start, plan, destination, depth + 1))
             ok = false;
     }
     // The inner archives that went with their clean-up are no files of the set any more.
@@ -508,9 +509,13 @@ bool FolderRun::extractAndPublish(const QString &candidate, const SetPlan &plan,
     staged.ownFolder = HasOwnFolder(m_settings);
     if (!ExtractStaged(m_ctx, *backend, sink, destination, staged)) {
         // Damaged data that no check saw (no SFV list): repaired and extracted again, once.
-        if (RepairAfterDamage(m_ctx, plan, m_repairTried))
-            return extractAndPublish(candidate, BackendForSet(m_ctx, candidate)->list(),
-                                     destination, depth);
+        if (RepairAfterDamage(m_ctx, plan, m_repairTried)) {
+            SetPlan repaired = BackendForSet(m_ctx, candidate)->list();
+            // The password that fitted before the repair fits the repaired set.
+            if (!plan.password.isEmpty())
+                FindRarPassword(m_ctx, repaired, {plan.password});
+            return extractAndPublish(candidate, repaired, destination, depth);
+        }
         setFailed(candidate);
         return false;
     }
