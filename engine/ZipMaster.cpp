@@ -17,6 +17,7 @@
 #include "engine/EngineSink.h"
 #include "engine/GeneralFuncs.h"
 #include "engine/LegacyNames.h"
+#include "engine/Passwords.h"
 #include "engine/ProgressText.h"
 #include "engine/StagingFolder.h"
 
@@ -175,6 +176,19 @@ bool sameContent(EngineContext &ctx, const QString &path, zip_uint64_t size, qui
     return FileCrc32(ctx, path) == QStringLiteral("%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper();
 }
 
+// Whether entry index of archive reads to its end without an error (a wrong password or CRC).
+bool ReadsWhole(zip_t *archive, zip_uint64_t index)
+{
+    zip_file_t *file = zip_fopen_index(archive, index, 0);
+    if (!file)
+        return false;
+    std::vector<char> buffer(64 * 1024);
+    zip_int64_t got = 0;
+    while ((got = zip_fread(file, buffer.data(), buffer.size())) > 0) {
+    }
+    return zip_fclose(file) == 0 && got == 0;
+}
+
 bool isOutOfSpace(int error)
 {
     return error == ENOSPC || error == EFBIG || error == EDQUOT;
@@ -269,7 +283,41 @@ bool TZipMaster::openZip(zip **archive, ZipExtractResult &result)
         return false;
     }
     result.opened = true;
+    unlockZip(*archive);
     return true;
+}
+
+// Gives the archive the first of the user's passwords with which its smallest encrypted entry
+// reads whole (libzip checks the password and the CRC). With none given, or none fitting (said in
+// one line), its encrypted entries are refused.
+void TZipMaster::unlockZip(zip *archive)
+{
+    m_unlocked = false;
+    zip_int64_t smallest = -1;
+    zip_uint64_t smallestSize = 0;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        if (zip_stat_index(archive, zip_uint64_t(i), 0, &stat) == 0 &&
+            (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE &&
+            (stat.valid & ZIP_STAT_SIZE) && (smallest < 0 || stat.size < smallestSize)) {
+            smallest = i;
+            smallestSize = stat.size;
+        }
+    }
+    const QStringList passwords = smallest < 0 ? QStringList() : PasswordsFor(m_ctx, ZipFileName);
+    for (const QString &password : passwords) {
+        if (zip_set_default_password(archive, password.toUtf8().constData()) == 0 &&
+            ReadsWhole(archive, zip_uint64_t(smallest))) {
+            m_unlocked = true;
+            return;
+        }
+    }
+    zip_set_default_password(archive, nullptr);
+    if (!passwords.isEmpty())
+        m_sink->logLine(LogTag::Unpack +
+                        m_ctx.LangText(Text::NoPasswordFits, {FileNameOf(ZipFileName),
+                                                              QString::number(passwords.size())}));
 }
 
 QString TZipMaster::refusalFor(zip *archive, quint64 index, const struct zip_stat &stat,
@@ -280,7 +328,8 @@ QString TZipMaster::refusalFor(zip *archive, quint64 index, const struct zip_sta
         return m_ctx.LangText(Text::UnusableName);
     if (isLinkEntry(archive, index))
         return m_ctx.LangText(Text::LinkSkipped);
-    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
+    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE &&
+        !m_unlocked)
         return m_ctx.LangText(Text::Encrypted);
     if (QFile::encodeName(name).size() > NAME_MAX)
         return m_ctx.LangText(Text::PathTooLong);

@@ -112,6 +112,7 @@ private:
     // its name there (never over an existing one), otherwise it stays in folder.
     ZipExtractResult extractInto(const QString &folder, const QString &destination);
     bool openZip(zip **archive, ZipExtractResult &result);
+    void unlockZip(zip *archive);
     QString refusalFor(zip *archive, quint64 index, const struct zip_stat &stat, bool statOk,
                        const QString &name) const;
     std::vector<PlannedEntry> planEntries(zip *archive, const QString &destination,
@@ -132,6 +133,8 @@ private:
     ZipProgressDisplay m_display;
     QSet<QString> m_completeZips;
     bool m_cancelRequested = false;
+    // The open ZIP has a password that fits its encrypted entries.
+    bool m_unlocked = false;
     qint64 m_plannedBytes = 0;
     int m_plannedFiles = 0;
     // Without a destination: the files written, by name, with their sizes, and their names in

@@ -222,6 +222,9 @@ private slots:
                                                << "rel" << QByteArray("wrong\nworse\n") << false;
         QTest::newRow("none given") << "-pgeheim"
                                     << "rel" << QByteArray() << false;
+        QTest::newRow("a ZIP's files encrypted, the list")
+            << "zip"
+            << "rel" << QByteArray("geheim\n") << true;
     }
     void passwordsFromTheUser()
     {
@@ -234,10 +237,14 @@ private slots:
         writeFile(src + "/movie.mkv", 300 * 1024, 5);
         writeText(src + "/movie.nfo", "notes");
         QVERIFY(QDir().mkpath(rel));
-        QVERIFY(run(
-            "rar",
-            {"a", "-idq", "-m0", "-v100k", encryption, rel + "/set.rar", "movie.mkv", "movie.nfo"},
-            src));
+        if (encryption == "zip")
+            QVERIFY(run("zip", {"-q", "-P", "geheim", rel + "/set.zip", "movie.mkv", "movie.nfo"},
+                        src));
+        else
+            QVERIFY(run("rar",
+                        {"a", "-idq", "-m0", "-v100k", encryption, rel + "/set.rar", "movie.mkv",
+                         "movie.nfo"},
+                        src));
         const QStringList volumes = listTree(rel);
         TestContext t;
         if (!list.isEmpty()) {
