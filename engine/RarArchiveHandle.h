@@ -8,13 +8,27 @@
 
 #include "engine/SetPlan.h"
 
-// Opens the RAR set of path with libunrar (open names it and says how) when RarSetRefusal allows
-// it; otherwise no handle, the refusal in open.OpenResult and the file refused in refusedVolume.
-inline HANDLE OpenCheckedRarArchive(const QString &path, RAROpenArchiveDataEx &open,
+// Opens the RAR set of path with libunrar in mode (RAR_OM_LIST or RAR_OM_EXTRACT) when
+// RarSetRefusal allows it, with callback and userData from the start: encrypted headers ask for
+// the password while the archive is opened. open gets the library's answer (its OpenResult the
+// refusal, with no handle, when the set was refused; refusedVolume then the file refused).
+inline HANDLE OpenCheckedRarArchive(const QString &path, unsigned mode, UNRARCALLBACK callback,
+                                    LPARAM userData, RAROpenArchiveDataEx &open,
                                     QString *refusedVolume = nullptr)
 {
+    open = RAROpenArchiveDataEx{};
+    open.OpenMode = mode;
+    open.Callback = callback;
+    open.UserData = userData;
     open.OpenResult = RarSetRefusal(path, refusedVolume);
-    return open.OpenResult ? nullptr : RAROpenArchiveEx(&open);
+    if (open.OpenResult)
+        return nullptr;
+    // The library keeps a copy of the name.
+    std::wstring name = path.toStdWString();
+    open.ArcNameW = name.data();
+    HANDLE handle = RAROpenArchiveEx(&open);
+    open.ArcNameW = nullptr;
+    return handle;
 }
 
 // Answers libunrar's request for a password (UCM_NEEDPASSWORDW: a buffer p1 of p2 wide

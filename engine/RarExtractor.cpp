@@ -223,16 +223,10 @@ bool RarExtraction::openArchive(Run &run, const QString &archivePath)
     run.archiveName = FileNameOf(archivePath);
     if (archivePath.toUtf8().size() >= kLibraryPathBytes)
         return openFailed(run.archiveName, ERAR_SMALL_BUF);
-    std::wstring archiveW = archivePath.toStdWString();
-    RAROpenArchiveDataEx openData{};
-    openData.ArcNameW = archiveW.data();
-    openData.OpenMode = RAR_OM_EXTRACT;
-    // Encrypted headers ask for the password while the archive is opened.
-    openData.Callback = RarCallback;
-    openData.UserData = LPARAM(this);
+    RAROpenArchiveDataEx openData;
     QString refused;
-    run.archive =
-        std::make_unique<ArchiveHandle>(OpenCheckedRarArchive(archivePath, openData, &refused));
+    run.archive = std::make_unique<ArchiveHandle>(OpenCheckedRarArchive(
+        archivePath, RAR_OM_EXTRACT, RarCallback, LPARAM(this), openData, &refused));
     if (!run.archive->get() || openData.OpenResult != ERAR_SUCCESS)
         return openFailed(FileNameOf(refused), openData.OpenResult != ERAR_SUCCESS
                                                    ? int(openData.OpenResult)

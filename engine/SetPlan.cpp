@@ -189,16 +189,11 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth,
     plan.volumes << path;
 
     Utf8CharacterType utf8Names;
-    std::wstring name = path.toStdWString();
     SetLister lister(ctx, plan, password);
-    RAROpenArchiveDataEx open{};
-    open.ArcNameW = name.data();
-    open.OpenMode = RAR_OM_LIST;
-    // Encrypted headers ask for the password while the archive is opened.
-    open.Callback = SetLister::Callback;
-    open.UserData = LPARAM(&lister);
+    RAROpenArchiveDataEx open;
     QString refused;
-    ArchiveHandle archive(OpenCheckedRarArchive(path, open, &refused));
+    ArchiveHandle archive(OpenCheckedRarArchive(path, RAR_OM_LIST, SetLister::Callback,
+                                                LPARAM(&lister), open, &refused));
     if (!archive.get() || open.OpenResult != ERAR_SUCCESS) {
         if (!refused.isEmpty() && refused != path)
             return PlanWithDamagedVolume(ctx, path, refused);
@@ -291,13 +286,9 @@ public:
     // Whether entry number index of the set at firstVolume tests whole.
     bool passes(const QString &firstVolume, int index)
     {
-        std::wstring name = firstVolume.toStdWString();
-        RAROpenArchiveDataEx open{};
-        open.ArcNameW = name.data();
-        open.OpenMode = RAR_OM_EXTRACT;
-        open.Callback = Callback;
-        open.UserData = LPARAM(this);
-        ArchiveHandle archive(OpenCheckedRarArchive(firstVolume, open));
+        RAROpenArchiveDataEx open;
+        ArchiveHandle archive(
+            OpenCheckedRarArchive(firstVolume, RAR_OM_EXTRACT, Callback, LPARAM(this), open));
         if (!archive.get() || open.OpenResult != ERAR_SUCCESS)
             return false;
         RARSetCallback(archive.get(), Callback, LPARAM(this));
