@@ -65,9 +65,9 @@ QString Described(const RarVolumeHeaders &h)
 // A volume as OrderRarVolumes sees it, from "path size number first last [+] [encrypted]": "<"
 // before the first entry's name when it runs on from the volume before, ">" after the last's
 // when it runs on into the next, "+" when the end record says more volumes follow.
-RarVolumeFile Volume(const QString &spec)
+RarVolumeFile Volume(const QString &line)
 {
-    const QStringList f = spec.split(' ');
+    const QStringList f = line.split(' ');
     RarVolumeFile v{f[0], f[1].toLongLong(), {}};
     RarVolumeHeaders &h = v.headers;
     h.kind = ArchiveKind::Rar5;
@@ -156,8 +156,8 @@ private slots:
         QFETCH(QStringList, volumes);
         QFETCH(QStringList, chains);
         QList<RarVolumeFile> files;
-        for (const QString &spec : volumes)
-            files << Volume(spec);
+        for (const QString &line : volumes)
+            files << Volume(line);
         QStringList found;
         for (const RarVolumeChain &chain : OrderRarVolumes(files)) {
             QStringList paths;

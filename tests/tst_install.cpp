@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(readAll(lastOs), before);
     }
 
-    // systemd's own check of the installed unit: its syntax, specifiers and that /bin/sh is there.
+    // systemd's own check of the installed unit: syntax, % placeholders and that /bin/sh is there.
     void unitVerifies()
     {
         if (QStandardPaths::findExecutable("systemd-analyze").isEmpty())
@@ -138,7 +138,7 @@ private slots:
             << QByteArray("Watching every 45 s");
     }
 
-    // The unit's command as systemd would run it (specifiers filled, "$$" made "$"): tevo-cli
+    // The unit's command as systemd would run it (% placeholders filled, "$$" made "$"): tevo-cli
     // starts watching with the option set the unit chose, and ends at SIGTERM.
     void unitPicksOptionSet()
     {
