@@ -12,15 +12,16 @@
 // RarSetRefusal allows it, with callback and userData from the start: encrypted headers ask for
 // the password while the archive is opened. open gets the library's answer (its OpenResult the
 // refusal, with no handle, when the set was refused; refusedVolume then the file refused).
+// firstOnly: only the first header will be read (see RarSetRefusal).
 inline HANDLE OpenCheckedRarArchive(const QString &path, unsigned mode, UNRARCALLBACK callback,
                                     LPARAM userData, RAROpenArchiveDataEx &open,
-                                    QString *refusedVolume = nullptr)
+                                    QString *refusedVolume = nullptr, bool firstOnly = false)
 {
     open = RAROpenArchiveDataEx{};
     open.OpenMode = mode;
     open.Callback = callback;
     open.UserData = userData;
-    open.OpenResult = RarSetRefusal(path, refusedVolume);
+    open.OpenResult = RarSetRefusal(path, refusedVolume, firstOnly);
     if (open.OpenResult)
         return nullptr;
     // The library keeps a copy of the name.

@@ -192,8 +192,11 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth,
     SetLister lister(ctx, plan, password);
     RAROpenArchiveDataEx open;
     QString refused;
+    // A look at the first header alone moves on to no other volume: the others need no check,
+    // which would make every volume of a set read every other one's head.
     ArchiveHandle archive(OpenCheckedRarArchive(path, RAR_OM_LIST, SetLister::Callback,
-                                                LPARAM(&lister), open, &refused));
+                                                LPARAM(&lister), open, &refused,
+                                                depth == Depth::FirstHeader));
     if (!archive.get() || open.OpenResult != ERAR_SUCCESS) {
         if (!refused.isEmpty() && refused != path)
             return PlanWithDamagedVolume(ctx, path, refused);
@@ -366,13 +369,15 @@ bool SetPlan::startsSet() const
     return !modernFormat && !startsMidEntry;
 }
 
-int RarSetRefusal(const QString &firstVolume, QString *refusedVolume)
+int RarSetRefusal(const QString &firstVolume, QString *refusedVolume, bool firstOnly)
 {
     if (refusedVolume)
         *refusedVolume = firstVolume;
     // RAR 1.4 has headers of its own, which Tevo does not read.
     if (RarFormatOf(firstVolume) != RarFormat::Rar14 && !RarHeadUndamaged(firstVolume))
         return IsRarKind(ArchiveKindOfFile(firstVolume)) ? ERAR_BAD_DATA : ERAR_BAD_ARCHIVE;
+    if (firstOnly)
+        return 0;
     for (const QString &volume : VolumeNamedSiblings(firstVolume)) {
         if (IsRarKind(ArchiveKindOfFile(volume)) && !RarHeadUndamaged(volume)) {
             if (refusedVolume)

@@ -57,8 +57,10 @@ struct SetPlan
 // header undamaged in firstVolume and in every RAR file named as a volume of its set, otherwise the
 // library's ERAR_BAD_ARCHIVE (firstVolume is no RAR file) or ERAR_BAD_DATA. The library crashes on
 // some damaged RAR 5 main headers, in the first volume or in a volume it moves on to.
-// refusedVolume, when given, is set to the file refused.
-int RarSetRefusal(const QString &firstVolume, QString *refusedVolume = nullptr);
+// refusedVolume, when given, is set to the file refused. firstOnly: the library reads the first
+// header alone and moves on to no other volume, so only firstVolume is looked at.
+int RarSetRefusal(const QString &firstVolume, QString *refusedVolume = nullptr,
+                  bool firstOnly = false);
 
 // The size, modification time and inode of each of plan's volumes in one text: equal texts, the
 // same files as when the plan was read.
