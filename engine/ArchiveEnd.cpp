@@ -95,9 +95,6 @@ ArchiveEnd ArchiveEndOf(const QString &path)
         return ArchiveEnd::Unknown;
     if (format == RarFormat::Rar14)
         return ArchiveEnd::Absent; // RAR 1.4 archives have no end record
-    // Encrypted headers hide the end record as well; the listing with the password tells.
-    if (ReadRarHeadersOfVolume(path).encryptedHeaders)
-        return ArchiveEnd::Unknown;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return ArchiveEnd::Unknown;
@@ -109,5 +106,10 @@ ArchiveEnd ArchiveEndOf(const QString &path)
     if (tail.size() != tailSize)
         return ArchiveEnd::Unknown;
     const auto *bytes = reinterpret_cast<const uchar *>(tail.constData());
-    return format == RarFormat::Rar50 ? Rar5End(bytes, tailSize) : Rar4End(bytes, tailSize);
+    const ArchiveEnd end =
+        format == RarFormat::Rar50 ? Rar5End(bytes, tailSize) : Rar4End(bytes, tailSize);
+    // Encrypted headers hide the end record as well; the listing with the password tells.
+    if (end == ArchiveEnd::Absent && ReadRarHeadersOfVolume(path).encryptedHeaders)
+        return ArchiveEnd::Unknown;
+    return end;
 }

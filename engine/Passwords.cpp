@@ -64,6 +64,8 @@ QStringList PasswordsFor(EngineContext &ctx, const QString &firstVolume)
 
 QString WithoutPasswords(const QString &text)
 {
+    if (!text.contains(QLatin1String("{{")))
+        return text;
     QString shown = text;
     return shown.replace(InBraces(), QStringLiteral("{{***}}"));
 }
