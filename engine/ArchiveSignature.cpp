@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <QFile>
 #include <unistd.h>
+#include <utility>
 
+#include "engine/RarBlocks.h"
 #include "engine/RarBytes.h"
 
 namespace {
@@ -16,15 +18,6 @@ const char kSevenZipSignature[] = "7z\xBC\xAF\x27\x1C";
 
 // A volume with more headers than this is not looked at further: what was read so far stands.
 constexpr int kMaxHeaders = 4096;
-// Far above any real header (a file header with a long name and its extra records).
-constexpr quint64 kMaxHeaderSize = 256 * 1024;
-
-QByteArray ReadAt(QFile &file, qint64 at, qint64 size)
-{
-    if (!file.seek(at))
-        return QByteArray();
-    return file.read(size);
-}
 
 // File flags, unpacked size, attributes, [mtime], [data CRC], compression, host, name.
 bool ParseRar5File(const uchar *p, const uchar *end, quint64 headerFlags, RarEntryMark &mark)
@@ -44,25 +37,18 @@ bool ParseRar5File(const uchar *p, const uchar *end, quint64 headerFlags, RarEnt
     return true;
 }
 
-// One RAR 5 header at p (after its CRC and size); false ends the walk.
-bool TakeRar5Header(const uchar *p, const uchar *end, bool firstHeader, RarVolumeHeaders &h,
-                    quint64 &dataSize)
+// One RAR 5 header; false ends the walk.
+bool TakeRar5Header(const RarBlock &block, bool firstHeader, RarVolumeHeaders &h)
 {
-    quint64 type = 0, flags = 0, skipped = 0;
-    if (!ReadVint(p, end, type) || !ReadVint(p, end, flags))
-        return false;
-    if ((flags & 0x1) && !ReadVint(p, end, skipped))
-        return false;
-    dataSize = 0;
-    if ((flags & 0x2) && !ReadVint(p, end, dataSize))
-        return false;
-    if (firstHeader && type == 4) {
+    const uchar *p = block.fields;
+    const uchar *end = block.end;
+    if (firstHeader && block.type == 4) {
         h.encryptedHeaders = true;
         return false;
     }
-    if (firstHeader != (type == 1))
+    if (firstHeader != (block.type == 1))
         return false;
-    if (type == 1) {
+    if (block.type == 1) {
         quint64 archiveFlags = 0, number = 0;
         if (!ReadVint(p, end, archiveFlags))
             return false;
@@ -75,16 +61,16 @@ bool TakeRar5Header(const uchar *p, const uchar *end, bool firstHeader, RarVolum
         h.firstVolume = h.isVolume && !(archiveFlags & 0x2);
         return true;
     }
-    if (type == 2) {
+    if (block.type == 2) {
         RarEntryMark mark;
-        if (!ParseRar5File(p, end, flags, mark))
+        if (!ParseRar5File(p, end, block.flags, mark))
             return false;
         if (h.first.name.isEmpty())
             h.first = mark;
         h.last = mark;
         return true;
     }
-    if (type == 5) {
+    if (block.type == 5) {
         quint64 endFlags = 0;
         if (!ReadVint(p, end, endFlags))
             return false;
@@ -93,38 +79,6 @@ bool TakeRar5Header(const uchar *p, const uchar *end, bool firstHeader, RarVolum
         return false;
     }
     return true;
-}
-
-void WalkRar5(QFile &file, RarVolumeHeaders &h, int maxHeaders)
-{
-    const qint64 fileSize = file.size();
-    qint64 at = 8;
-    h.headCut = fileSize < at + 7;
-    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
-        const QByteArray start = ReadAt(file, at, 7);
-        const auto *s = reinterpret_cast<const uchar *>(start.constData());
-        const uchar *p = s + 4;
-        quint64 headerSize = 0;
-        if (start.size() != 7 || !ReadVint(p, s + 7, headerSize) || headerSize == 0 ||
-            headerSize > kMaxHeaderSize)
-            return;
-        const qint64 total = (p - s) + qint64(headerSize);
-        const QByteArray header = ReadAt(file, at, total);
-        const auto *d = reinterpret_cast<const uchar *>(header.constData());
-        if (header.size() != total) {
-            h.headCut = count == 0;
-            return;
-        }
-        if (Crc(d + 4, total - 4) != Le32(d))
-            return;
-        quint64 dataSize = 0;
-        if (!TakeRar5Header(d + (p - s), d + total, count == 0, h, dataSize))
-            return;
-        // Data running past the end: the volume is cut short or still being written.
-        if (dataSize > quint64(fileSize - at - total))
-            return;
-        at += total + qint64(dataSize);
-    }
 }
 
 // Pack size, unpacked size, host, CRC, time, version, method, name size, attributes,
@@ -160,61 +114,40 @@ void TakeRar4End(const uchar *d, qint64 headSize, quint16 flags, RarVolumeHeader
         h.number = Le16(d + numberAt);
 }
 
-void WalkRar4(QFile &file, RarVolumeHeaders &h, int maxHeaders)
+// The main header; its checksum covers the fixed fields at least.
+bool TakeRar4Main(const RarBlock &block, RarVolumeHeaders &h)
 {
-    const qint64 fileSize = file.size();
-    qint64 at = 7;
-    h.headCut = fileSize < at + 7;
-    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
-        const QByteArray base = ReadAt(file, at, 7);
-        if (base.size() != 7)
-            return;
-        const auto *b = reinterpret_cast<const uchar *>(base.constData());
-        const uchar type = b[2];
-        const quint16 flags = Le16(b + 3);
-        const quint16 headSize = Le16(b + 5);
-        const QByteArray header = ReadAt(file, at, headSize);
-        const auto *d = reinterpret_cast<const uchar *>(header.constData());
-        if (headSize < 7)
-            return;
-        if (header.size() != headSize) {
-            h.headCut = count == 0;
-            return;
-        }
-        if (count == 0) {
-            // The main header: its checksum covers the fixed fields at least.
-            if (type != 0x73 || headSize < 13 ||
-                (Le16(d) != quint16(Crc(d + 2, headSize - 2)) &&
-                 Le16(d) != quint16(Crc(d + 2, 11))))
-                return;
-            h.readable = true;
-            h.isVolume = flags & 0x1;
-            h.newNumbering = flags & 0x10;
-            h.firstVolume = flags & 0x100;
-            h.encryptedHeaders = flags & 0x80;
-            if (h.encryptedHeaders)
-                return;
-            at += headSize;
-            continue;
-        }
-        qint64 dataSize = (flags & 0x8000) && headSize >= 11 ? qint64(Le32(d + 7)) : 0;
-        if (type == 0x74) {
-            RarEntryMark mark;
-            if (!ParseRar4File(d, headSize, flags, mark))
-                return;
-            if (flags & 0x100)
-                dataSize += qint64(Le32(d + 32)) << 32;
-            if (h.first.name.isEmpty())
-                h.first = mark;
-            h.last = mark;
-        } else if (type == 0x7B) {
-            TakeRar4End(d, headSize, flags, h);
-            return;
-        }
-        if (dataSize < 0 || dataSize > fileSize - at - headSize)
-            return;
-        at += headSize + dataSize;
+    const qint64 headSize = block.end - block.header;
+    const uchar *d = block.header;
+    if (block.type != 0x73 || headSize < 13 ||
+        (Le16(d) != quint16(Crc(d + 2, headSize - 2)) && Le16(d) != quint16(Crc(d + 2, 11))))
+        return false;
+    h.readable = true;
+    h.isVolume = block.flags & 0x1;
+    h.newNumbering = block.flags & 0x10;
+    h.firstVolume = block.flags & 0x100;
+    h.encryptedHeaders = block.flags & 0x80;
+    return !h.encryptedHeaders;
+}
+
+// One RAR 4 header; false ends the walk.
+bool TakeRar4Header(const RarBlock &block, bool firstHeader, RarVolumeHeaders &h)
+{
+    if (firstHeader)
+        return TakeRar4Main(block, h);
+    const qint64 headSize = block.end - block.header;
+    if (block.type == 0x74) {
+        RarEntryMark mark;
+        if (!ParseRar4File(block.header, headSize, quint16(block.flags), mark))
+            return false;
+        if (h.first.name.isEmpty())
+            h.first = mark;
+        h.last = mark;
+    } else if (block.type == 0x7B) {
+        TakeRar4End(block.header, headSize, quint16(block.flags), h);
+        return false;
     }
+    return true;
 }
 
 } // namespace
@@ -278,10 +211,15 @@ RarVolumeHeaders ReadRarHeaders(const QString &path, int maxHeaders)
     if (!file.open(QIODevice::ReadOnly))
         return headers;
     headers.kind = ArchiveKindOf(file.read(8));
-    if (headers.kind == ArchiveKind::Rar5)
-        WalkRar5(file, headers, maxHeaders);
-    else if (headers.kind == ArchiveKind::Rar4)
-        WalkRar4(file, headers, maxHeaders);
+    if (!IsRarKind(headers.kind))
+        return headers;
+    const bool rar5 = headers.kind == ArchiveKind::Rar5;
+    bool firstHeader = true;
+    const RarWalkEnd walk = WalkRarBlocks(file, rar5, maxHeaders, [&](const RarBlock &block) {
+        const bool first = std::exchange(firstHeader, false);
+        return rar5 ? TakeRar5Header(block, first, headers) : TakeRar4Header(block, first, headers);
+    });
+    headers.headCut = walk.headCut;
     if (headers.firstVolume && headers.number < 0)
         headers.number = 0;
     return headers;

@@ -1,0 +1,132 @@
+#include "engine/RarBlocks.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include "engine/RarBytes.h"
+
+namespace {
+
+using namespace RarBytes;
+
+// Far above any real header (a file header with a long name and its extra records).
+constexpr quint64 kMaxHeaderSize = 256 * 1024;
+
+QByteArray ReadAt(QFile &file, qint64 at, qint64 size)
+{
+    if (!file.seek(at))
+        return QByteArray();
+    return file.read(size);
+}
+
+// Type, flags, [extra area size], [data size]: the fields every RAR 5 header begins with.
+bool ParseRar5Common(RarBlock &block)
+{
+    const uchar *p = block.fields;
+    if (!ReadVint(p, block.end, block.type) || !ReadVint(p, block.end, block.flags))
+        return false;
+    if ((block.flags & 0x1) && !ReadVint(p, block.end, block.extraSize))
+        return false;
+    if ((block.flags & 0x2) && !ReadVint(p, block.end, block.dataSize))
+        return false;
+    if (block.extraSize > quint64(block.end - p))
+        return false;
+    block.fields = p;
+    return true;
+}
+
+RarWalkEnd WalkRar5(QFile &file, int maxHeaders, const std::function<bool(const RarBlock &)> &take)
+{
+    RarWalkEnd walk;
+    const qint64 fileSize = file.size();
+    qint64 at = 8;
+    walk.headCut = fileSize < at + 7;
+    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
+        const QByteArray start = ReadAt(file, at, 7);
+        const auto *s = reinterpret_cast<const uchar *>(start.constData());
+        const uchar *p = s + 4;
+        quint64 headerSize = 0;
+        if (start.size() != 7 || !ReadVint(p, s + 7, headerSize) || headerSize == 0 ||
+            headerSize > kMaxHeaderSize)
+            return walk;
+        const qint64 total = (p - s) + qint64(headerSize);
+        const QByteArray header = ReadAt(file, at, total);
+        RarBlock block;
+        block.at = at;
+        block.header = reinterpret_cast<const uchar *>(header.constData());
+        block.end = block.header + total;
+        block.fields = block.header + (p - s);
+        if (header.size() != total) {
+            walk.headCut = count == 0;
+            return walk;
+        }
+        block.crcOk = Crc(block.header + 4, total - 4) == Le32(block.header);
+        if (!block.crcOk || !ParseRar5Common(block))
+            return walk;
+        block.dataAt = at + total;
+        block.dataInFile = block.dataSize <= quint64(fileSize - block.dataAt);
+        // Data running past the end: the volume is cut short or still being written.
+        if (!take(block) || !block.dataInFile)
+            return walk;
+        at = block.dataAt + qint64(block.dataSize);
+    }
+    walk.reachedFileEnd = at == fileSize;
+    return walk;
+}
+
+// The data size of a RAR 4 block: the added size of long blocks, with the high half that large
+// file and service headers carry.
+quint64 Rar4DataSize(const uchar *d, qint64 headSize, quint64 type, quint64 flags)
+{
+    if (!(flags & 0x8000) || headSize < 11)
+        return 0;
+    quint64 size = Le32(d + 7);
+    if ((type == 0x74 || type == 0x7A) && (flags & 0x100) && headSize >= 36)
+        size += quint64(Le32(d + 32)) << 32;
+    return size;
+}
+
+RarWalkEnd WalkRar4(QFile &file, int maxHeaders, const std::function<bool(const RarBlock &)> &take)
+{
+    RarWalkEnd walk;
+    const qint64 fileSize = file.size();
+    qint64 at = 7;
+    walk.headCut = fileSize < at + 7;
+    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
+        const QByteArray base = ReadAt(file, at, 7);
+        if (base.size() != 7)
+            return walk;
+        const auto *b = reinterpret_cast<const uchar *>(base.constData());
+        const quint16 headSize = Le16(b + 5);
+        if (headSize < 7)
+            return walk;
+        const QByteArray header = ReadAt(file, at, headSize);
+        if (header.size() != headSize) {
+            walk.headCut = count == 0;
+            return walk;
+        }
+        RarBlock block;
+        block.at = at;
+        block.header = reinterpret_cast<const uchar *>(header.constData());
+        block.end = block.header + headSize;
+        block.type = b[2];
+        block.flags = Le16(b + 3);
+        block.crcOk = Le16(block.header) == quint16(Crc(block.header + 2, headSize - 2));
+        block.dataAt = at + headSize;
+        block.dataSize = Rar4DataSize(block.header, headSize, block.type, block.flags);
+        block.dataInFile = block.dataSize <= quint64(fileSize - block.dataAt);
+        if (!take(block) || !block.dataInFile)
+            return walk;
+        at = block.dataAt + qint64(block.dataSize);
+    }
+    walk.reachedFileEnd = at == fileSize;
+    return walk;
+}
+
+} // namespace
+
+RarWalkEnd WalkRarBlocks(QFile &file, bool rar5, int maxHeaders,
+                         const std::function<bool(const RarBlock &)> &take)
+{
+    return rar5 ? WalkRar5(file, maxHeaders, take) : WalkRar4(file, maxHeaders, take);
+}
