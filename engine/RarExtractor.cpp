@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <exception>
+#include <fcntl.h>
 #include <limits>
 #include <locale.h>
 #include <memory>
@@ -18,6 +19,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "engine/EngineContext.h"
@@ -30,6 +32,7 @@
 #include "engine/SetPlan.h"
 #include "engine/SetPublish.h"
 #include "engine/StagedExtraction.h"
+#include "engine/StoredCopy.h"
 #include "engine/Utf8Locale.h"
 
 // dll.hpp defines HANDLE, UINT, LPARAM ... as macros, so it stays out of every header.
@@ -60,6 +63,8 @@ constexpr unsigned kRedirJunction = 3;
 constexpr unsigned kRedirHardLink = 4;
 constexpr unsigned kRedirFileCopy = 5;
 constexpr unsigned kHostUnix = 3;
+// The method number of entries stored as they are.
+constexpr unsigned kMethodStored = 0x30;
 
 // libunrar converts every header's time with localtime(), and without TZ the C library looks
 // at /etc/localtime again on every call: a stat per entry, the largest cost of listing a set of
@@ -116,6 +121,29 @@ QString readLink(const QString &path)
     const ssize_t size =
         ::readlink(QFile::encodeName(path).constData(), buffer.data(), buffer.size() - 1);
     return size <= 0 ? QString() : QFile::decodeName(QByteArray(buffer.data(), int(size)));
+}
+
+// What libunrar sets on a file it wrote: the attributes of the header (already in the form of
+// this system) and the modification time; the access time becomes now.
+void SetStoredAttributes(const RARHeaderDataEx &header, const RarDataPart &part,
+                         const QString &target)
+{
+    const QByteArray path = QFile::encodeName(target);
+    ::chmod(path.constData(), mode_t(header.FileAttr & 07777));
+    // 100-nanosecond ticks since 1601.
+    constexpr qint64 kTicksTo1970 = 116444736000000000LL;
+    const qint64 ticks = qint64(quint64(header.MtimeHigh) << 32 | header.MtimeLow) - kTicksTo1970;
+    timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_OMIT}};
+    if (header.MtimeHigh || header.MtimeLow) {
+        const qint64 seconds = ticks >= 0 ? ticks / 10000000 : -((-ticks + 9999999) / 10000000);
+        times[1].tv_sec = time_t(seconds);
+        times[1].tv_nsec = long((ticks - seconds * 10000000) * 100);
+    }
+    // The same time to the nanosecond, when the headers give it.
+    if (part.mtimeSeconds == times[1].tv_sec &&
+        part.mtimeNanoseconds / 100 == times[1].tv_nsec / 100)
+        times[1].tv_nsec = long(part.mtimeNanoseconds);
+    ::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 qint32 clampSeconds(long double milliseconds)
@@ -176,6 +204,10 @@ struct RarExtraction::Run
     // the stored bytes.
     bool nameDecoded = false;
     bool result = true;
+    // Where stored entries lie in the set's volumes, when the set's plan is known.
+    std::unique_ptr<RarStoredIndex> stored;
+    // The entry copied last goes on in the next volume: libunrar shows its parts there.
+    bool skipContinuation = false;
     // Entries are extracted on a thread of their own, so the window stays responsive however
     // long the library works between two of its progress reports.
     LibraryThread library;
@@ -255,6 +287,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
     run.folderW = run.folder.toStdWString();
     if (!openArchive(run, archivePath))
         return false;
+    if (m_plan && m_plan->complete && m_password.empty())
+        run.stored = std::make_unique<RarStoredIndex>(m_plan->volumes);
     m_library = &run.library;
     const ScopeGuard forgetLibrary([this] { m_library = nullptr; });
     for (;;) {
@@ -359,6 +393,11 @@ void RarExtraction::showEntry(const Run &run)
 RarExtraction::Step RarExtraction::takeEntry(Run &run)
 {
     const RARHeaderDataEx &header = *run.header;
+    // The later parts of an entry copied whole already.
+    if (std::exchange(run.skipContinuation, false) && (header.Flags & RHDF_SPLITBEFORE)) {
+        run.skipContinuation = header.Flags & RHDF_SPLITAFTER;
+        return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
+    }
     // Older versions of a file (kept with RAR's version option as "name;n") stay in the archive:
     // only the newest is extracted, as the UnRAR tools do by default.
     if (isOlderVersion(CurrentName))
@@ -391,6 +430,10 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
     }
     if (run.nameDecoded)
         QDir().mkpath(QFileInfo(run.folder + CurrentName).path());
+    if (!isFolder) {
+        if (const std::optional<Step> copied = copyStored(run))
+            return *copied;
+    }
     const int code =
         process(run, RAR_EXTRACT, run.nameDecoded ? run.folder + CurrentName : QString());
     if (code != ERAR_SUCCESS)
@@ -399,6 +442,67 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
         WrittenFiles.insert(CurrentName, run.entrySize);
     m_sink->checkpoint().pump();
     return Step::Next;
+}
+
+// A stored file whose parts the headers show in full; libunrar's own checks have passed on the
+// header already. Anything else, and any doubt, is left to the library.
+QList<StoredPiece> RarExtraction::storedPieces(const Run &run, RarDataPart &firstPart) const
+{
+    const RARHeaderDataEx &header = *run.header;
+    constexpr unsigned kNotPlain = RHDF_ENCRYPTED | RHDF_SOLID | RHDF_DIRECTORY | RHDF_SPLITBEFORE;
+    if (!run.stored || header.Method != kMethodStored || (header.Flags & kNotPlain) ||
+        header.HashType != RAR_HASH_CRC32 || header.RedirType != 0 || isLinkEntry(header) ||
+        run.nameDecoded || run.entrySize < kLibraryThreadMinimum)
+        return {};
+    RarEntryStart start;
+    start.volume = WideFieldText(header.ArcNameW, kHeaderNameChars);
+    start.name = CurrentName;
+    start.partSize = (qint64(header.PackSizeHigh) << 32) + header.PackSize;
+    start.entrySize = run.entrySize;
+    start.crc = header.FileCRC;
+    start.splitAfter = header.Flags & RHDF_SPLITAFTER;
+    return run.stored->piecesOf(start, &firstPart);
+}
+
+std::optional<RarExtraction::Step> RarExtraction::copyStored(Run &run)
+{
+    RarDataPart firstPart;
+    const QList<StoredPiece> pieces = storedPieces(run, firstPart);
+    if (pieces.isEmpty())
+        return std::nullopt;
+    const QString target = run.folder + CurrentName;
+    QDir().mkpath(QFileInfo(target).path());
+    StoredCopyResult copy;
+    run.library.run([&] {
+        copy = CopyStoredPieces(pieces, target, [this](qint64 bytes) {
+            return onCallback(UCM_PROCESSDATA, 0, long(bytes)) != -1;
+        });
+        return 0;
+    });
+    switch (copy.kind) {
+    case StoredCopyResult::Done:
+        break;
+    case StoredCopyResult::CreateFailed:
+        // A name the set holds twice, say: the library knows what to do with it.
+        return std::nullopt;
+    case StoredCopyResult::Damaged:
+        reportDamaged(CurrentName + QLatin1String(" (") + FileNameOf(copy.volume) +
+                      QLatin1Char(')'));
+        return Step::Failed;
+    case StoredCopyResult::Stopped:
+        reportEntryFailure(CurrentName, m_ctx.LangText(Text::Aborted), false);
+        return Step::Failed;
+    case StoredCopyResult::ReadFailed:
+    case StoredCopyResult::WriteFailed:
+        reportLibraryError(CurrentName,
+                           copy.kind == StoredCopyResult::ReadFailed ? ERAR_EREAD : ERAR_EWRITE);
+        return Step::Failed;
+    }
+    SetStoredAttributes(*run.header, firstPart, target);
+    WrittenFiles.insert(CurrentName, run.entrySize);
+    ++StoredCopies;
+    run.skipContinuation = pieces.size() > 1;
+    return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
 }
 
 RarExtraction::Step RarExtraction::extractLink(Run &run, const QString &linkTarget)
@@ -444,13 +548,18 @@ RarExtraction::Step RarExtraction::failedEntry(int code)
     return Step::Failed;
 }
 
+void RarExtraction::reportDamaged(const QString &entryWithVolumes)
+{
+    const QString text = m_ctx.LangText(Text::CrcError, {entryWithVolumes});
+    m_ctx.job.SetDataDamaged = true;
+    showError(text, true);
+    m_sink->logLine(LogTag::Unpack + text);
+}
+
 void RarExtraction::reportLibraryError(const QString &entry, int code)
 {
     if (code == ERAR_BAD_DATA) {
-        const QString text = m_ctx.LangText(Text::CrcError, {EntryWithVolumes(m_plan, entry)});
-        m_ctx.job.SetDataDamaged = true;
-        showError(text, true);
-        m_sink->logLine(LogTag::Unpack + text);
+        reportDamaged(EntryWithVolumes(m_plan, entry));
         return;
     }
     // A missing volume was already reported in a box by the callback.

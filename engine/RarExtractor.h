@@ -15,6 +15,7 @@
 
 #include "engine/ArchiveBackend.h"
 #include "engine/ProgressText.h"
+#include "engine/RarStoredParts.h"
 
 #include "engine/TextNumbers.h"
 
@@ -66,6 +67,9 @@ public:
     // The password that fits the set, when the user gave one; never shown anywhere.
     std::wstring m_password;
 
+    // The stored files copied straight from their volumes, not through libunrar.
+    int StoredCopies = 0;
+
     // The last estimate of the remaining time; it is kept from one archive to the next.
     static QString EstimateText;
 
@@ -82,6 +86,10 @@ private:
     bool leaveOutLink(Run &run, bool link, const QString &linkTarget);
     Step extractLink(Run &run, const QString &linkTarget);
     Step extractEmptyEncrypted(Run &run);
+    QList<StoredPiece> storedPieces(const Run &run, RarDataPart &firstPart) const;
+    // Copies the current entry straight from its volumes when it is a plain stored file; none
+    // when it is left to the library.
+    std::optional<Step> copyStored(Run &run);
     Step failedEntry(int code);
     void showEntry(const Run &run);
     // Runs RARProcessFileW on the current entry: small entries here, others on the library
@@ -95,6 +103,8 @@ private:
     void skipLink(const QString &name, const QString &target);
     void onProcessedData(qint64 bytes);
     void reportEntryFailure(const QString &entry, const QString &reason, bool showBox);
+    // A CRC error, named with the volumes the damaged data lies in.
+    void reportDamaged(const QString &entryWithVolumes);
     // A library result other than success for entry: damaged data or the code's reason.
     void reportLibraryError(const QString &entry, int code);
     void showError(const QString &text, bool withCaption);
