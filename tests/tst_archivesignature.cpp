@@ -2,13 +2,19 @@
 // by rar, RAR 4 headers written byte by byte), the order of volumes, and the names restored.
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unrar/dll.hpp>
 #include <zlib.h>
 
 #include "engine/ArchiveSignature.h"
 #include "engine/NameRestore.h"
+#include "engine/RarStoredParts.h"
 #include "engine/RarVolumeOrder.h"
+#include "support/Rar4Writer.h"
 #include "support/ReleaseMaker.h"
 
 namespace {
@@ -79,6 +85,56 @@ RarVolumeFile Volume(const QString &line)
     h.moreVolumes = f.contains("+");
     h.encryptedHeaders = f.contains("encrypted");
     return v;
+}
+
+// Each file header of the set whose first volume is first as libunrar lists it, one line each:
+// volume, name, data size, entry size, split marks, whether it is a plain stored file, and if so
+// its CRC-32 (for others, libunrar's field may hold anything).
+QStringList LibunrarParts(const QString &first)
+{
+    QByteArray name = QFile::encodeName(first);
+    RAROpenArchiveDataEx open = {};
+    open.ArcName = name.data();
+    open.OpenMode = RAR_OM_LIST_INCSPLIT;
+    HANDLE archive = RAROpenArchiveEx(&open);
+    QStringList lines;
+    RARHeaderDataEx h = {};
+    while (archive && RARReadHeaderEx(archive, &h) == ERAR_SUCCESS) {
+        const bool plain = h.Method == 0x30 && h.HashType == RAR_HASH_CRC32 && h.RedirType == 0 &&
+                           !(h.Flags & (RHDF_ENCRYPTED | RHDF_SOLID | RHDF_DIRECTORY)) &&
+                           !(h.HostOS == 3 && S_ISLNK(h.FileAttr));
+        lines << QStringList{QFileInfo(QString::fromWCharArray(h.ArcNameW)).fileName(),
+                             QString::fromWCharArray(h.FileNameW),
+                             QString::number((qint64(h.PackSizeHigh) << 32) + h.PackSize),
+                             QString::number((qint64(h.UnpSizeHigh) << 32) + h.UnpSize),
+                             plain ? QString::number(h.FileCRC, 16) : "",
+                             (h.Flags & RHDF_SPLITBEFORE) ? "<" : "-",
+                             (h.Flags & RHDF_SPLITAFTER) ? ">" : "-",
+                             plain ? "plain" : "not"}
+                     .join(' ');
+        RARProcessFile(archive, RAR_SKIP, nullptr, nullptr);
+    }
+    if (archive)
+        RARCloseArchive(archive);
+    return lines;
+}
+
+QStringList TevoParts(const QStringList &volumes)
+{
+    QStringList lines;
+    for (const QString &volume : volumes) {
+        for (const RarDataPart &p : ReadRarDataParts(volume))
+            lines << QStringList{QFileInfo(volume).fileName(),
+                                 p.name,
+                                 QString::number(p.size),
+                                 QString::number(p.entrySize),
+                                 p.plain ? QString::number(p.crc, 16) : "",
+                                 p.splitBefore ? "<" : "-",
+                                 p.splitAfter ? ">" : "-",
+                                 p.plain ? "plain" : "not"}
+                         .join(' ');
+    }
+    return lines;
 }
 
 } // namespace
@@ -166,6 +222,54 @@ private slots:
             found << paths.join(' ') + (chain.complete ? " +" : " -");
         }
         QCOMPARE(found, chains);
+    }
+
+    // Where Tevo's own reader finds each entry's data, against libunrar's listing of the same
+    // volumes: every part of every entry alike, and plain stored files told apart from
+    // compressed, encrypted, BLAKE2-checked, linked and folder entries.
+    void dataPartsAgreeWithLibunrar_data()
+    {
+        QTest::addColumn<QStringList>("rarArguments");
+        QTest::newRow("stored volumes") << QStringList{"-m0", "-v100k"};
+        QTest::newRow("compressed volumes") << QStringList{"-m3", "-v100k"};
+        QTest::newRow("encrypted files") << QStringList{"-m0", "-psecret"};
+        QTest::newRow("BLAKE2 checksums") << QStringList{"-m0", "-htb"};
+        QTest::newRow("links kept") << QStringList{"-m0", "-oh", "-ol"};
+        QTest::newRow("RAR 4, written byte by byte") << QStringList{};
+    }
+    void dataPartsAgreeWithLibunrar()
+    {
+        QFETCH(QStringList, rarArguments);
+        QTemporaryDir dir;
+        const QString src = dir.path();
+        const QByteArray movie =
+            ReleaseMaker::readAll(ReleaseMaker::writeFile(src + "/movie.iso", 250 * 1024, 3));
+        ReleaseMaker::writeFile(src + "/Sub/extra.txt", 10 * 1024, 4, true);
+        QVERIFY(::link(QFile::encodeName(src + "/movie.iso"),
+                       QFile::encodeName(src + "/copy.iso")) == 0);
+        QVERIFY(::symlink("movie.iso", QFile::encodeName(src + "/link.iso")) == 0);
+        if (rarArguments.isEmpty()) {
+            const QList<Rar4Writer::Entry> parts = Rar4Writer::Split("movie.iso", movie, 100000);
+            ReleaseMaker::writeText(src + "/x.rar",
+                                    Rar4Writer::Volume({parts[0]}, true, true, true, true));
+            ReleaseMaker::writeText(
+                src + "/x.r00",
+                Rar4Writer::Volume({parts[1], {"a.txt", "text"}}, true, false, true, false));
+        } else {
+            QVERIFY(ReleaseMaker::run(
+                "rar",
+                QStringList{"a", "-idq"} + rarArguments +
+                    QStringList{"x.rar", "movie.iso", "Sub", "copy.iso", "link.iso"},
+                src));
+        }
+        QStringList volumes = QDir(src).entryList({"x.*"}, QDir::Files, QDir::Name);
+        for (QString &volume : volumes)
+            volume = src + '/' + volume;
+        if (volumes.first().endsWith(".r00"))
+            volumes.move(0, volumes.size() - 1); // x.rar comes first
+        const QStringList listed = LibunrarParts(volumes.first());
+        QVERIFY(listed.size() >= 2);
+        QCOMPARE(TevoParts(volumes), listed);
     }
 
     void restoredNames()

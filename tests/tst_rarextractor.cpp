@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -16,7 +17,9 @@
 
 #include "engine/Errors.h"
 #include "engine/RarExtractor.h"
+#include "engine/SetPlan.h"
 #include "support/Fakes.h"
+#include "support/Rar4Writer.h"
 #include "support/ReleaseMaker.h"
 #include "support/Sanitizers.h"
 
@@ -50,6 +53,24 @@ class TestRarExtractor : public QObject
         writeFile(src + QStringLiteral("/disc.cue"), 3000, 8, true);
         writeFile(src + QStringLiteral("/Extras/deep/notes.txt"), 2000, 9, true);
         return src;
+    }
+
+    // x.rar and x.r00 in the format of RAR 4 (Unix names and modes): movie.mkv split over both,
+    // Sub/extras.bin whole in the second, small.nfo after it.
+    static void writeRar4Set(const QString &src)
+    {
+        const QByteArray movie = readAll(src + "/movie.mkv");
+        const auto entry = [](const char *name, const QByteArray &data) {
+            return Rar4Writer::Entry{name, data, 3};
+        };
+        const QList<Rar4Writer::Entry> parts = Rar4Writer::Split("movie.mkv", movie, 400 * 1024, 3);
+        writeText(src + "/x.rar", Rar4Writer::Volume({parts[0]}, true, true, true, true));
+        writeText(
+            src + "/x.r00",
+            Rar4Writer::Volume({parts[1], entry("Sub/extras.bin", readAll(src + "/Sub/extras.bin")),
+                                entry("small.nfo", readAll(src + "/small.nfo"))},
+                               true, false, true, false));
+        QFile::remove(src + "/copy.mkv");
     }
 
     void verifyExtracted(const QString &src, const QString &out)
@@ -194,8 +215,19 @@ private slots:
         }
     }
 
+    // Through libunrar the damaged entry is named; copied straight from the volumes (with the
+    // set's plan), the volume whose piece failed its CRC-32 is named with it.
+    void damagedVolumeIsACrcError_data()
+    {
+        QTest::addColumn<bool>("withPlan");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("through libunrar") << false << "disc.iso";
+        QTest::newRow("copied straight") << true << "disc.iso (x.part2.rar)";
+    }
     void damagedVolumeIsACrcError()
     {
+        QFETCH(bool, withPlan);
+        QFETCH(QString, named);
         QTemporaryDir dir;
         const QString src = makeSources(dir);
         const QStringList volumes =
@@ -211,11 +243,79 @@ private slots:
         TestContext t;
         QStringList extracted;
         bool incomplete = false;
-        QVERIFY(!ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"), extracted,
-                                   incomplete));
+        const SetPlan plan = ReadSetPlan(t.context, volumes.first());
+        QVERIFY(withPlan ? !ExtractRARArchive(t.context, plan, dir.filePath("out"), extracted,
+                                              incomplete)
+                         : !ExtractRARArchive(t.context, volumes.first(), dir.filePath("out"),
+                                              extracted, incomplete));
         QCOMPARE(unpackLines(t.log),
-                 QStringList{LogTag::Unpack + t.language.LangText(97, {"disc.iso"})});
+                 QStringList{LogTag::Unpack + t.language.LangText(97, {named})});
+        QVERIFY(t.job.SetDataDamaged);
         QVERIFY(t.dialogs.shownMessages.isEmpty()); // errors are suppressed by default
+        QVERIFY(!QFileInfo::exists(dir.filePath("out/disc.iso")));
+    }
+
+    // Stored files that Tevo copies straight from the volumes, and those it leaves to libunrar
+    // (compressed, with BLAKE2 checksums, hard links, small ones): each comes out as unrar x
+    // makes it, bytes, mode and modification time alike.
+    void storedFilesComeOutAsUnrarMakesThem_data()
+    {
+        QTest::addColumn<QStringList>("rarArguments");
+        QTest::addColumn<int>("copies");
+        QTest::newRow("stored volumes") << QStringList{"-m0", "-v200k"} << 3;
+        QTest::newRow("single archive") << QStringList{"-m0"} << 3;
+        QTest::newRow("hard link kept") << QStringList{"-m0", "-v200k", "-oh"} << 2;
+        QTest::newRow("compressed") << QStringList{"-m1", "-v200k"} << 0;
+        QTest::newRow("BLAKE2 checksums") << QStringList{"-m0", "-v200k", "-htb"} << 0;
+        QTest::newRow("RAR 4, written byte by byte") << QStringList{"RAR 4"} << 2;
+    }
+    void storedFilesComeOutAsUnrarMakesThem()
+    {
+        QFETCH(QStringList, rarArguments);
+        QFETCH(int, copies);
+        QTemporaryDir dir;
+        const QString src = dir.filePath(QStringLiteral("src"));
+        writeFile(src + QStringLiteral("/movie.mkv"), 700 * 1024, 5);
+        writeFile(src + QStringLiteral("/Sub/extras.bin"), 300 * 1024, 6);
+        writeFile(src + QStringLiteral("/small.nfo"), 2000, 7, true);
+        QVERIFY(::link(QFile::encodeName(src + "/movie.mkv"),
+                       QFile::encodeName(src + "/copy.mkv")) == 0);
+        QFile(src + "/movie.mkv")
+            .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                            QFileDevice::ReadGroup);
+        if (rarArguments == QStringList{"RAR 4"})
+            writeRar4Set(src);
+        else
+            QVERIFY(run("rar",
+                        QStringList{"a", "-idq"} + rarArguments +
+                            QStringList{"x.rar", "movie.mkv", "Sub", "small.nfo", "copy.mkv"},
+                        src));
+        const QString first =
+            src + '/' + QDir(src).entryList({"x*.rar"}, QDir::Files, QDir::Name).constFirst();
+        const QString ref = dir.filePath(QStringLiteral("ref"));
+        QDir().mkpath(ref);
+        QVERIFY(run("unrar", {"x", "-idq", first}, ref));
+
+        TestContext t;
+        const SetPlan plan = ReadSetPlan(t.context, first);
+        QVERIFY(plan.complete);
+        QStringList files;
+        RarExtraction extraction(t.context, files);
+        extraction.m_plan = &plan;
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QDir().mkpath(out);
+        QVERIFY(extraction.extract(first, out, plan.unpackedTotal));
+        QCOMPARE(extraction.StoredCopies, copies);
+        QCOMPARE(listTree(out), listTree(ref));
+        for (const QString &name : listTree(ref)) {
+            struct stat made = {}, expected = {};
+            QCOMPARE(::stat(QFile::encodeName(out + '/' + name), &made), 0);
+            QCOMPARE(::stat(QFile::encodeName(ref + '/' + name), &expected), 0);
+            QCOMPARE(readAll(out + '/' + name), readAll(ref + '/' + name));
+            QCOMPARE(made.st_mode, expected.st_mode);
+            QCOMPARE(made.st_mtim.tv_sec, expected.st_mtim.tv_sec);
+            QCOMPARE(made.st_mtim.tv_nsec, expected.st_mtim.tv_nsec);
+        }
     }
 
     void passwordProtectedSetFails_data()
@@ -411,12 +511,30 @@ private slots:
         QCOMPARE(t.view.progressMaximum, int(QFileInfo(volumes.first()).size() / 1024));
     }
 
+    void pauseWaitsAndAbortStops_data()
+    {
+        QTest::addColumn<bool>("withPlan");
+        QTest::newRow("through libunrar") << false;
+        QTest::newRow("copied straight") << true;
+    }
     void pauseWaitsAndAbortStops()
     {
+        QFETCH(bool, withPlan);
         QTemporaryDir dir;
         const QString src = makeSources(dir);
-        const QStringList volumes =
-            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.iso")}, 100);
+        // Copied straight, a file is reported a mebibyte at a time.
+        if (withPlan)
+            writeFile(src + QStringLiteral("/disc.iso"), 3 * 1024 * 1024, 7);
+        const QStringList volumes = makeRarSet(src, QStringLiteral("x.rar"),
+                                               {QStringLiteral("disc.iso")}, withPlan ? 1000 : 100);
+        const auto extract = [&](TestContext &t, const QString &out) {
+            QStringList extracted;
+            bool incomplete = false;
+            if (withPlan)
+                return ExtractRARArchive(t.context, ReadSetPlan(t.context, volumes.first()), out,
+                                         extracted, incomplete);
+            return ExtractRARArchive(t.context, volumes.first(), out, extracted, incomplete);
+        };
 
         // Pause at the first data block; the wait loop is released after 30 ms of its sleeps.
         {
@@ -432,11 +550,8 @@ private slots:
                 if (t.job.Paused && t.platform.tick - pausedAt >= 30)
                     t.job.Paused = false;
             };
-            QStringList extracted;
-            bool incomplete = false;
             const std::uint32_t before = t.platform.tick;
-            QVERIFY(ExtractRARArchive(t.context, volumes.first(), dir.filePath("out1"), extracted,
-                                      incomplete));
+            QVERIFY(extract(t, dir.filePath("out1")));
             QVERIFY(pausedAt != 0);
             QCOMPARE(t.platform.tick - before, 30u); // three 10 ms sleeps, nothing else
             QCOMPARE(readAll(dir.filePath("out1/disc.iso")), readAll(src + "/disc.iso"));
@@ -448,14 +563,11 @@ private slots:
                 if (t.view.progressPosition > 0)
                     t.job.AbortRequested = true;
             };
-            QStringList extracted;
-            bool incomplete = false;
-            QVERIFY(!ExtractRARArchive(t.context, volumes.first(), dir.filePath("out2"), extracted,
-                                       incomplete));
+            QVERIFY(!extract(t, dir.filePath("out2")));
             QCOMPARE(unpackLines(t.log),
                      QStringList{LogTag::Unpack +
                                  t.language.LangText(162, {"disc.iso", t.language.LangText(168)})});
-            QVERIFY(QFileInfo(dir.filePath("out2/disc.iso")).size() < 350 * 1024);
+            QVERIFY(!QFileInfo::exists(dir.filePath("out2/disc.iso")));
         }
     }
 

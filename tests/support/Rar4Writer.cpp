@@ -33,20 +33,26 @@ QByteArray Block(quint8 type, quint16 flags, const QByteArray &fields)
 
 QByteArray FileBlock(const Entry &entry)
 {
+    const QByteArray &whole = entry.split ? entry.whole : entry.data;
     QByteArray fields;
     Put(fields, quint32(entry.data.size()), 4); // packed size
-    Put(fields, quint32(entry.data.size()), 4); // unpacked size
+    Put(fields, quint32(whole.size()), 4);      // unpacked size
     fields.append(char(entry.hostOs));
-    Put(fields, Crc(entry.data), 4);
+    Put(fields, Crc((entry.split & 0x2) ? entry.data : whole), 4);
     Put(fields, 0x5A210000, 4); // a DOS date in 2025
     fields.append(char(20));    // the version RAR 3 writes for stored files
     fields.append(char(0x30));  // stored
     Put(fields, quint32(entry.name.size()), 2);
     Put(fields, entry.hostOs == 3 ? 0100644 : 0x20, 4); // a plain file's attributes
-    return Block(0x74, 0x8000, fields + entry.name) + entry.data;
+    return Block(0x74, quint16(0x8000 | entry.split), fields + entry.name) + entry.data;
 }
 
 } // namespace
+
+QList<Entry> Split(const QByteArray &name, const QByteArray &whole, int at, unsigned hostOs)
+{
+    return {{name, whole.left(at), hostOs, 0x2, whole}, {name, whole.mid(at), hostOs, 0x1, whole}};
+}
 
 QByteArray Volume(const QList<Entry> &entries, bool isVolume, bool firstVolume, bool endRecord,
                   bool moreVolumes)
