@@ -1,5 +1,6 @@
 // Tevo's own reading of RAR headers and end records on arbitrary bytes: the format and the end
-// record agree, and the volume-order reader reports no negative number or size. The set plan's
+// record agree, the volume-order reader reports no negative number or size, and the data of
+// stored entries is found only inside the file. The set plan's
 // listing through libunrar is left out here: Debian's libunrar 6.2.6 (and its unrar) crash on some
 // malformed RAR 5 main headers, which this target found within seconds. Tevo hands the library no
 // file whose first header its own reader finds damaged (RarHeadUndamaged), and a crash inside the
@@ -14,6 +15,7 @@
 
 #include "engine/ArchiveEnd.h"
 #include "engine/ArchiveSignature.h"
+#include "engine/RarStoredParts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -41,6 +43,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         __builtin_trap();
     if (headers.headCut && headers.readable)
         __builtin_trap();
+
+    // Where entries' data lies: every part within the file, and a plain stored entry's pieces
+    // adding up to its size.
+    QList<RarDataPart> parts = ReadRarDataParts(path);
+    RarStoredIndex index({path});
+    for (const RarDataPart &part : parts) {
+        if (part.size < 0 || part.dataAt < 0 || part.entrySize < -1)
+            __builtin_trap();
+        if (part.plain && (part.entrySize < 0 || part.dataAt + part.size > qint64(size)))
+            __builtin_trap();
+        if (!part.plain || part.splitBefore)
+            continue;
+        const QList<StoredPiece> pieces = index.piecesOf(
+            {path, part.name, part.size, part.entrySize, part.crc, part.splitAfter});
+        qint64 total = 0;
+        for (const StoredPiece &piece : pieces)
+            total += piece.size;
+        if (!pieces.isEmpty() && total != part.entrySize)
+            __builtin_trap();
+    }
 
     return 0;
 }
