@@ -151,15 +151,16 @@ QList<StoredPiece> RarStoredIndex::piecesOf(const RarEntryStart &start, RarDataP
         return {};
     std::optional<RarDataPart> match;
     for (const RarDataPart &part : partsOf(volume)) {
-        if (part.splitBefore || part.size != start.partSize || part.crc != start.crc ||
-            part.entrySize != start.entrySize || part.splitAfter != start.splitAfter)
+        if (part.splitBefore || part.name != start.name || part.size != start.partSize ||
+            part.crc != start.crc || part.entrySize != start.entrySize ||
+            part.splitAfter != start.splitAfter)
             continue;
         // Two entries alike in all of that: which one libunrar is at cannot be told.
         if (match)
             return {};
         match = part;
     }
-    if (!match || !match->plain || match->name != start.name)
+    if (!match || !match->plain)
         return {};
     QList<StoredPiece> pieces{{m_volumes.at(volume), match->dataAt, match->size, match->crc}};
     qint64 total = match->size;
