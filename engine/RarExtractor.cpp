@@ -146,6 +146,22 @@ void SetStoredAttributes(const RARHeaderDataEx &header, const RarDataPart &part,
     ::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
+// Whether a folder on the way from folder to name is a symbolic link (one an earlier entry of the
+// set made): writing through it is left to libunrar's own rules for links.
+bool PathCrossesLink(const QString &folder, const QString &name)
+{
+    QString path = folder;
+    const QStringList parts = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (int i = 0; i + 1 < parts.size(); ++i) {
+        path += parts.at(i);
+        struct stat info;
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode))
+            return true;
+        path += QLatin1Char('/');
+    }
+    return false;
+}
+
 qint32 clampSeconds(long double milliseconds)
 {
     const long double seconds = std::trunc(milliseconds) / 1000;
@@ -468,7 +484,7 @@ std::optional<RarExtraction::Step> RarExtraction::copyStored(Run &run)
 {
     RarDataPart firstPart;
     const QList<StoredPiece> pieces = storedPieces(run, firstPart);
-    if (pieces.isEmpty())
+    if (pieces.isEmpty() || PathCrossesLink(run.folder, CurrentName))
         return std::nullopt;
     const QString target = run.folder + CurrentName;
     QDir().mkpath(QFileInfo(target).path());

@@ -386,9 +386,16 @@ private slots:
                  QStringList{LogTag::Unpack + t.language.LangText(96, {target})});
     }
 
+    void fullDiskFailsAndKeepsSources_data()
+    {
+        QTest::addColumn<bool>("withPlan");
+        QTest::newRow("through libunrar") << false;
+        QTest::newRow("copied straight") << true;
+    }
     void fullDiskFailsAndKeepsSources()
     {
         SKIP_FORKED_EXTRACTION_UNDER_THREAD_SANITIZER();
+        QFETCH(bool, withPlan);
         QTemporaryDir dir;
         const QString src = makeSources(dir);
         const QStringList volumes =
@@ -407,7 +414,10 @@ private slots:
             QStringList extracted;
             bool incomplete = false;
             const bool ok =
-                ExtractRARArchive(t.context, volumes.first(), out, extracted, incomplete);
+                withPlan
+                    ? ExtractRARArchive(t.context, ReadSetPlan(t.context, volumes.first()), out,
+                                        extracted, incomplete)
+                    : ExtractRARArchive(t.context, volumes.first(), out, extracted, incomplete);
             const QString expected =
                 t.language.LangText(162, {QStringLiteral("disc.iso"), t.language.LangText(164)});
             const bool logged = unpackLines(t.log) == QStringList{LogTag::Unpack + expected};
