@@ -1,6 +1,8 @@
 #include "engine/StagedExtraction.h"
 
 #include <cerrno>
+#include <chrono>
+#include <future>
 #include <QFile>
 #include <QFileInfo>
 #include <sys/stat.h>
@@ -9,7 +11,9 @@
 #include "engine/ArchiveBackend.h"
 #include "engine/EngineContext.h"
 #include "engine/Errors.h"
+#include "engine/FolderEntries.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/JobCheckpoint.h"
 #include "engine/RarExtractor.h"
 #include "engine/ScopeGuard.h"
 #include "engine/SetPublish.h"
@@ -47,6 +51,19 @@ void RemoveCreatedFolders(const QStringList &created)
         ::rmdir(QFile::encodeName(*it).constData());
 }
 
+// Frees the files the set replaced on a thread of its own while the window runs: giving back a
+// gigabyte of a memory-backed folder takes a tenth of a second.
+void RemoveReplacedFiles(const StagingFolder &staging, JobCheckpoint &checkpoint)
+{
+    const QString replaced = staging.replaced();
+    if (ListFolderEntries(replaced).isEmpty())
+        return;
+    std::future<bool> removal =
+        std::async(std::launch::async, [replaced] { return RemoveTree(replaced); });
+    while (removal.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        checkpoint.pump();
+}
+
 } // namespace
 
 bool ExtractStaged(EngineContext &ctx, ArchiveBackend &backend, ArchiveSink &sink,
@@ -80,6 +97,7 @@ bool ExtractStaged(EngineContext &ctx, ArchiveBackend &backend, ArchiveSink &sin
     if (!publisher.sizesMatch(backend.writtenFiles()) || !publisher.publish())
         return false;
     published = true;
+    RemoveReplacedFiles(staging, sink.checkpoint());
 
     const QString folder = WithSlash(destination);
     for (const QString &entry : backend.extractedEntries()) {
