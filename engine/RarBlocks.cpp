@@ -35,43 +35,31 @@ bool ParseRar5Common(RarBlock &block)
     return true;
 }
 
-RarWalkEnd WalkRar5(QFile &file, int maxHeaders, const std::function<bool(const RarBlock &)> &take)
+// How reading one block ended: read whole, cut short by the end of the file, or not readable.
+enum class BlockRead { Whole, Cut, Bad };
+
+// CRC32, header size (a variable-length number), then the header, which the CRC covers.
+BlockRead ReadRar5Block(QFile &file, QByteArray &header, RarBlock &block)
 {
-    RarWalkEnd walk;
-    const qint64 fileSize = file.size();
-    qint64 at = 8;
-    walk.headCut = fileSize < at + 7;
-    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
-        const QByteArray start = ReadAt(file, at, 7);
-        const auto *s = reinterpret_cast<const uchar *>(start.constData());
-        const uchar *p = s + 4;
-        quint64 headerSize = 0;
-        if (start.size() != 7 || !ReadVint(p, s + 7, headerSize) || headerSize == 0 ||
-            headerSize > kMaxHeaderSize)
-            return walk;
-        const qint64 total = (p - s) + qint64(headerSize);
-        const QByteArray header = ReadAt(file, at, total);
-        RarBlock block;
-        block.at = at;
-        block.header = reinterpret_cast<const uchar *>(header.constData());
-        block.end = block.header + total;
-        block.fields = block.header + (p - s);
-        if (header.size() != total) {
-            walk.headCut = count == 0;
-            return walk;
-        }
-        block.crcOk = Crc(block.header + 4, total - 4) == Le32(block.header);
-        if (!block.crcOk || !ParseRar5Common(block))
-            return walk;
-        block.dataAt = at + total;
-        block.dataInFile = block.dataSize <= quint64(fileSize - block.dataAt);
-        // Data running past the end: the volume is cut short or still being written.
-        if (!take(block) || !block.dataInFile)
-            return walk;
-        at = block.dataAt + qint64(block.dataSize);
-    }
-    walk.reachedFileEnd = at == fileSize;
-    return walk;
+    const QByteArray start = ReadAt(file, block.at, 7);
+    const auto *s = reinterpret_cast<const uchar *>(start.constData());
+    const uchar *p = s + 4;
+    quint64 headerSize = 0;
+    if (start.size() != 7 || !ReadVint(p, s + 7, headerSize) || headerSize == 0 ||
+        headerSize > kMaxHeaderSize)
+        return BlockRead::Bad;
+    const qint64 total = (p - s) + qint64(headerSize);
+    header = ReadAt(file, block.at, total);
+    if (header.size() != total)
+        return BlockRead::Cut;
+    block.header = reinterpret_cast<const uchar *>(header.constData());
+    block.end = block.header + total;
+    block.fields = block.header + (p - s);
+    block.crcOk = Crc(block.header + 4, total - 4) == Le32(block.header);
+    if (!block.crcOk || !ParseRar5Common(block))
+        return BlockRead::Bad;
+    block.dataAt = block.at + total;
+    return BlockRead::Whole;
 }
 
 // The data size of a RAR 4 block: the added size of long blocks, with the high half that large
@@ -86,41 +74,27 @@ quint64 Rar4DataSize(const uchar *d, qint64 headSize, quint64 type, quint64 flag
     return size;
 }
 
-RarWalkEnd WalkRar4(QFile &file, int maxHeaders, const std::function<bool(const RarBlock &)> &take)
+// CRC16, type, flags, header size, then the rest of the header.
+BlockRead ReadRar4Block(QFile &file, QByteArray &header, RarBlock &block)
 {
-    RarWalkEnd walk;
-    const qint64 fileSize = file.size();
-    qint64 at = 7;
-    walk.headCut = fileSize < at + 7;
-    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
-        const QByteArray base = ReadAt(file, at, 7);
-        if (base.size() != 7)
-            return walk;
-        const auto *b = reinterpret_cast<const uchar *>(base.constData());
-        const quint16 headSize = Le16(b + 5);
-        if (headSize < 7)
-            return walk;
-        const QByteArray header = ReadAt(file, at, headSize);
-        if (header.size() != headSize) {
-            walk.headCut = count == 0;
-            return walk;
-        }
-        RarBlock block;
-        block.at = at;
-        block.header = reinterpret_cast<const uchar *>(header.constData());
-        block.end = block.header + headSize;
-        block.type = b[2];
-        block.flags = Le16(b + 3);
-        block.crcOk = Le16(block.header) == quint16(Crc(block.header + 2, headSize - 2));
-        block.dataAt = at + headSize;
-        block.dataSize = Rar4DataSize(block.header, headSize, block.type, block.flags);
-        block.dataInFile = block.dataSize <= quint64(fileSize - block.dataAt);
-        if (!take(block) || !block.dataInFile)
-            return walk;
-        at = block.dataAt + qint64(block.dataSize);
-    }
-    walk.reachedFileEnd = at == fileSize;
-    return walk;
+    const QByteArray base = ReadAt(file, block.at, 7);
+    if (base.size() != 7)
+        return BlockRead::Bad;
+    const auto *b = reinterpret_cast<const uchar *>(base.constData());
+    const quint16 headSize = Le16(b + 5);
+    if (headSize < 7)
+        return BlockRead::Bad;
+    header = ReadAt(file, block.at, headSize);
+    if (header.size() != headSize)
+        return BlockRead::Cut;
+    block.header = reinterpret_cast<const uchar *>(header.constData());
+    block.end = block.header + headSize;
+    block.type = b[2];
+    block.flags = Le16(b + 3);
+    block.crcOk = Le16(block.header) == quint16(Crc(block.header + 2, headSize - 2));
+    block.dataAt = block.at + headSize;
+    block.dataSize = Rar4DataSize(block.header, headSize, block.type, block.flags);
+    return BlockRead::Whole;
 }
 
 } // namespace
@@ -128,5 +102,25 @@ RarWalkEnd WalkRar4(QFile &file, int maxHeaders, const std::function<bool(const 
 RarWalkEnd WalkRarBlocks(QFile &file, bool rar5, int maxHeaders,
                          const std::function<bool(const RarBlock &)> &take)
 {
-    return rar5 ? WalkRar5(file, maxHeaders, take) : WalkRar4(file, maxHeaders, take);
+    RarWalkEnd walk;
+    const qint64 fileSize = file.size();
+    qint64 at = rar5 ? 8 : 7;
+    walk.headCut = fileSize < at + 7;
+    for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
+        QByteArray header;
+        RarBlock block;
+        block.at = at;
+        const BlockRead read =
+            rar5 ? ReadRar5Block(file, header, block) : ReadRar4Block(file, header, block);
+        if (read != BlockRead::Whole) {
+            walk.headCut = read == BlockRead::Cut && count == 0;
+            return walk;
+        }
+        block.dataInFile = block.dataSize <= quint64(fileSize - block.dataAt);
+        // Data running past the end: the volume is cut short or still being written.
+        if (!take(block) || !block.dataInFile)
+            return walk;
+        at = block.dataAt + qint64(block.dataSize);
+    }
+    return walk;
 }

@@ -35,9 +35,6 @@ struct RarWalkEnd
 {
     // The file ends inside its first header (a download cut short).
     bool headCut = false;
-    // The walk stopped at the end of the file, after a whole block: no damaged header, no data
-    // running past the end, no block refused.
-    bool reachedFileEnd = false;
 };
 
 // Calls take for each header of the RAR 5 (rar5) or RAR 1.5-4 file, from the first after the
