@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             __builtin_trap();
         if (!part.plain || part.splitBefore)
             continue;
-        const QList<StoredPiece> pieces = index.piecesOf(
-            {path, part.name, part.size, part.entrySize, part.crc, part.splitAfter});
+        const QList<StoredPiece> pieces =
+            index.piecesOf({path, part.name, part.size, part.entrySize, part.crc, part.splitAfter});
         qint64 total = 0;
         for (const StoredPiece &piece : pieces)
             total += piece.size;
