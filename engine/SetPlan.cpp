@@ -236,6 +236,8 @@ SetPlan ListSet(EngineContext &ctx, const QString &path, Depth depth,
                 plan.unpackedTotal = AddEntrySize(plan.unpackedTotal, entry.size);
             if (depth == Depth::FirstHeader)
                 return plan;
+            // Thousands of small entries take a while to list.
+            ctx.checkpoint.pump();
             code = RARProcessFileW(archive.get(), RAR_SKIP, nullptr, nullptr);
             // Skipping an entry split over volumes opens the volumes it goes on in.
             plan.entries.last().lastVolume = int(plan.volumes.size()) - 1;

@@ -12,6 +12,7 @@
 
 #include "engine/EngineContext.h"
 #include "engine/GeneralFuncs.h"
+#include "engine/JobCheckpoint.h"
 #include "engine/RarExtractor.h"
 #include "engine/SetPlan.h"
 #include "engine/StagingFolder.h"
@@ -39,8 +40,10 @@ StagedEntry::Kind KindOf(mode_t mode)
     return StagedEntry::Kind::Other;
 }
 
-// Lists one folder of the tree into entries, then each of its folders.
-void ListInto(const QString &root, const QString &relative, QList<StagedEntry> &entries)
+// Lists one folder of the tree into entries, then each of its folders, letting the window run
+// after each.
+void ListInto(const QString &root, const QString &relative, QList<StagedEntry> &entries,
+              JobCheckpoint *checkpoint)
 {
     DIR *dir = ::opendir(Encoded(root + relative).constData());
     if (!dir)
@@ -65,8 +68,10 @@ void ListInto(const QString &root, const QString &relative, QList<StagedEntry> &
         entries << entry;
     }
     ::closedir(dir);
+    if (checkpoint)
+        checkpoint->pump();
     for (const int index : std::as_const(folders))
-        ListInto(root, entries.at(index).name + QLatin1Char('/'), entries);
+        ListInto(root, entries.at(index).name + QLatin1Char('/'), entries, checkpoint);
 }
 
 QString ReadLinkAt(const QString &path)
@@ -103,10 +108,10 @@ bool RenameNoReplace(const QByteArray &from, const QByteArray &to)
 
 } // namespace
 
-QList<StagedEntry> ListStagedTree(const QString &root)
+QList<StagedEntry> ListStagedTree(const QString &root, JobCheckpoint *checkpoint)
 {
     QList<StagedEntry> entries;
-    ListInto(root, QString(), entries);
+    ListInto(root, QString(), entries, checkpoint);
     return entries;
 }
 
@@ -179,7 +184,7 @@ SetPublisher::SetPublisher(EngineContext &ctx, const StagingFolder &staging,
 void SetPublisher::prepare(QStringList &leftOut)
 {
     const QString root = m_staging.tree();
-    m_tree = ListStagedTree(root);
+    m_tree = ListStagedTree(root, &m_ctx.checkpoint);
     const unsigned mask = ProcessUmask();
     QList<StagedEntry> kept;
     for (const StagedEntry &entry : std::as_const(m_tree)) {

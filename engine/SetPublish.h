@@ -11,6 +11,7 @@
 #include <QtGlobal>
 
 class EngineContext;
+class JobCheckpoint;
 class StagingFolder;
 
 // One entry of the staged tree, by its path relative to the tree.
@@ -25,7 +26,8 @@ struct StagedEntry
 
 // Every entry under root (ending with "/"), parents before their contents, without following a
 // link; folders closed to their owner are opened up to be listed (their mode as found is kept).
-QList<StagedEntry> ListStagedTree(const QString &root);
+// With checkpoint, the window runs after each folder: a tree of thousands of files takes a while.
+QList<StagedEntry> ListStagedTree(const QString &root, JobCheckpoint *checkpoint = nullptr);
 
 // Whether the link stored at name (relative to root) with the given target resolves, through
 // every link on its way as they are on disk under root, to a place inside root.
