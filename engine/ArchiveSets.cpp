@@ -126,9 +126,9 @@ void NestedArchives(EngineContext &ctx, const QStringList &files, QStringList &s
 {
     for (const QString &path : files) {
         const QString name = FileNameOf(path);
-        const ArchiveKind kind = ArchiveKindOfFile(path);
         if (KeptAsItIs(name))
             continue;
+        const ArchiveKind kind = ArchiveKindOfFile(path);
         if (kind == ArchiveKind::Zip && name.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive))
             zips << path;
         else if (kind == ArchiveKind::SevenZip || IsFirstSevenZipPart(name))
