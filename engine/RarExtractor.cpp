@@ -138,11 +138,10 @@ void SetStoredAttributes(const RARHeaderDataEx &header, const RarDataPart &part,
         const qint64 seconds = ticks >= 0 ? ticks / 10000000 : -((-ticks + 9999999) / 10000000);
         times[1].tv_sec = time_t(seconds);
         times[1].tv_nsec = long((ticks - seconds * 10000000) * 100);
+        // The same time to the nanosecond, when the headers give it.
+        if (part.mtimeSeconds == seconds && part.mtimeNanoseconds / 100 == times[1].tv_nsec / 100)
+            times[1].tv_nsec = long(part.mtimeNanoseconds);
     }
-    // The same time to the nanosecond, when the headers give it.
-    if (part.mtimeSeconds == times[1].tv_sec &&
-        part.mtimeNanoseconds / 100 == times[1].tv_nsec / 100)
-        times[1].tv_nsec = long(part.mtimeNanoseconds);
     ::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
