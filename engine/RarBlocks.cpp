@@ -12,12 +12,33 @@ using namespace RarBytes;
 // Far above any real header (a file header with a long name and its extra records).
 constexpr quint64 kMaxHeaderSize = 256 * 1024;
 
-QByteArray ReadAt(QFile &file, qint64 at, qint64 size)
+// Reads the headers through a window of the file: the headers of small entries lie close
+// together, and reading each one with a seek of its own cost a set of thousands of files two
+// system calls per header.
+class HeaderReader
 {
-    if (!file.seek(at))
-        return QByteArray();
-    return file.read(size);
-}
+public:
+    explicit HeaderReader(QFile &file) : m_file(file) {}
+
+    QByteArray readAt(qint64 at, qint64 size)
+    {
+        if (at < m_windowAt || at + size > m_windowAt + m_window.size()) {
+            m_window.clear();
+            if (!m_file.seek(at))
+                return QByteArray();
+            m_window = m_file.read(qMax(size, kWindowSize));
+            m_windowAt = at;
+        }
+        const qint64 offset = at - m_windowAt;
+        return m_window.mid(offset, qMin(size, qint64(m_window.size()) - offset));
+    }
+
+private:
+    static constexpr qint64 kWindowSize = 16 * 1024;
+    QFile &m_file;
+    qint64 m_windowAt = 0;
+    QByteArray m_window;
+};
 
 // Type, flags, [extra area size], [data size]: the fields every RAR 5 header begins with.
 bool ParseRar5Common(RarBlock &block)
@@ -39,9 +60,9 @@ bool ParseRar5Common(RarBlock &block)
 enum class BlockRead { Whole, Cut, Bad };
 
 // CRC32, header size (a variable-length number), then the header, which the CRC covers.
-BlockRead ReadRar5Block(QFile &file, QByteArray &header, RarBlock &block)
+BlockRead ReadRar5Block(HeaderReader &reader, QByteArray &header, RarBlock &block)
 {
-    const QByteArray start = ReadAt(file, block.at, 7);
+    const QByteArray start = reader.readAt(block.at, 7);
     const auto *s = reinterpret_cast<const uchar *>(start.constData());
     const uchar *p = s + 4;
     quint64 headerSize = 0;
@@ -49,7 +70,7 @@ BlockRead ReadRar5Block(QFile &file, QByteArray &header, RarBlock &block)
         headerSize > kMaxHeaderSize)
         return BlockRead::Bad;
     const qint64 total = (p - s) + qint64(headerSize);
-    header = ReadAt(file, block.at, total);
+    header = reader.readAt(block.at, total);
     if (header.size() != total)
         return BlockRead::Cut;
     block.header = reinterpret_cast<const uchar *>(header.constData());
@@ -75,16 +96,16 @@ quint64 Rar4DataSize(const uchar *d, qint64 headSize, quint64 type, quint64 flag
 }
 
 // CRC16, type, flags, header size, then the rest of the header.
-BlockRead ReadRar4Block(QFile &file, QByteArray &header, RarBlock &block)
+BlockRead ReadRar4Block(HeaderReader &reader, QByteArray &header, RarBlock &block)
 {
-    const QByteArray base = ReadAt(file, block.at, 7);
+    const QByteArray base = reader.readAt(block.at, 7);
     if (base.size() != 7)
         return BlockRead::Bad;
     const auto *b = reinterpret_cast<const uchar *>(base.constData());
     const quint16 headSize = Le16(b + 5);
     if (headSize < 7)
         return BlockRead::Bad;
-    header = ReadAt(file, block.at, headSize);
+    header = reader.readAt(block.at, headSize);
     if (header.size() != headSize)
         return BlockRead::Cut;
     block.header = reinterpret_cast<const uchar *>(header.constData());
@@ -104,6 +125,7 @@ RarWalkEnd WalkRarBlocks(QFile &file, bool rar5, int maxHeaders,
 {
     RarWalkEnd walk;
     const qint64 fileSize = file.size();
+    HeaderReader reader(file);
     qint64 at = rar5 ? 8 : 7;
     walk.headCut = fileSize < at + 7;
     for (int count = 0; count < maxHeaders && at + 7 <= fileSize; ++count) {
@@ -111,7 +133,7 @@ RarWalkEnd WalkRarBlocks(QFile &file, bool rar5, int maxHeaders,
         RarBlock block;
         block.at = at;
         const BlockRead read =
-            rar5 ? ReadRar5Block(file, header, block) : ReadRar4Block(file, header, block);
+            rar5 ? ReadRar5Block(reader, header, block) : ReadRar4Block(reader, header, block);
         if (read != BlockRead::Whole) {
             walk.headCut = read == BlockRead::Cut && count == 0;
             return walk;
