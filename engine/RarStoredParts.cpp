@@ -28,22 +28,26 @@ void ReadRar5Times(const uchar *p, const uchar *end, RarDataPart &part)
     part.mtimeNanoseconds = qint64(Le32(p + times * 4)) % 1000000000;
 }
 
-// The RAR 5 extra records that change nothing in what libunrar writes for a file: its times,
-// and its owner (which is not set on extraction). False when there is another.
-bool ReadPlainRar5Extras(const uchar *p, const uchar *end, RarDataPart &part)
+// Reads the RAR 5 extra records for the times. True when there is none but those that change
+// nothing in what libunrar writes for a file: its times, and its owner (which is not set on
+// extraction).
+bool ReadRar5Extras(const uchar *p, const uchar *end, RarDataPart &part)
 {
+    bool plain = true;
     while (p < end) {
         quint64 size = 0, type = 0;
         if (!ReadVint(p, end, size) || size > quint64(end - p) || size == 0)
             return false;
         const uchar *next = p + size;
-        if (!ReadVint(p, next, type) || (type != 3 && type != 6))
+        if (!ReadVint(p, next, type))
             return false;
         if (type == 3)
             ReadRar5Times(p, next, part);
+        else if (type != 6)
+            plain = false;
         p = next;
     }
-    return true;
+    return plain;
 }
 
 // File flags, unpacked size, attributes, [mtime], [data CRC], compression, host, name.
@@ -70,8 +74,8 @@ RarDataPart Rar5Part(const RarBlock &block)
     part.entrySize = (fileFlags & 0x8) || size > quint64(INT64_MAX) ? -1 : qint64(size);
     const bool storedFile = ((compression >> 7) & 0x7) == 0 && !(compression & 0x40) &&
                             !(fileFlags & 0x1) && !(host == 1 && S_ISLNK(attributes));
-    part.plain =
-        storedFile && hasCrc && part.entrySize >= 0 && ReadPlainRar5Extras(extra, block.end, part);
+    const bool plainExtras = ReadRar5Extras(extra, block.end, part);
+    part.plain = storedFile && hasCrc && part.entrySize >= 0 && plainExtras;
     return part;
 }
 
@@ -136,32 +140,33 @@ QList<RarDataPart> ReadRarDataParts(const QString &path, int maxHeaders)
     return parts;
 }
 
-const QList<RarDataPart> &RarStoredIndex::partsOf(int volume)
+std::optional<RarDataPart> RarStoredIndex::partOf(const RarEntryStart &start)
 {
-    auto found = m_parts.find(volume);
-    if (found == m_parts.end())
-        found = m_parts.insert(volume, ReadRarDataParts(m_volumes.at(volume)));
-    return *found;
+    const int volume = int(m_volumes.indexOf(start.volume));
+    if (volume < 0)
+        return std::nullopt;
+    const Volume &read = volumeAt(volume);
+    std::optional<RarDataPart> match;
+    for (auto at = read.byName.find(start.name); at != read.byName.end() && at.key() == start.name;
+         ++at) {
+        const RarDataPart &part = read.parts.at(*at);
+        if (part.splitBefore || part.size != start.partSize || part.crc != start.crc ||
+            part.entrySize != start.entrySize || part.splitAfter != start.splitAfter)
+            continue;
+        // Two entries alike in all of that: which one libunrar is at cannot be told.
+        if (match)
+            return std::nullopt;
+        match = part;
+    }
+    return match;
 }
 
 QList<StoredPiece> RarStoredIndex::piecesOf(const RarEntryStart &start, RarDataPart *firstPart)
 {
-    int volume = int(m_volumes.indexOf(start.volume));
-    if (volume < 0)
-        return {};
-    std::optional<RarDataPart> match;
-    for (const RarDataPart &part : partsOf(volume)) {
-        if (part.splitBefore || part.name != start.name || part.size != start.partSize ||
-            part.crc != start.crc || part.entrySize != start.entrySize ||
-            part.splitAfter != start.splitAfter)
-            continue;
-        // Two entries alike in all of that: which one libunrar is at cannot be told.
-        if (match)
-            return {};
-        match = part;
-    }
+    const std::optional<RarDataPart> match = partOf(start);
     if (!match || !match->plain)
         return {};
+    int volume = int(m_volumes.indexOf(start.volume));
     QList<StoredPiece> pieces{{m_volumes.at(volume), match->dataAt, match->size, match->crc}};
     qint64 total = match->size;
     bool more = match->splitAfter;
@@ -182,4 +187,17 @@ QList<StoredPiece> RarStoredIndex::piecesOf(const RarEntryStart &start, RarDataP
     if (firstPart)
         *firstPart = *match;
     return pieces;
+}
+
+const RarStoredIndex::Volume &RarStoredIndex::volumeAt(int volume)
+{
+    auto found = m_read.find(volume);
+    if (found == m_read.end()) {
+        Volume read;
+        read.parts = ReadRarDataParts(m_volumes.at(volume));
+        for (int i = 0; i < read.parts.size(); ++i)
+            read.byName.insert(read.parts.at(i).name, i);
+        found = m_read.insert(volume, std::move(read));
+    }
+    return *found;
 }

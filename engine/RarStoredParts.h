@@ -2,8 +2,10 @@
 // Where the data of each file entry of a RAR set lies in its volumes, read from the headers
 // without libunrar, and whether it is stored as it is: what copying stored entries directly needs.
 
+#include <optional>
 #include <QHash>
 #include <QList>
+#include <QMultiHash>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -66,10 +68,21 @@ public:
     // not show exactly one such entry whose parts all are plain and add up to its size. The first
     // part's header, when given, is set to that part.
     QList<StoredPiece> piecesOf(const RarEntryStart &start, RarDataPart *firstPart = nullptr);
+    // The header of the entry (stored or not) that starts as start says, when the headers show
+    // exactly one.
+    std::optional<RarDataPart> partOf(const RarEntryStart &start);
 
 private:
-    const QList<RarDataPart> &partsOf(int volume);
+    struct Volume
+    {
+        QList<RarDataPart> parts;
+        // Where the parts of each name are, so that finding one is no walk over thousands.
+        QMultiHash<QString, int> byName;
+    };
+
+    const Volume &volumeAt(int volume);
+    const QList<RarDataPart> &partsOf(int volume) { return volumeAt(volume).parts; }
 
     QStringList m_volumes;
-    QHash<int, QList<RarDataPart>> m_parts;
+    QHash<int, Volume> m_read;
 };
