@@ -31,6 +31,7 @@
 #include "engine/ScopeGuard.h"
 #include "engine/SetPlan.h"
 #include "engine/SetPublish.h"
+#include "engine/SmallFileWriter.h"
 #include "engine/StagedExtraction.h"
 #include "engine/StoredCopy.h"
 #include "engine/Utf8Locale.h"
@@ -123,6 +124,22 @@ QString readLink(const QString &path)
     return size <= 0 ? QString() : QFile::decodeName(QByteArray(buffer.data(), int(size)));
 }
 
+// The modification time libunrar would set from header: to the nanosecond when the headers give
+// it (part), otherwise to libunrar's tenth of a microsecond; none when the header has no time.
+timespec ModificationTime(const RARHeaderDataEx &header, const RarDataPart &part)
+{
+    if (!header.MtimeHigh && !header.MtimeLow)
+        return {0, UTIME_OMIT};
+    // 100-nanosecond ticks since 1601.
+    constexpr qint64 kTicksTo1970 = 116444736000000000LL;
+    const qint64 ticks = qint64(quint64(header.MtimeHigh) << 32 | header.MtimeLow) - kTicksTo1970;
+    const qint64 seconds = ticks >= 0 ? ticks / 10000000 : -((-ticks + 9999999) / 10000000);
+    timespec time{time_t(seconds), long((ticks - seconds * 10000000) * 100)};
+    if (part.mtimeSeconds == seconds && part.mtimeNanoseconds / 100 == time.tv_nsec / 100)
+        time.tv_nsec = long(part.mtimeNanoseconds);
+    return time;
+}
+
 // What libunrar sets on a file it wrote: the attributes of the header (already in the form of
 // this system) and the modification time; the access time becomes now.
 void SetStoredAttributes(const RARHeaderDataEx &header, const RarDataPart &part,
@@ -130,19 +147,27 @@ void SetStoredAttributes(const RARHeaderDataEx &header, const RarDataPart &part,
 {
     const QByteArray path = QFile::encodeName(target);
     ::chmod(path.constData(), mode_t(header.FileAttr & 07777));
-    // 100-nanosecond ticks since 1601.
-    constexpr qint64 kTicksTo1970 = 116444736000000000LL;
-    const qint64 ticks = qint64(quint64(header.MtimeHigh) << 32 | header.MtimeLow) - kTicksTo1970;
-    timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_OMIT}};
-    if (header.MtimeHigh || header.MtimeLow) {
-        const qint64 seconds = ticks >= 0 ? ticks / 10000000 : -((-ticks + 9999999) / 10000000);
-        times[1].tv_sec = time_t(seconds);
-        times[1].tv_nsec = long((ticks - seconds * 10000000) * 100);
-        // The same time to the nanosecond, when the headers give it.
-        if (part.mtimeSeconds == seconds && part.mtimeNanoseconds / 100 == times[1].tv_nsec / 100)
-            times[1].tv_nsec = long(part.mtimeNanoseconds);
-    }
+    const timespec times[2] = {{0, UTIME_NOW}, ModificationTime(header, part)};
     ::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+// A name that means the same to libunrar and to openat(): relative, no part of it empty, "." or
+// "..", and no backslash or control character, which libunrar may write otherwise.
+bool IsPlainRelativeName(const QString &name)
+{
+    qsizetype partStart = 0;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && name.at(i) != QLatin1Char('/')) {
+            if (name.at(i) == QLatin1Char('\\') || name.at(i).unicode() < 0x20)
+                return false;
+            continue;
+        }
+        const QStringView part = QStringView(name).mid(partStart, i - partStart);
+        if (part.isEmpty() || part == u"." || part == u"..")
+            return false;
+        partStart = i + 1;
+    }
+    return true;
 }
 
 // Whether a folder on the way from folder to name is a symbolic link (one an earlier entry of the
@@ -223,6 +248,10 @@ struct RarExtraction::Run
     std::unique_ptr<RarStoredIndex> stored;
     // The entry copied last goes on in the next volume: libunrar shows its parts there.
     bool skipContinuation = false;
+    // Writes small files that libunrar decodes, when the set's plan is known.
+    std::unique_ptr<SmallFileWriter> writer;
+    // A symbolic link was made: later files are left to libunrar's own rules for links.
+    bool linkMade = false;
     // Entries are extracted on a thread of their own, so the window stays responsive however
     // long the library works between two of its progress reports.
     LibraryThread library;
@@ -302,8 +331,12 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
     run.folderW = run.folder.toStdWString();
     if (!openArchive(run, archivePath))
         return false;
-    if (m_plan && m_plan->complete && m_password.empty())
+    if (m_plan && m_plan->complete && m_password.empty()) {
         run.stored = std::make_unique<RarStoredIndex>(m_plan->volumes);
+        run.writer = std::make_unique<SmallFileWriter>(run.folder);
+        if (!run.writer->isValid())
+            run.writer.reset();
+    }
     m_library = &run.library;
     const ScopeGuard forgetLibrary([this] { m_library = nullptr; });
     for (;;) {
@@ -313,6 +346,8 @@ bool RarExtraction::extract(const QString &archivePath, const QString &folder, q
         if (step == Step::Failed)
             return false;
         if (step == Step::End) {
+            if (!settleWriter(run))
+                return false;
             m_sink->checkpoint().pump();
             if (run.archive->close() != 0)
                 showError(m_ctx.LangText(Text::CloseFailed), false);
@@ -432,8 +467,16 @@ RarExtraction::Step RarExtraction::takeEntry(Run &run)
         run.result = false;
         return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
     }
-    if (link)
+    if (const std::optional<Step> written = writeSmall(run))
+        return *written;
+    // Whatever is written next comes after the small files queued before it, in the archive's
+    // order: a folder's time, a hard link's source and a link's place are then as they would be.
+    if (!settleWriter(run))
+        return Step::Failed;
+    if (link) {
+        run.linkMade = true;
         return extractLink(run, linkTarget);
+    }
     const bool isFolder = header.Flags & RHDF_DIRECTORY;
     // An empty file needs no password, even when the archive marks it encrypted.
     if (!isFolder && run.entrySize == 0 && (header.Flags & RHDF_ENCRYPTED))
@@ -518,6 +561,72 @@ std::optional<RarExtraction::Step> RarExtraction::copyStored(Run &run)
     ++StoredCopies;
     run.skipContinuation = pieces.size() > 1;
     return processOrFail(run, RAR_SKIP) ? Step::Next : Step::Failed;
+}
+
+// A small regular file under a plain name, with nothing libunrar would do beyond writing its
+// bytes and setting its mode and time.
+bool RarExtraction::writerTakes(const Run &run) const
+{
+    const RARHeaderDataEx &header = *run.header;
+    constexpr unsigned kNotPlain =
+        RHDF_ENCRYPTED | RHDF_DIRECTORY | RHDF_SPLITBEFORE | RHDF_SPLITAFTER;
+    const mode_t type = header.FileAttr & S_IFMT;
+    return run.writer && !run.linkMade && !(header.Flags & kNotPlain) && header.RedirType == 0 &&
+           !isLinkEntry(header) && (type == 0 || type == S_IFREG) && !run.nameDecoded &&
+           entryBytes(header) < kLibraryThreadMinimum && !WrittenFiles.contains(CurrentName) &&
+           IsPlainRelativeName(CurrentName);
+}
+
+// libunrar decodes and checks the current entry without writing it (its test mode); the bytes
+// go to the writer.
+std::optional<RarExtraction::Step> RarExtraction::writeSmall(Run &run)
+{
+    if (!writerTakes(run))
+        return std::nullopt;
+    const RARHeaderDataEx &header = *run.header;
+    RarEntryStart start;
+    start.volume = WideFieldText(header.ArcNameW, kHeaderNameChars);
+    start.name = CurrentName;
+    start.partSize = (qint64(header.PackSizeHigh) << 32) + header.PackSize;
+    start.entrySize = run.entrySize;
+    start.crc = header.FileCRC;
+    const std::optional<RarDataPart> part = run.stored->partOf(start);
+    if (!part)
+        return std::nullopt;
+    SmallFile file;
+    file.path = QFile::encodeName(CurrentName);
+    file.data.reserve(run.entrySize);
+    file.mode = mode_t(header.FileAttr & 07777);
+    file.modified = ModificationTime(header, *part);
+    m_decoded = &file.data;
+    const ScopeGuard stopDecoding([this] { m_decoded = nullptr; });
+    const int code = process(run, RAR_TEST);
+    if (code != ERAR_SUCCESS)
+        return failedEntry(code);
+    if (file.data.size() != run.entrySize) {
+        reportLibraryError(CurrentName, ERAR_BAD_DATA);
+        return Step::Failed;
+    }
+    if (!run.writer->add(std::move(file), [this] { m_sink->checkpoint().pump(); })) {
+        settleWriter(run); // reports the file that failed
+        return Step::Failed;
+    }
+    WrittenFiles.insert(CurrentName, run.entrySize);
+    ++SmallFilesWritten;
+    m_sink->checkpoint().pump();
+    return Step::Next;
+}
+
+// Waits for the small files queued so far; a file that could not be written fails the set.
+bool RarExtraction::settleWriter(Run &run)
+{
+    if (!run.writer || run.writer->finish([this] { m_sink->checkpoint().pump(); }))
+        return true;
+    const SmallFileWriter::Failure failure = run.writer->failure();
+    run.writer.reset();
+    reportLibraryError(QFile::decodeName(failure.path),
+                       failure.notCreated ? ERAR_ECREATE : ERAR_EWRITE);
+    return false;
 }
 
 RarExtraction::Step RarExtraction::extractLink(Run &run, const QString &linkTarget)
@@ -715,6 +824,8 @@ int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
                    ? 0
                    : -1;
     case UCM_PROCESSDATA:
+        if (m_decoded)
+            m_decoded->append(reinterpret_cast<const char *>(p1), int(p2));
         onProcessedData(p2);
         return m_sink->checkpoint().cancelled() ? -1 : 1;
     case UCM_NEEDPASSWORDW:

@@ -69,6 +69,8 @@ public:
 
     // The stored files copied straight from their volumes, not through libunrar.
     int StoredCopies = 0;
+    // The small files libunrar decoded and Tevo's writer wrote.
+    int SmallFilesWritten = 0;
 
     // The last estimate of the remaining time; it is kept from one archive to the next.
     static QString EstimateText;
@@ -90,6 +92,10 @@ private:
     // Copies the current entry straight from its volumes when it is a plain stored file; none
     // when it is left to the library.
     std::optional<Step> copyStored(Run &run);
+    bool writerTakes(const Run &run) const;
+    // Hands the current entry to the small-file writer when it takes it; none when it does not.
+    std::optional<Step> writeSmall(Run &run);
+    bool settleWriter(Run &run);
     Step failedEntry(int code);
     void showEntry(const Run &run);
     // Runs RARProcessFileW on the current entry: small entries here, others on the library
@@ -127,6 +133,8 @@ private:
     std::exception_ptr m_callbackError;
     // The thread the entries are extracted on, while extract() runs.
     LibraryThread *m_library = nullptr;
+    // Where the bytes libunrar decodes go while it tests an entry for the small-file writer.
+    QByteArray *m_decoded = nullptr;
 };
 
 // The RAR back-end: a set of RAR volumes through libunrar.

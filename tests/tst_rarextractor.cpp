@@ -17,6 +17,7 @@
 
 #include "engine/Errors.h"
 #include "engine/RarExtractor.h"
+#include "engine/RarStoredParts.h"
 #include "engine/SetPlan.h"
 #include "support/Fakes.h"
 #include "support/Rar4Writer.h"
@@ -220,22 +221,27 @@ private slots:
     void damagedVolumeIsACrcError_data()
     {
         QTest::addColumn<bool>("withPlan");
+        QTest::addColumn<bool>("small");
         QTest::addColumn<QString>("named");
-        QTest::newRow("through libunrar") << false << "disc.iso";
-        QTest::newRow("copied straight") << true << "disc.iso (x.part2.rar)";
+        QTest::newRow("through libunrar") << false << false << "disc.iso";
+        QTest::newRow("copied straight") << true << false << "disc.iso (x.part2.rar)";
+        QTest::newRow("written by Tevo") << true << true << "disc.cue (x.rar)";
     }
     void damagedVolumeIsACrcError()
     {
         QFETCH(bool, withPlan);
+        QFETCH(bool, small);
         QFETCH(QString, named);
         QTemporaryDir dir;
         const QString src = makeSources(dir);
+        const QString file = small ? QStringLiteral("disc.cue") : QStringLiteral("disc.iso");
         const QStringList volumes =
-            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.iso")}, 100);
-        QVERIFY(volumes.size() >= 3);
-        QFile volume(volumes.at(1));
+            makeRarSet(src, QStringLiteral("x.rar"), {file}, 100, VolumeNaming::Part, !small);
+        QVERIFY(volumes.size() >= (small ? 1 : 3));
+        QFile volume(volumes.at(small ? 0 : 1));
+        const RarDataPart part = ReadRarDataParts(volume.fileName()).value(0);
         QVERIFY(volume.open(QIODevice::ReadWrite));
-        volume.seek(50 * 1024);
+        volume.seek(small ? part.dataAt + part.size / 2 : 50 * 1024);
         const char flipped = char(volume.peek(1).at(0) ^ 0x5a);
         volume.write(&flipped, 1);
         volume.close();
@@ -252,26 +258,32 @@ private slots:
                  QStringList{LogTag::Unpack + t.language.LangText(97, {named})});
         QVERIFY(t.job.SetDataDamaged);
         QVERIFY(t.dialogs.shownMessages.isEmpty()); // errors are suppressed by default
-        QVERIFY(!QFileInfo::exists(dir.filePath("out/disc.iso")));
+        QVERIFY(!QFileInfo::exists(dir.filePath("out/" + file)));
     }
 
-    // Stored files that Tevo copies straight from the volumes, and those it leaves to libunrar
-    // (with BLAKE2 checksums, hard links, small ones): each comes out as unrar x
-    // makes it, bytes, mode and modification time alike.
-    void storedFilesComeOutAsUnrarMakesThem_data()
+    // Stored files that Tevo copies straight from the volumes, small files that libunrar decodes
+    // and Tevo writes, and those it leaves to libunrar (BLAKE2 checksums for the copy, hard links,
+    // folders, everything after a symbolic link): each comes out as unrar x makes it, bytes, mode
+    // and modification time alike.
+    void filesComeOutAsUnrarMakesThem_data()
     {
         QTest::addColumn<QStringList>("rarArguments");
         QTest::addColumn<int>("copies");
-        QTest::newRow("stored volumes") << QStringList{"-m0", "-v200k"} << 3;
-        QTest::newRow("single archive") << QStringList{"-m0"} << 3;
-        QTest::newRow("hard link kept") << QStringList{"-m0", "-v200k", "-oh"} << 2;
-        QTest::newRow("BLAKE2 checksums") << QStringList{"-m0", "-v200k", "-htb"} << 0;
-        QTest::newRow("RAR 4, written byte by byte") << QStringList{"RAR 4"} << 2;
+        QTest::addColumn<int>("smallFiles");
+        QTest::newRow("stored volumes") << QStringList{"-m0", "-v200k"} << 3 << 6;
+        QTest::newRow("single archive") << QStringList{"-m0"} << 3 << 6;
+        QTest::newRow("hard link kept") << QStringList{"-m0", "-v200k", "-oh"} << 2 << 6;
+        QTest::newRow("BLAKE2 checksums") << QStringList{"-m0", "-v200k", "-htb"} << 0 << 0;
+        // rar stores the random bytes of the large files as they are either way.
+        QTest::newRow("small files compressed") << QStringList{"-m3"} << 3 << 6;
+        QTest::newRow("a link before them") << QStringList{"-m3", "-ol"} << 3 << 0;
+        QTest::newRow("RAR 4, written byte by byte") << QStringList{"RAR 4"} << 2 << 1;
     }
-    void storedFilesComeOutAsUnrarMakesThem()
+    void filesComeOutAsUnrarMakesThem()
     {
         QFETCH(QStringList, rarArguments);
         QFETCH(int, copies);
+        QFETCH(int, smallFiles);
         QTemporaryDir dir;
         const QString src = dir.filePath(QStringLiteral("src"));
         writeFile(src + QStringLiteral("/movie.mkv"), 700 * 1024, 5);
@@ -282,12 +294,22 @@ private slots:
         QFile(src + "/movie.mkv")
             .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                             QFileDevice::ReadGroup);
+        // Small files of every mode, an empty one and one in a private folder.
+        writeFile(src + QStringLiteral("/bin/run me.sh"), 300, 8, true);
+        QCOMPARE(::chmod(QFile::encodeName(src + "/bin/run me.sh"), 0755), 0);
+        writeFile(src + QStringLiteral("/bin/read-only.txt"), 500, 9, true);
+        QCOMPARE(::chmod(QFile::encodeName(src + "/bin/read-only.txt"), 0444), 0);
+        writeFile(src + QStringLiteral("/Private/Ünïcode.txt"), 700, 10, true);
+        QCOMPARE(::chmod(QFile::encodeName(src + "/Private"), 0700), 0);
+        writeText(src + QStringLiteral("/empty.txt"), QByteArray());
+        QVERIFY(QFile::link(QStringLiteral("small.nfo"), src + QStringLiteral("/a-link")));
         if (rarArguments == QStringList{"RAR 4"})
             writeRar4Set(src);
         else
             QVERIFY(run("rar",
                         QStringList{"a", "-idq"} + rarArguments +
-                            QStringList{"x.rar", "movie.mkv", "Sub", "small.nfo", "copy.mkv"},
+                            QStringList{"x.rar", "a-link", "movie.mkv", "Sub", "small.nfo",
+                                        "copy.mkv", "bin", "Private", "empty.txt"},
                         src));
         const QString first =
             src + '/' + QDir(src).entryList({"x*.rar"}, QDir::Files, QDir::Name).constFirst();
@@ -305,13 +327,19 @@ private slots:
         QDir().mkpath(out);
         QVERIFY(extraction.extract(first, out, plan.unpackedTotal));
         QCOMPARE(extraction.StoredCopies, copies);
+        QCOMPARE(extraction.SmallFilesWritten, smallFiles);
         QCOMPARE(listTree(out), listTree(ref));
-        for (const QString &name : listTree(ref)) {
+        // Every entry, and the folder itself.
+        const QStringList names = listTree(ref) << QString();
+        for (const QString &name : names) {
             struct stat made = {}, expected = {};
-            QCOMPARE(::stat(QFile::encodeName(out + '/' + name), &made), 0);
-            QCOMPARE(::stat(QFile::encodeName(ref + '/' + name), &expected), 0);
-            QCOMPARE(readAll(out + '/' + name), readAll(ref + '/' + name));
+            QCOMPARE(::lstat(QFile::encodeName(out + '/' + name), &made), 0);
+            QCOMPARE(::lstat(QFile::encodeName(ref + '/' + name), &expected), 0);
+            if (S_ISREG(expected.st_mode))
+                QCOMPARE(readAll(out + '/' + name), readAll(ref + '/' + name));
             QCOMPARE(made.st_mode, expected.st_mode);
+            if (name.isEmpty())
+                continue; // the folder itself
             QCOMPARE(made.st_mtim.tv_sec, expected.st_mtim.tv_sec);
             QCOMPARE(made.st_mtim.tv_nsec, expected.st_mtim.tv_nsec);
         }
@@ -388,17 +416,21 @@ private slots:
     void fullDiskFailsAndKeepsSources_data()
     {
         QTest::addColumn<bool>("withPlan");
-        QTest::newRow("through libunrar") << false;
-        QTest::newRow("copied straight") << true;
+        QTest::addColumn<QString>("file");
+        QTest::newRow("through libunrar") << false << "disc.iso";
+        QTest::newRow("copied straight") << true << "disc.iso";
+        QTest::newRow("written by Tevo") << true << "disc.cue";
     }
     void fullDiskFailsAndKeepsSources()
     {
         SKIP_FORKED_EXTRACTION_UNDER_THREAD_SANITIZER();
         QFETCH(bool, withPlan);
+        QFETCH(QString, file);
         QTemporaryDir dir;
         const QString src = makeSources(dir);
+        const bool small = file == QLatin1String("disc.cue");
         const QStringList volumes =
-            makeRarSet(src, QStringLiteral("x.rar"), {QStringLiteral("disc.iso")}, 100);
+            makeRarSet(src, QStringLiteral("x.rar"), {file}, 100, VolumeNaming::Part, !small);
         const QString out = dir.filePath(QStringLiteral("out"));
         QDir().mkpath(out);
 
@@ -407,7 +439,8 @@ private slots:
         QVERIFY(child >= 0);
         if (child == 0) {
             signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{100 * 1024, 100 * 1024};
+            const rlim_t bytes = small ? 1024 : 100 * 1024;
+            rlimit limit{bytes, bytes};
             setrlimit(RLIMIT_FSIZE, &limit);
             TestContext t;
             QStringList extracted;
@@ -417,8 +450,7 @@ private slots:
                     ? ExtractRARArchive(t.context, ReadSetPlan(t.context, volumes.first()), out,
                                         extracted, incomplete)
                     : ExtractRARArchive(t.context, volumes.first(), out, extracted, incomplete);
-            const QString expected =
-                t.language.LangText(162, {QStringLiteral("disc.iso"), t.language.LangText(164)});
+            const QString expected = t.language.LangText(162, {file, t.language.LangText(164)});
             const bool logged = unpackLines(t.log) == QStringList{LogTag::Unpack + expected};
             _exit(ok ? 1 : (logged ? 0 : 2));
         }
@@ -523,19 +555,26 @@ private slots:
     void pauseWaitsAndAbortStops_data()
     {
         QTest::addColumn<bool>("withPlan");
-        QTest::newRow("through libunrar") << false;
-        QTest::newRow("copied straight") << true;
+        QTest::addColumn<bool>("small");
+        QTest::newRow("through libunrar") << false << false;
+        QTest::newRow("copied straight") << true << false;
+        QTest::newRow("written by Tevo") << true << true;
     }
     void pauseWaitsAndAbortStops()
     {
         QFETCH(bool, withPlan);
+        QFETCH(bool, small);
         QTemporaryDir dir;
         const QString src = makeSources(dir);
-        // Copied straight, a file is reported a mebibyte at a time.
+        // Copied straight, a file is reported a mebibyte at a time. Small files are decoded by
+        // libunrar and written by Tevo: the pause comes with the second.
         if (withPlan)
-            writeFile(src + QStringLiteral("/disc.iso"), 3 * 1024 * 1024, 7);
-        const QStringList volumes = makeRarSet(src, QStringLiteral("x.rar"),
-                                               {QStringLiteral("disc.iso")}, withPlan ? 1000 : 100);
+            writeFile(src + QStringLiteral("/disc.iso"), small ? 200 * 1024 : 3 * 1024 * 1024, 7);
+        QStringList files{QStringLiteral("disc.iso")};
+        if (small)
+            files << QStringLiteral("disc.cue");
+        const QStringList volumes = makeRarSet(src, QStringLiteral("x.rar"), files,
+                                               withPlan ? 1000 : 100, VolumeNaming::Part, !small);
         const auto extract = [&](TestContext &t, const QString &out) {
             QStringList extracted;
             bool incomplete = false;
