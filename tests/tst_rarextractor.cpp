@@ -390,6 +390,49 @@ private slots:
                                                    dir.filePath("out"), extracted, incomplete));
     }
 
+    // A user extracts a release in place, reached through a link that only root may remove
+    // (/home -> var/home, say): the link stays, and the set comes out behind it.
+    void aLinkOnlyRootMayRemoveStays()
+    {
+        SKIP_FORKED_EXTRACTION_UNDER_THREAD_SANITIZER();
+        if (::geteuid() != 0)
+            QSKIP("making a link only root may remove needs root");
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(
+            dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                            QFileDevice::ReadOther | QFileDevice::ExeOther));
+        const QString release = dir.filePath(QStringLiteral("disk/dl/rel"));
+        writeFile(release + QStringLiteral("/disc.cue"), 3000, 8, true);
+        writeFile(release + QStringLiteral("/disc.iso"), 350 * 1024, 7);
+        makeRarSet(release, QStringLiteral("x.rar"), {"disc.cue", "disc.iso"}, 100);
+        const QByteArray iso = readAll(release + QStringLiteral("/disc.iso"));
+        QVERIFY(QFile::remove(release + QStringLiteral("/disc.iso")));
+        QVERIFY(run("chmod", {"-R", "a+rwX", dir.filePath("disk")}, dir.path()));
+        QVERIFY(QFile::link(QStringLiteral("disk/dl"), dir.filePath(QStringLiteral("dl"))));
+
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                _exit(3);
+            TestContext t;
+            const QString first = dir.filePath(QStringLiteral("dl/rel/x.part1.rar"));
+            QStringList extracted;
+            bool incomplete = false;
+            const bool ok =
+                ExtractRARArchive(t.context, ReadSetPlan(t.context, first),
+                                  dir.filePath(QStringLiteral("dl/rel")), extracted, incomplete);
+            _exit(ok && !incomplete ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("dl"))).isSymLink());
+        QCOMPARE(readAll(release + QStringLiteral("/disc.iso")), iso);
+        QCOMPARE(QFileInfo(release + QStringLiteral("/disc.iso")).ownerId(), 65534u);
+    }
+
     void readOnlyTargetIsNeverReplaced()
     {
         QTemporaryDir dir;
