@@ -512,6 +512,13 @@ QList<StoredPiece> RarExtraction::storedPieces(const Run &run, RarDataPart &firs
         header.HashType != RAR_HASH_CRC32 || header.RedirType != 0 || isLinkEntry(header) ||
         run.nameDecoded || run.entrySize < kLibraryThreadMinimum)
         return {};
+    return run.stored->piecesOf(entryStart(run), &firstPart);
+}
+
+// What libunrar says of the entry it is at, for finding it in the headers.
+RarEntryStart RarExtraction::entryStart(const Run &run) const
+{
+    const RARHeaderDataEx &header = *run.header;
     RarEntryStart start;
     start.volume = WideFieldText(header.ArcNameW, kHeaderNameChars);
     start.name = CurrentName;
@@ -519,7 +526,7 @@ QList<StoredPiece> RarExtraction::storedPieces(const Run &run, RarDataPart &firs
     start.entrySize = run.entrySize;
     start.crc = header.FileCRC;
     start.splitAfter = header.Flags & RHDF_SPLITAFTER;
-    return run.stored->piecesOf(start, &firstPart);
+    return start;
 }
 
 std::optional<RarExtraction::Step> RarExtraction::copyStored(Run &run)
@@ -584,13 +591,7 @@ std::optional<RarExtraction::Step> RarExtraction::writeSmall(Run &run)
     if (!writerTakes(run))
         return std::nullopt;
     const RARHeaderDataEx &header = *run.header;
-    RarEntryStart start;
-    start.volume = WideFieldText(header.ArcNameW, kHeaderNameChars);
-    start.name = CurrentName;
-    start.partSize = (qint64(header.PackSizeHigh) << 32) + header.PackSize;
-    start.entrySize = run.entrySize;
-    start.crc = header.FileCRC;
-    const std::optional<RarDataPart> part = run.stored->partOf(start);
+    const std::optional<RarDataPart> part = run.stored->partOf(entryStart(run));
     if (!part)
         return std::nullopt;
     SmallFile file;

@@ -89,6 +89,7 @@ private:
     Step extractLink(Run &run, const QString &linkTarget);
     Step extractEmptyEncrypted(Run &run);
     QList<StoredPiece> storedPieces(const Run &run, RarDataPart &firstPart) const;
+    RarEntryStart entryStart(const Run &run) const;
     // Copies the current entry straight from its volumes when it is a plain stored file; none
     // when it is left to the library.
     std::optional<Step> copyStored(Run &run);
