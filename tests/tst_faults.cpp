@@ -157,19 +157,40 @@ class TestFaults : public QObject
 private slots:
     void initTestCase() { QVERIFY(m_temp.isValid()); }
 
-    // Killed in the middle of extracting a set with "Delete Files" on: every volume is still
-    // there, and the next run extracts the whole release and only then deletes the sources.
+    // Killed in the middle of extracting a set with "Delete Files" on, or with the set extracted
+    // whole and being looked at before it is published: every volume is still there, and the
+    // next run removes the dead staging folder, extracts the whole release and only then
+    // deletes the sources.
+    void killedDuringExtraction_data()
+    {
+        QTest::addColumn<bool>("wholeSet");
+        QTest::newRow("while writing") << false;
+        QTest::newRow("before publishing") << true;
+    }
     void killedDuringExtraction()
     {
         SKIP_FORKED_EXTRACTION_UNDER_THREAD_SANITIZER();
+        QFETCH(bool, wholeSet);
         const Release release = makeRelease(newFolder("Killed"), "k", 600 * 1024, 100, 11);
         const int status = runInChild([&] {
             TestContext t;
             t.settings.setDeleteSources(true);
-            t.view.onProgress = [&t] {
-                if (t.view.progressPosition > 200) // KiB written
+            // The whole set lies in the staging folder: the staged tree is being looked at.
+            const auto staged = [&release] {
+                const QStringList folders =
+                    QDir(release.folder).entryList({".tevo-staging-*"}, QDir::Dirs | QDir::Hidden);
+                return !folders.isEmpty() &&
+                       QFileInfo(release.folder + '/' + folders.first() + "/tree/k.iso").size() ==
+                           600 * 1024;
+            };
+            const auto killAt = [&t, &staged, wholeSet] {
+                if (wholeSet ? staged() : t.view.progressPosition > 200) // KiB written
                     ::kill(::getpid(), SIGKILL);
             };
+            if (wholeSet)
+                t.platform.onProcessEvents = killAt;
+            else
+                t.view.onProgress = killAt;
             UnPack(t.context, release.folder);
             return 3; // not killed: the test could not act
         });
@@ -184,6 +205,9 @@ private slots:
         QVERIFY(readAll(release.folder + "/k.iso") == readAll(release.payload));
         QCOMPARE(missingFiles(release.files), release.files);
         QCOMPARE(listTree(release.folder), QStringList{"k.iso"});
+        QCOMPARE(
+            QDir(release.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"k.iso"});
     }
 
     // A file-size limit in a child process stands for a full disk. The RAR set of the first
