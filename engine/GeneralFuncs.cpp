@@ -1,11 +1,13 @@
 #include "engine/GeneralFuncs.h"
 
+#include <cerrno>
 #include <cmath>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringDecoder>
+#include <unistd.h>
 
 #include "engine/Errors.h"
 
@@ -116,6 +118,23 @@ qint64 FileSize64(const QString &fileName)
         throw TevoError(
             QStringLiteral("Cannot open file \"%1\": %2").arg(fileName, file.errorString()));
     return file.size();
+}
+
+bool WriteAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
 }
 
 QString ToOem(const QString &text)

@@ -20,6 +20,9 @@ QString BoolToDigit(bool value);
 
 // The size of a file in bytes; throws TevoError when it cannot be opened.
 qint64 FileSize64(const QString &fileName);
+// Writes all size bytes of data to fd, again after an interruption or a short write; false with
+// errno set (EIO where the system wrote nothing and said nothing) when it cannot.
+bool WriteAll(int fd, const char *data, qint64 size);
 // Tevo works in UTF-8 throughout, so there is no other code page to convert to.
 QString ToOem(const QString &text);
 // Bytes in Windows' Western code page (Windows-1252) as text, without a codec library.

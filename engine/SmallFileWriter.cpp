@@ -6,6 +6,8 @@
 #include <QFile>
 #include <unistd.h>
 
+#include "engine/GeneralFuncs.h"
+
 namespace {
 
 // How much may wait to be written: enough to ride out a slow create, little beside a release.
@@ -82,15 +84,9 @@ int SmallFileWriter::write(const SmallFile &file, bool &notCreated)
         return errno;
     notCreated = false;
     int error = 0;
-    for (qint64 done = 0; done < file.data.size() && !error;) {
-        const ssize_t written = ::write(fd, file.data.constData() + done, file.data.size() - done);
-        if (written > 0)
-            done += written;
-        else if (written == 0 || errno != EINTR)
-            error = written == 0 ? EIO : errno;
-    }
     const timespec times[2] = {{0, UTIME_NOW}, file.modified};
-    if (!error && (::fchmod(fd, file.mode) != 0 || ::futimens(fd, times) != 0))
+    if (!WriteAll(fd, file.data.constData(), file.data.size()) || ::fchmod(fd, file.mode) != 0 ||
+        ::futimens(fd, times) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)
         error = errno;

@@ -10,6 +10,8 @@
 #include <utility>
 #include <zlib.h>
 
+#include "engine/GeneralFuncs.h"
+
 namespace {
 
 // Large enough that the system calls cost little, small enough to stay in the caches while the
@@ -39,20 +41,6 @@ private:
     int m_fd;
 };
 
-bool WriteAll(int fd, const unsigned char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
 // Copies one piece, adding its bytes to crc; the result's kind says how it ended.
 StoredCopyResult::Kind CopyPiece(const StoredPiece &piece, int out, unsigned char *buffer,
                                  std::uint32_t &crc, const std::function<bool(qint64)> &afterBlock)
@@ -70,7 +58,7 @@ StoredCopyResult::Kind CopyPiece(const StoredPiece &piece, int out, unsigned cha
         if (got <= 0)
             return StoredCopyResult::ReadFailed;
         crc = crc32_gzip_refl(crc, buffer, std::uint64_t(got));
-        if (!WriteAll(out, buffer, got))
+        if (!WriteAll(out, reinterpret_cast<const char *>(buffer), got))
             return StoredCopyResult::WriteFailed;
         done += got;
         if (!afterBlock(got))
