@@ -533,7 +533,8 @@ std::optional<RarExtraction::Step> RarExtraction::copyStored(Run &run)
 {
     RarDataPart firstPart;
     const QList<StoredPiece> pieces = storedPieces(run, firstPart);
-    if (pieces.isEmpty() || PathCrossesLink(run.folder, CurrentName))
+    // Only an earlier entry of the set can have made a link in the staging folder.
+    if (pieces.isEmpty() || (run.linkMade && PathCrossesLink(run.folder, CurrentName)))
         return std::nullopt;
     const QString target = run.folder + CurrentName;
     QDir().mkpath(QFileInfo(target).path());
