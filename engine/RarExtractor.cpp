@@ -601,6 +601,7 @@ std::optional<RarExtraction::Step> RarExtraction::writeSmall(Run &run)
     file.mode = mode_t(header.FileAttr & 07777);
     file.modified = ModificationTime(header, *part);
     m_decoded = &file.data;
+    m_decodedLimit = run.entrySize;
     const ScopeGuard stopDecoding([this] { m_decoded = nullptr; });
     const int code = process(run, RAR_TEST);
     if (code != ERAR_SUCCESS)
@@ -826,8 +827,12 @@ int RarExtraction::answerCallback(unsigned int message, long p1, long p2)
                    ? 0
                    : -1;
     case UCM_PROCESSDATA:
+        // Never more than one byte past the entry's size: a header that understates it is
+        // found out by the size, and cannot fill the memory.
         if (m_decoded)
-            m_decoded->append(reinterpret_cast<const char *>(p1), int(p2));
+            m_decoded->append(
+                reinterpret_cast<const char *>(p1),
+                qBound(qint64(0), m_decodedLimit + 1 - m_decoded->size(), qint64(p2)));
         onProcessedData(p2);
         return m_sink->checkpoint().cancelled() ? -1 : 1;
     case UCM_NEEDPASSWORDW:

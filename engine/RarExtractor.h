@@ -136,6 +136,7 @@ private:
     LibraryThread *m_library = nullptr;
     // Where the bytes libunrar decodes go while it tests an entry for the small-file writer.
     QByteArray *m_decoded = nullptr;
+    qint64 m_decodedLimit = 0;
 };
 
 // The RAR back-end: a set of RAR volumes through libunrar.
